@@ -1,0 +1,61 @@
+#pragma once
+
+#include "endpoint_error.h"
+
+#include <QHostAddress>
+#include <QNetworkDatagram>
+#include <QObject>
+#include <QUdpSocket>
+
+#include <optional>
+
+// The finder's single UDP endpoint: broadcasts the request and receives the
+// replies on the window's thread, one notification per datagram.
+class DiscoveryEndpoint : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Settings
+    {
+        QHostAddress destinationHost{QHostAddress::Broadcast};
+        quint16 destinationPort = 8002;
+        quint16 localPort = 1010;
+        // Address bound by reopen; all IPv4 addresses for the finder itself.
+        QHostAddress localAddress{QHostAddress::AnyIPv4};
+        // The blocking pause before the close and before the bind.
+        int pauseMs = 100;
+        // Send the broadcast once per broadcast-capable interface; off in
+        // loopback tests, where the destination is a unicast address.
+        bool sendOnEveryInterface = true;
+    };
+
+    explicit DiscoveryEndpoint(QObject *parent = nullptr);
+    explicit DiscoveryEndpoint(const Settings &settings, QObject *parent = nullptr);
+    ~DiscoveryEndpoint() override;
+
+    // Pause, close, record destination and local port, pause, bind.
+    // Returns the bind failure, if any; the endpoint is then left closed.
+    std::optional<EndpointError> reopen();
+
+    // Sends the text as one datagram to the destination.
+    std::optional<EndpointError> send(const QString &text);
+
+    // Valid while a dataArrival notification is being handled.
+    QString readDatagram() const;
+    QString senderAddress() const;
+
+    bool isBound() const;
+    const Settings &settings() const { return m_settings; }
+
+Q_SIGNALS:
+    // One per datagram, in arrival order, on the thread that owns the endpoint.
+    void dataArrival(qint64 bytesTotal);
+
+private:
+    void readPending();
+
+    Settings m_settings;
+    QUdpSocket *m_socket = nullptr;
+    QNetworkDatagram m_current;
+};

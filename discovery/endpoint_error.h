@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QAbstractSocket>
+#include <QString>
+
+// A failed bind or send: which operation, on which address and port, and the
+// system's own reason, so the window can tell the user what to do about it.
+struct EndpointError
+{
+    enum class Operation { Bind, Send };
+
+    Operation operation = Operation::Bind;
+    QString address;   // dotted-decimal, e.g. "0.0.0.0" for a bind on all addresses
+    quint16 port = 0;
+    QAbstractSocket::SocketError code = QAbstractSocket::UnknownSocketError;
+    QString reason;    // the socket layer's error text
+
+    // One line, e.g. "Bind to 0.0.0.0:1010 failed: Permission denied".
+    QString toString() const;
+};

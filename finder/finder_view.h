@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+struct EndpointError;
+
+// What the controller may do to the window. Kept narrow so the controller
+// runs in tests against a fake.
+class FinderView
+{
+public:
+    virtual ~FinderView() = default;
+
+    virtual void setCountLabelText(const QString &text) = 0;
+    virtual void setRequestPaneText(const QString &text) = 0;
+    virtual void setReplyPaneText(const QString &text) = 0;
+    // A bind or send failed; the window tells the user and stays open.
+    virtual void reportFailure(const EndpointError &error) = 0;
+};
