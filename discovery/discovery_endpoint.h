@@ -54,8 +54,11 @@ Q_SIGNALS:
 
 private:
     void readPending();
+    std::optional<EndpointError> sendThrough(const QByteArray &payload, int interfaceIndex);
 
     Settings m_settings;
     QUdpSocket *m_socket = nullptr;
     QNetworkDatagram m_current;
+    // Counts reopens, so a read loop notices one made by a notification handler.
+    quint64 m_generation = 0;
 };

@@ -18,8 +18,8 @@ struct DeviceReply
     qint16 DisplayPos = 0;
     qint16 DescriptionPos = 0;
 
-    // True when the text is non-empty and "mac-address: " was found at a
-    // position a 16-bit index can hold.
+    // True when the text is non-empty, "mac-address: " was found and no key
+    // was found beyond what a 16-bit position can hold (such a key reads 0).
     bool accepted = false;
 
     // Values as cut from the text, nothing trimmed. Empty when not accepted.
