@@ -1,0 +1,130 @@
+// The endpoint broadcasts from the lab's finder namespace with its default
+// settings; veltrin-device-sim answers for every device on the one segment.
+#include "discovery_endpoint.h"
+#include "discovery_messages.h"
+#include "lab_environment.h"
+
+#include <QtTest>
+
+namespace {
+
+const QByteArray RequestOnWire("hip/1.0\nrequest: echo");
+
+struct Arrival
+{
+    QString text;
+    QString sender;
+};
+
+void verifyOk(const std::optional<EndpointError> &failure)
+{
+    QVERIFY2(!failure, failure ? qPrintable(failure->toString()) : "");
+}
+
+// What each device says it sent, by its address.
+QHash<QString, lab::LogEntry> sentByAddress(const QString &log, qsizetype skip)
+{
+    QHash<QString, lab::LogEntry> sent;
+    for (const lab::LogEntry &e : lab::readLog(log).mid(skip)) {
+        if (e.kind == QLatin1String("sent"))
+            sent.insert(e.field("src").section(':', 0, 0), e);
+    }
+    return sent;
+}
+
+} // namespace
+
+class LabRoundTrip : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!lab::inLab())
+            QSKIP("needs the network lab: run it through ctest or tools/netlab.sh run");
+        QCOMPARE(lab::segments(), 1);
+        QCOMPARE(lab::simLogs().size(), 1);
+        QVERIFY(lab::deviceAddresses(1).size() >= 2);
+    }
+
+    void requestOnWireOncePerSend_data()
+    {
+        QTest::addColumn<int>("reopens");
+        QTest::addColumn<int>("sendsPerReopen");
+        QTest::newRow("one send") << 1 << 1;
+        QTest::newRow("three sends") << 1 << 3;
+        QTest::newRow("a send after each of two reopens") << 2 << 1;
+    }
+
+    void requestOnWireOncePerSend()
+    {
+        QFETCH(int, reopens);
+        QFETCH(int, sendsPerReopen);
+        const QString log = lab::simLogs().constFirst();
+        const qsizetype before = lab::readLog(log).size();
+
+        DiscoveryEndpoint endpoint;
+        for (int r = 0; r < reopens; ++r) {
+            verifyOk(endpoint.reopen());
+            for (int s = 0; s < sendsPerReopen; ++s)
+                verifyOk(endpoint.send(buildRequest()));
+        }
+        const QByteArray marker = lab::sendMarker(lab::deviceAddresses(1).constFirst());
+        QTRY_VERIFY_WITH_TIMEOUT(lab::logHasMarker(log, marker), 5000);
+
+        int requests = 0;
+        for (const lab::LogEntry &e : lab::readLog(log).mid(before)) {
+            if (e.kind != QLatin1String("recv") || e.payload() == marker)
+                continue;
+            ++requests;
+            QCOMPARE(e.payload(), RequestOnWire);
+            QCOMPARE(e.field("src"), lab::finderAddress(1) + ":1010");
+            QCOMPARE(e.field("dst"), QString("255.255.255.255:8002"));
+        }
+        QCOMPARE(requests, reopens * sendsPerReopen);
+    }
+
+    void everyDeviceAnswersWithItsOwnFields()
+    {
+        const QString log = lab::simLogs().constFirst();
+        const QStringList devices = lab::deviceAddresses(1);
+        const qsizetype before = lab::readLog(log).size();
+
+        DiscoveryEndpoint endpoint;
+        QList<Arrival> arrivals;
+        connect(&endpoint, &DiscoveryEndpoint::dataArrival, this,
+                [&] { arrivals.append({endpoint.readDatagram(), endpoint.senderAddress()}); });
+        verifyOk(endpoint.reopen());
+        verifyOk(endpoint.send(buildRequest()));
+        QTRY_COMPARE_WITH_TIMEOUT(arrivals.size(), devices.size(), 5000);
+
+        QHash<QString, lab::LogEntry> sent;
+        QTRY_COMPARE_WITH_TIMEOUT((sent = sentByAddress(log, before)).size(), devices.size(), 5000);
+
+        QStringList senders;
+        QSet<QString> macs;
+        for (const Arrival &a : std::as_const(arrivals)) {
+            QVERIFY2(sent.contains(a.sender), qPrintable(a.sender));
+            const lab::LogEntry &device = sent[a.sender];
+            QCOMPARE(a.text.toUtf8(), device.payload());
+
+            const DeviceReply reply = parseReply(a.text);
+            QVERIFY(reply.accepted);
+            QCOMPARE(reply.MacAddress, device.field("mac") + '\n');
+            QCOMPARE(reply.SwVersion, device.field("sw") + '\n');
+            QCOMPARE(reply.SerialNumber, device.field("serial") + '\n');
+            QCOMPARE(reply.Description, device.field("description"));
+            senders << a.sender;
+            macs << reply.MacAddress;
+        }
+        senders.sort();
+        QStringList expected = devices;
+        expected.sort();
+        QCOMPARE(senders, expected);
+        QCOMPARE(macs.size(), devices.size());
+    }
+};
+
+QTEST_GUILESS_MAIN(LabRoundTrip)
+#include "test_lab_round_trip.moc"

@@ -1,0 +1,62 @@
+// The finder's namespace sits on two segments with its default route through
+// the first only: one broadcast must still reach, and be answered from, both.
+#include "discovery_endpoint.h"
+#include "discovery_messages.h"
+#include "lab_environment.h"
+
+#include <QtTest>
+
+class LabTwoSegments : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!lab::inLab())
+            QSKIP("needs the network lab: run it through ctest or tools/netlab.sh run");
+        QCOMPARE(lab::segments(), 2);
+        QCOMPARE(lab::simLogs().size(), 2);
+    }
+
+    void oneBroadcastReachesBothSegments()
+    {
+        const QStringList logs = lab::simLogs();
+        QList<qsizetype> before;
+        QStringList devices;
+        for (int s = 1; s <= 2; ++s) {
+            before << lab::readLog(logs[s - 1]).size();
+            devices << lab::deviceAddresses(s);
+        }
+
+        DiscoveryEndpoint endpoint;
+        QStringList senders;
+        connect(&endpoint, &DiscoveryEndpoint::dataArrival, this,
+                [&] { senders << endpoint.senderAddress(); });
+        const auto reopened = endpoint.reopen();
+        QVERIFY2(!reopened, reopened ? qPrintable(reopened->toString()) : "");
+        const auto sent = endpoint.send(buildRequest());
+        QVERIFY2(!sent, sent ? qPrintable(sent->toString()) : "");
+        QTRY_COMPARE_WITH_TIMEOUT(senders.size(), devices.size(), 5000);
+        senders.sort();
+        devices.sort();
+        QCOMPARE(senders, devices);
+
+        // Each segment gets its own copy, exactly one, from the finder's
+        // address on that segment so the devices can answer it.
+        for (int s = 1; s <= 2; ++s) {
+            const QString log = logs[s - 1];
+            const QByteArray marker = lab::sendMarker(lab::deviceAddresses(s).constFirst());
+            QTRY_VERIFY_WITH_TIMEOUT(lab::logHasMarker(log, marker), 5000);
+            QStringList requests;
+            for (const lab::LogEntry &e : lab::readLog(log).mid(before[s - 1])) {
+                if (e.kind == QLatin1String("recv") && e.payload() != marker)
+                    requests << e.field("src") + " -> " + e.field("dst");
+            }
+            QCOMPARE(requests, QStringList{lab::finderAddress(s) + ":1010 -> 255.255.255.255:8002"});
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(LabTwoSegments)
+#include "test_lab_two_segments.moc"
