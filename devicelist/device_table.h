@@ -1,10 +1,12 @@
 #pragma once
 
 #include "discovery_messages.h"
+#include "packed_row.h"
 
 #include <QAbstractTableModel>
 #include <QFont>
 #include <QList>
+#include <QLocale>
 #include <QString>
 
 #include <array>
@@ -27,15 +29,22 @@ public:
 
     explicit DeviceTable(QObject *parent = nullptr);
 
-    // Font used to size the columns to their header texts.
+    // Font used to size the columns to their header texts. Both setters
+    // emit headerDataChanged, the cue for a view to re-read columnWidth().
     void setFont(const QFont &font);
     QFont font() const;
 
-    // Segments split on "|", a leading "<" means left alignment and is not shown.
+    // Segments split on "|", a leading "<" means left alignment and is not
+    // shown. One column per segment, at most COLUMN_COUNT.
     void setHeaderFormat(const QString &format);
     QString headerText(int column) const;
     int columnWidth(int column) const;  // pixels, in font()
+    // Left | VCenter for "<" columns; empty where the view's default applies.
     Qt::Alignment columnAlignment(int column) const;
+
+    // Locale of the display patterns' grouping, decimal point and minus sign.
+    void setLocale(const QLocale &locale);
+    QLocale locale() const;
 
     // Rows counted with the header, as the grid counts them.
     int tableRowCount() const;
@@ -43,6 +52,9 @@ public:
     void setCellText(int row, int column, const QString &text);
     void addEmptyRow();
     void removeDataRow(int row);
+    // A model cannot draw: asks the window for an immediate redraw through
+    // repaintRequested(). Fills need no call; their change signals already
+    // schedule a coalesced update.
     void repaint();
 
     // Writes the reply into the first free row. Returns false, writing
@@ -58,7 +70,29 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
+signals:
+    void repaintRequested();
+
 private:
-    using Row = std::array<QString, COLUMN_COUNT>;
-    // (implementation detail left to the module)
+    static_assert(PackedRow::CELL_COUNT == COLUMN_COUNT);
+
+    // Model index of the first row whose MAC cell is empty, or the model row
+    // count when every row is in use.
+    qsizetype firstFreeRow() const;
+    QVariant alignmentData(int column) const;
+
+    QList<PackedRow> m_rows;
+    int m_columnCount = COLUMN_COUNT;
+    std::array<QString, COLUMN_COUNT> m_headerTexts;
+    std::array<Qt::Alignment, COLUMN_COUNT> m_alignments{};
+    QFont m_font;
+    QLocale m_locale;
+    // Every model row before the hint is in use; the search for a free row
+    // moves it forward. Fills keep the rows in use one block from the top, so
+    // the search takes at most one step; setCellText and removeDataRow only
+    // ever move the hint back.
+    mutable qsizetype m_freeHint = 0;
+    // Rows holding any text; when only the block in use does, emptying is
+    // a clear in place.
+    qsizetype m_nonBlankRows = 0;
 };

@@ -1,0 +1,259 @@
+#include "device_table.h"
+
+#include "display_pattern.h"
+
+#include <QFontMetrics>
+
+#include <algorithm>
+
+const QString DeviceTable::HEADER_FORMAT = QStringLiteral(
+    "<#  |<IP Address          |<Serial Number          |<MAC Address         "
+    "|< SW Version      |Description                ");
+
+DeviceTable::DeviceTable(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+void DeviceTable::setFont(const QFont &font)
+{
+    m_font = font;
+    // The window re-reads the column widths on a header change.
+    emit headerDataChanged(Qt::Horizontal, 0, m_columnCount - 1);
+}
+
+QFont DeviceTable::font() const
+{
+    return m_font;
+}
+
+void DeviceTable::setHeaderFormat(const QString &format)
+{
+    const QStringList segments = format.split(u'|');
+    // Rows store six cells; a longer format has nowhere to put the rest.
+    const int count = static_cast<int>(std::min<qsizetype>(segments.size(), COLUMN_COUNT));
+    if (count < m_columnCount) {
+        beginRemoveColumns({}, count, m_columnCount - 1);
+        m_columnCount = count;
+        endRemoveColumns();
+    } else if (count > m_columnCount) {
+        beginInsertColumns({}, m_columnCount, count - 1);
+        m_columnCount = count;
+        endInsertColumns();
+    }
+
+    for (int c = 0; c < COLUMN_COUNT; ++c) {
+        const QString segment = c < count ? segments[c] : QString();
+        const bool left = segment.startsWith(u'<');
+        m_headerTexts[c] = left ? segment.sliced(1) : segment;
+        m_alignments[c] = left ? Qt::AlignLeft | Qt::AlignVCenter : Qt::Alignment();
+    }
+    emit headerDataChanged(Qt::Horizontal, 0, m_columnCount - 1);
+    if (!m_rows.isEmpty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, m_columnCount - 1), {Qt::TextAlignmentRole});
+}
+
+QString DeviceTable::headerText(int column) const
+{
+    return column >= 0 && column < m_columnCount ? m_headerTexts[column] : QString();
+}
+
+int DeviceTable::columnWidth(int column) const
+{
+    return QFontMetrics(m_font).horizontalAdvance(headerText(column));
+}
+
+Qt::Alignment DeviceTable::columnAlignment(int column) const
+{
+    return column >= 0 && column < m_columnCount ? m_alignments[column] : Qt::Alignment();
+}
+
+void DeviceTable::setLocale(const QLocale &locale)
+{
+    m_locale = locale;
+}
+
+QLocale DeviceTable::locale() const
+{
+    return m_locale;
+}
+
+int DeviceTable::tableRowCount() const
+{
+    return static_cast<int>(m_rows.size()) + 1;
+}
+
+QString DeviceTable::cellText(int row, int column) const
+{
+    if (row == 0)
+        return headerText(column);
+    if (row < 1 || row > m_rows.size() || column < 0 || column >= m_columnCount)
+        return {};
+    return m_rows[row - 1].cell(column);
+}
+
+void DeviceTable::setCellText(int row, int column, const QString &text)
+{
+    if (column < 0 || column >= m_columnCount)
+        return;
+    if (row == 0) {
+        m_headerTexts[column] = text;
+        emit headerDataChanged(Qt::Horizontal, column, column);
+        return;
+    }
+    if (row < 1 || row > m_rows.size())
+        return;
+
+    const qsizetype r = row - 1;
+    PackedRow &target = m_rows[r];
+    const bool wasBlank = target.isBlank();
+    target.setCell(column, text);
+    m_nonBlankRows += (wasBlank ? 1 : 0) - (target.isBlank() ? 1 : 0);
+    if (column == MAC_COLUMN && text.isEmpty() && r < m_freeHint)
+        m_freeHint = r;
+    emit dataChanged(index(static_cast<int>(r), column), index(static_cast<int>(r), column));
+}
+
+void DeviceTable::addEmptyRow()
+{
+    if (m_rows.size() >= MAX_DATA_ROWS)
+        return;
+    const int r = static_cast<int>(m_rows.size());
+    beginInsertRows({}, r, r);
+    m_rows.append(PackedRow());
+    endInsertRows();
+}
+
+void DeviceTable::removeDataRow(int row)
+{
+    if (row < 1 || row > m_rows.size())
+        return;
+    const int r = row - 1;
+    beginRemoveRows({}, r, r);
+    if (!m_rows[r].isBlank())
+        --m_nonBlankRows;
+    if (r < m_freeHint)
+        --m_freeHint;
+    m_rows.remove(r);
+    endRemoveRows();
+}
+
+void DeviceTable::repaint()
+{
+    emit repaintRequested();
+}
+
+qsizetype DeviceTable::firstFreeRow() const
+{
+    while (m_freeHint < m_rows.size() && !m_rows[m_freeHint].cellIsEmpty(MAC_COLUMN))
+        ++m_freeHint;
+    return m_freeHint;
+}
+
+bool DeviceTable::fillDeviceRow(const DeviceReply &reply, const QString &senderAddress)
+{
+    const qsizetype free = firstFreeRow();
+    const bool adding = free == m_rows.size();
+    if (adding && m_rows.size() >= MAX_DATA_ROWS)
+        return false;
+
+    const int r = static_cast<int>(free);
+    const PackedRow row({
+        QString::number(r + 1),
+        formatPattern(senderAddress, QStringLiteral("###,###,###,###"), m_locale),
+        formatPattern(reply.SerialNumber, QStringLiteral("####-####-####"), m_locale),
+        formatPattern(reply.MacAddress, QStringLiteral("##-##-##-##_##-##"), m_locale),
+        formatPattern(reply.SwVersion, QStringLiteral("###.###.###.###.###"), m_locale),
+        reply.Description,
+    });
+    if (adding) {
+        beginInsertRows({}, r, r);
+        m_rows.append(row);
+        ++m_nonBlankRows;
+        endInsertRows();
+    } else {
+        if (m_rows[r].isBlank())
+            ++m_nonBlankRows;
+        m_rows[r] = row;
+        emit dataChanged(index(r, 0), index(r, m_columnCount - 1));
+    }
+    return true;
+}
+
+void DeviceTable::emptyRows()
+{
+    // The rows in use from row 1 on are the ones that go; the rest move up
+    // and as many empty rows come in at the bottom.
+    const qsizetype used = firstFreeRow();
+    if (used == 0)
+        return;
+
+    if (m_nonBlankRows == used) {
+        // Nothing below the block holds text, so the result is all blank.
+        for (qsizetype r = 0; r < used; ++r)
+            m_rows[r] = PackedRow();
+        m_nonBlankRows = 0;
+        m_freeHint = 0;
+        emit dataChanged(index(0, 0), index(static_cast<int>(used) - 1, m_columnCount - 1));
+        return;
+    }
+
+    beginResetModel();
+    std::rotate(m_rows.begin(), m_rows.begin() + used, m_rows.end());
+    for (qsizetype r = m_rows.size() - used; r < m_rows.size(); ++r)
+        m_rows[r] = PackedRow();
+    m_nonBlankRows -= used;
+    m_freeHint = 0;
+    endResetModel();
+}
+
+int DeviceTable::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int DeviceTable::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_columnCount;
+}
+
+QVariant DeviceTable::alignmentData(int column) const
+{
+    const Qt::Alignment alignment = columnAlignment(column);
+    return alignment ? QVariant(static_cast<int>(alignment)) : QVariant();
+}
+
+QVariant DeviceTable::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= m_columnCount)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return m_rows[index.row()].cell(index.column());
+    case Qt::TextAlignmentRole:
+        return alignmentData(index.column());
+    default:
+        return {};
+    }
+}
+
+QVariant DeviceTable::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_columnCount)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return m_headerTexts[section];
+    case Qt::TextAlignmentRole:
+        return alignmentData(section);
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags DeviceTable::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}

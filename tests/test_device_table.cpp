@@ -1,0 +1,200 @@
+#include "device_table.h"
+
+#include <QAbstractItemModelTester>
+#include <QFontMetrics>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+DeviceReply reply(const QString &mac = "00-11-22-33-44-55\n")
+{
+    DeviceReply r;
+    r.accepted = true;
+    r.MacAddress = mac;
+    r.SerialNumber = "123456789012\n";
+    r.SwVersion = "1.0.2\n";
+    r.Description = "Door phone <b>\n";
+    return r;
+}
+
+void prepare(DeviceTable &table, int used, int free)
+{
+    table.setLocale(QLocale(QLocale::English));
+    table.setHeaderFormat(DeviceTable::HEADER_FORMAT);
+    for (int i = 0; i < used; ++i)
+        table.fillDeviceRow(reply(), "192.168.1.10");
+    for (int i = 0; i < free; ++i)
+        table.addEmptyRow();
+}
+
+bool rowIsEmpty(const DeviceTable &table, int row)
+{
+    for (int c = 0; c < DeviceTable::COLUMN_COUNT; ++c)
+        if (!table.cellText(row, c).isEmpty())
+            return false;
+    return true;
+}
+
+} // namespace
+
+class TestDeviceTable : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void headerFormat()
+    {
+        DeviceTable table;
+        QCOMPARE(DeviceTable::HEADER_FORMAT.size(), 120);
+        table.setHeaderFormat(DeviceTable::HEADER_FORMAT);
+        QCOMPARE(table.columnCount(), 6);
+        QCOMPARE(table.tableRowCount(), 1);
+        const QStringList texts{"#  ", "IP Address          ", "Serial Number          ",
+                                "MAC Address         ", " SW Version      ", "Description                "};
+        const QFontMetrics metrics(table.font());
+        for (int c = 0; c < 6; ++c) {
+            QCOMPARE(table.headerData(c, Qt::Horizontal).toString(), texts[c]);
+            QCOMPARE(table.cellText(0, c), texts[c]);
+            QCOMPARE(table.columnWidth(c), metrics.horizontalAdvance(texts[c]));
+            const bool left = c != 5;
+            QCOMPARE(table.columnAlignment(c), left ? Qt::AlignLeft | Qt::AlignVCenter : Qt::Alignment());
+            QCOMPARE(table.headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).isValid(), left);
+        }
+        QVERIFY(table.columnWidth(1) > metrics.horizontalAdvance("IP Address"));
+
+        table.setHeaderFormat("<a|b|<c");
+        QCOMPARE(table.columnCount(), 3);
+        QCOMPARE(table.headerText(1), "b");
+        QCOMPARE(table.columnAlignment(1), Qt::Alignment());
+        QCOMPARE(table.columnAlignment(2), Qt::AlignLeft | Qt::AlignVCenter);
+    }
+
+    void fill_data()
+    {
+        QTest::addColumn<int>("used");
+        QTest::addColumn<int>("free");
+        QTest::addColumn<int>("expectedRow");
+        QTest::addColumn<bool>("adds");
+        QTest::newRow("header only") << 0 << 0 << 1 << true;
+        QTest::newRow("all in use") << 3 << 0 << 4 << true;
+        QTest::newRow("free below block") << 2 << 3 << 3 << false;
+        QTest::newRow("no row in use") << 0 << 2 << 1 << false;
+    }
+
+    void fill()
+    {
+        QFETCH(int, used);
+        QFETCH(int, free);
+        QFETCH(int, expectedRow);
+        QFETCH(bool, adds);
+        DeviceTable table;
+        prepare(table, used, free);
+        const QSignalSpy inserted(&table, &QAbstractItemModel::rowsInserted);
+        const QSignalSpy changed(&table, &QAbstractItemModel::dataChanged);
+        QVERIFY(table.fillDeviceRow(reply(), "192.168.1.10"));
+        QCOMPARE(table.tableRowCount(), 1 + used + free + (adds ? 1 : 0));
+        const QStringList expected{QString::number(expectedRow), "192.168.1.10", "1234-5678-9012",
+                                   "00-11-22-33-44-55\n", "1.0.2\n", "Door phone <b>\n"};
+        for (int c = 0; c < 6; ++c)
+            QCOMPARE(table.cellText(expectedRow, c), expected[c]);
+        QCOMPARE(inserted.count(), adds ? 1 : 0);
+        QCOMPARE(changed.count(), adds ? 0 : 1);
+        if (expectedRow + 1 < table.tableRowCount())
+            QVERIFY(rowIsEmpty(table, expectedRow + 1));
+        // The same reply again takes a row of its own.
+        for (int c = 1; c < 6 && expectedRow > 1; ++c)
+            QCOMPARE(table.cellText(expectedRow - 1, c), expected[c]);
+    }
+
+    void emptyRows_data()
+    {
+        QTest::addColumn<int>("used");
+        QTest::addColumn<int>("free");
+        QTest::newRow("header only") << 0 << 0;
+        QTest::newRow("no row in use") << 0 << 3;
+        QTest::newRow("all in use") << 3 << 0;
+        QTest::newRow("used and free") << 3 << 2;
+    }
+
+    void emptyRows()
+    {
+        QFETCH(int, used);
+        QFETCH(int, free);
+        DeviceTable table;
+        prepare(table, used, free);
+        const QSignalSpy changed(&table, &QAbstractItemModel::dataChanged);
+        const QSignalSpy reset(&table, &QAbstractItemModel::modelReset);
+        const QSignalSpy removed(&table, &QAbstractItemModel::rowsRemoved);
+        table.emptyRows();
+        QCOMPARE(table.tableRowCount(), 1 + used + free);
+        for (int r = 1; r < table.tableRowCount(); ++r)
+            QVERIFY(rowIsEmpty(table, r));
+        QCOMPARE(changed.count() + reset.count() + removed.count(), used > 0 ? 1 : 0);
+
+        QVERIFY(table.fillDeviceRow(reply(), "10.0.0.1"));
+        QCOMPARE(table.cellText(1, 0), "1");
+        QCOMPARE(table.tableRowCount(), std::max(2, 1 + used + free));
+    }
+
+    // setCellText and removeDataRow may leave the rows in use out of one block.
+    void genericOperationsKeepFillsRight()
+    {
+        DeviceTable table;
+        prepare(table, 3, 2);
+        table.setCellText(2, DeviceTable::MAC_COLUMN, QString());
+        table.emptyRows();  // only row 1 leaves; the used row 3 moves up behind the free row 2
+        QCOMPARE(table.tableRowCount(), 6);
+        QCOMPARE(table.cellText(1, 0), "2");
+        QCOMPARE(table.cellText(2, 0), "3");
+        QVERIFY(!table.cellText(2, DeviceTable::MAC_COLUMN).isEmpty());
+        QVERIFY(table.fillDeviceRow(reply("a"), "10.0.0.1"));
+        QVERIFY(table.fillDeviceRow(reply("b"), "10.0.0.1"));
+        QCOMPARE(table.cellText(1, 3), "a");
+        QCOMPARE(table.cellText(3, 3), "b");
+        QCOMPARE(table.cellText(3, 0), "3");
+
+        table.removeDataRow(1);
+        QVERIFY(table.fillDeviceRow(reply("c"), "10.0.0.1"));
+        QCOMPARE(table.cellText(3, 3), "c");
+        QCOMPARE(table.tableRowCount(), 5);
+    }
+
+    void rowLimit()
+    {
+        DeviceTable table;
+        prepare(table, DeviceTable::MAX_DATA_ROWS, 0);
+        QCOMPARE(table.tableRowCount(), 32768);
+        QCOMPARE(table.cellText(32767, 0), "32767");
+        QVERIFY(!table.fillDeviceRow(reply("x"), "10.0.0.1"));
+        table.addEmptyRow();
+        QCOMPARE(table.tableRowCount(), 32768);
+        table.setCellText(100, DeviceTable::MAC_COLUMN, QString());
+        QVERIFY(table.fillDeviceRow(reply("x"), "10.0.0.1"));
+        QCOMPARE(table.cellText(100, 3), "x");
+        table.emptyRows();
+        QVERIFY(table.fillDeviceRow(reply("y"), "10.0.0.1"));
+        QCOMPARE(table.cellText(1, 3), "y");
+    }
+
+    void modelProtocol()
+    {
+        DeviceTable table;
+        const QAbstractItemModelTester tester(&table, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        prepare(table, 3, 2);
+        QCOMPARE(table.data(table.index(1, 0)).toString(), table.cellText(2, 0));
+        const Qt::ItemFlags flags = table.flags(table.index(0, 0));
+        QVERIFY(flags.testFlag(Qt::ItemIsSelectable) && !flags.testFlag(Qt::ItemIsEditable));
+        table.setCellText(2, DeviceTable::MAC_COLUMN, QString());
+        table.emptyRows();
+        table.emptyRows();
+        table.removeDataRow(2);
+        table.setHeaderFormat("<a|b");
+        table.fillDeviceRow(reply(), "10.0.0.1");
+        table.setHeaderFormat(DeviceTable::HEADER_FORMAT);
+        QCOMPARE(table.columnCount(), 6);
+    }
+};
+
+QTEST_MAIN(TestDeviceTable)
+#include "test_device_table.moc"
