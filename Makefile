@@ -3,11 +3,15 @@ SHELL := /bin/bash
 BUILD      ?= build
 TEST_BUILD ?= build-test
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+# Seconds per fuzz target: `make fuzz`, and the short run in `make test`.
+FUZZ_SECONDS      ?= 300
+TEST_FUZZ_SECONDS ?= 15
 JOBS       ?= $(shell nproc)
 SUDO       := $(if $(filter 0,$(shell id -u)),,sudo)
 FINDER     := $(BUILD)/finder/veltrin-finder
 
-.PHONY: deps build run test test-debug test-asan demo clean
+.PHONY: deps build run test test-debug test-asan test-fuzz fuzz fuzz-build demo clean package
 
 deps:
 	@bash scripts/install-deps.sh
@@ -21,6 +25,16 @@ run: build
 	@if [ "$$(id -u)" -ne 0 ]; then $(SUDO) setcap cap_net_bind_service=+ep $(FINDER); fi
 	$(FINDER)
 
+# Simulated devices in a throw-away network lab, the finder inside it on your
+# display; needs root for the namespaces, and nothing is broadcast outside.
+demo: build
+	$(SUDO) env DISPLAY="$$DISPLAY" XAUTHORITY="$${XAUTHORITY:-$$HOME/.Xauthority}" \
+	  bash finder/demo.sh $(FINDER) $(BUILD)/tools/device_simulator/veltrin-device-sim
+
+# The Debian package: $(BUILD)/veltrin-finder_<version>_<arch>.deb
+package: build
+	cd $(BUILD) && cpack -G DEB
+
 test: deps test-debug test-asan
 
 test-debug:
@@ -32,8 +46,20 @@ test-asan:
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVELTRIN_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 \
+	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
+# libFuzzer targets (clang): fuzz/run.sh runs each for the given seconds.
+fuzz-build: deps
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVELTRIN_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target veltrin_fuzz_targets
+
+fuzz: fuzz-build
+	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+test-fuzz: fuzz-build
+	bash fuzz/run.sh $(FUZZ_BUILD) $(TEST_FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(TEST_BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

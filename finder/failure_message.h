@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+struct EndpointError;
+
+// What the user reads when a bind or send failed: what went wrong, where, the
+// system's reason, and what to do about it. programPath names the binary that
+// needs the capability for a privileged port.
+QString failureMessage(const EndpointError &error, const QString &programPath);

@@ -1,0 +1,207 @@
+#include "main_window.h"
+
+#include "failure_message.h"
+#include "picture_button.h"
+#include "single_line_delegate.h"
+#include "song_font.h"
+#include "window_layout.h"
+
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStyle>
+#include <QTableView>
+
+#include <initializer_list>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QIcon finderIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128})
+        icon.addFile(u":/veltrin-finder/icon-%1.png"_s.arg(size), QSize(size, size));
+    return icon;
+}
+
+void place(QWidget *control, const WindowLayout::TwipRect &rect)
+{
+    control->setGeometry(rect.toPixels());
+}
+
+} // namespace
+
+VUDArido::VUDArido(QWidget *parent)
+    : VUDArido(DiscoveryEndpoint::Settings{}, parent)
+{
+}
+
+VUDArido::VUDArido(const DiscoveryEndpoint::Settings &settings, QWidget *parent)
+    : QWidget(parent)
+    , m_endpoint(settings)
+    , m_controller(*this, m_table, m_endpoint)
+{
+    // The resources live in a static library; nothing else references them.
+    Q_INIT_RESOURCE(finder_resources);
+
+    // The layout is fixed, so the window is too: it can be minimised, not
+    // maximised or resized.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(u"Veltrin(V 1.0)"_s);
+    setWindowIcon(finderIcon());
+    setFixedSize(WindowLayout::CLIENT_AREA);
+
+    createControls();
+
+    connect(m_refresh, &QAbstractButton::clicked, &m_controller, &FinderController::cmdRefresh_Click);
+    connect(&m_endpoint, &DiscoveryEndpoint::dataArrival, &m_controller,
+            &FinderController::UDPPeerA_DataArrival);
+
+    // Column widths follow the header texts and the table's font.
+    connect(&m_table, &QAbstractItemModel::headerDataChanged, this, &VUDArido::applyColumnWidths);
+    connect(&m_table, &DeviceTable::repaintRequested, m_grid->viewport(), qOverload<>(&QWidget::repaint));
+
+    // The window's load: header and first refresh happen before it shows.
+    m_controller.Form_Load();
+
+    if (const QScreen *const screen = this->screen()) {
+        QRect frame = rect();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+VUDArido::~VUDArido() = default;
+
+void VUDArido::createControls()
+{
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(u"MSFlexGrid1"_s);
+    m_grid->setAccessibleName(u"Found devices"_s);
+    const QFont gridFont = songFont(WindowLayout::GRID_POINT_SIZE);
+    m_grid->setFont(gridFont);
+    m_table.setFont(gridFont);
+    m_grid->setModel(&m_table);
+    m_grid->setItemDelegate(new SingleLineDelegate(m_grid));
+    m_grid->verticalHeader()->hide();
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    // A bold header for the current column would no longer fit its width.
+    m_grid->horizontalHeader()->setHighlightSections(false);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setWordWrap(false);
+    place(m_grid, WindowLayout::MSFLEXGRID1);
+
+    m_refresh = new PictureButton(this);
+    m_refresh->setObjectName(u"cmdRefresh"_s);
+    m_refresh->setText(u"&Refresh"_s);
+    m_refresh->setIcon(windowIcon());
+    m_refresh->setIconSize(QSize(32, 32));
+    place(m_refresh, WindowLayout::CMD_REFRESH);
+
+    m_replyPane = new QPlainTextEdit(u"Text1"_s, this);
+    m_replyPane->setObjectName(u"Text1"_s);
+    m_replyPane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_replyPane->setAccessibleName(u"Last reply received"_s);
+    place(m_replyPane, WindowLayout::TEXT1);
+
+    m_requestPane = new QLineEdit(u"Text2"_s, this);
+    m_requestPane->setObjectName(u"Text2"_s);
+    m_requestPane->setAccessibleName(u"Last request sent"_s);
+    place(m_requestPane, WindowLayout::TEXT2);
+
+    auto *const requestCaption = new QLabel(u"PC-->DEVICE"_s, this);
+    requestCaption->setObjectName(u"Label1"_s);
+    place(requestCaption, WindowLayout::LABEL1);
+
+    auto *const replyCaption = new QLabel(u"DEVICE-->PC"_s, this);
+    replyCaption->setObjectName(u"Label2"_s);
+    place(replyCaption, WindowLayout::LABEL2);
+
+    m_foundDevice = new QLabel(u"0 device found"_s, this);
+    m_foundDevice->setObjectName(u"tFoundDevice"_s);
+    m_foundDevice->setTextFormat(Qt::PlainText);
+    m_foundDevice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_foundDevice->setFont(songFont(WindowLayout::COUNT_LABEL_POINT_SIZE));
+    m_foundDevice->setAccessibleDescription(u"Devices found since the last refresh"_s);
+    place(m_foundDevice, WindowLayout::T_FOUND_DEVICE);
+
+    // The traffic panes are kept up to date but never shown.
+    for (QWidget *const hidden : std::initializer_list<QWidget *>{requestCaption, m_requestPane, replyCaption,
+                                                                  m_replyPane}) {
+        hidden->hide();
+    }
+
+    // The grid comes first in the tab order and has the focus at start-up;
+    // the labels take no focus.
+    setTabOrder(m_grid, m_refresh);
+    setTabOrder(m_refresh, m_replyPane);
+    setTabOrder(m_replyPane, m_requestPane);
+    m_grid->setFocus();
+}
+
+void VUDArido::applyColumnWidths()
+{
+    // The model measures the header text; the section adds the style's
+    // margins and the grid line so the text is not elided.
+    QHeaderView *const header = m_grid->horizontalHeader();
+    const int padding = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 1;
+    for (int column = 0; column < m_table.columnCount(); ++column)
+        header->resizeSection(column, m_table.columnWidth(column) + padding);
+}
+
+void VUDArido::setCountLabelText(const QString &text)
+{
+    m_foundDevice->setText(text);
+}
+
+void VUDArido::setRequestPaneText(const QString &text)
+{
+    m_requestPane->setText(text);
+}
+
+void VUDArido::setReplyPaneText(const QString &text)
+{
+    // Laying out the pane's document costs more than the rest of a reply's
+    // handling, so a burst of replies updates it once, with the last one.
+    m_pendingReply = text;
+    if (!m_replyPaneUpdatePending) {
+        m_replyPaneUpdatePending = true;
+        QMetaObject::invokeMethod(this, &VUDArido::updateReplyPane, Qt::QueuedConnection);
+    }
+}
+
+void VUDArido::updateReplyPane()
+{
+    m_replyPaneUpdatePending = false;
+    m_replyPane->setPlainText(m_pendingReply);
+}
+
+void VUDArido::reportFailure(const EndpointError &error)
+{
+    const QString message = failureMessage(error, QCoreApplication::applicationFilePath());
+    // Queued: a failure during start-up is shown over the visible window,
+    // and the handler that met it finishes first.
+    QMetaObject::invokeMethod(this, [this, message] { showFailure(message); }, Qt::QueuedConnection);
+}
+
+void VUDArido::showFailure(const QString &message)
+{
+    if (!m_failureBox) {
+        m_failureBox = new QMessageBox(QMessageBox::Warning, windowTitle(), QString(), QMessageBox::Ok, this);
+        m_failureBox->setObjectName(u"failureDialog"_s);
+        m_failureBox->setTextFormat(Qt::PlainText);
+        m_failureBox->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_failureBox->setText(message);
+    // Window-modal but not blocking: the event loop, and the window behind
+    // it, keep running.
+    m_failureBox->open();
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "device_table.h"
+#include "discovery_endpoint.h"
+#include "finder_controller.h"
+#include "finder_view.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class PictureButton;
+class QLabel;
+class QLineEdit;
+class QMessageBox;
+class QPlainTextEdit;
+class QTableView;
+
+// The finder's only window. It owns the table, the endpoint and the
+// controller, and runs the controller's start-up as it is created, before it
+// is first shown.
+class VUDArido : public QWidget, public FinderView
+{
+    Q_OBJECT
+
+public:
+    explicit VUDArido(QWidget *parent = nullptr);
+    // Tests point the endpoint at loopback and unprivileged ports.
+    explicit VUDArido(const DiscoveryEndpoint::Settings &settings, QWidget *parent = nullptr);
+    ~VUDArido() override;
+
+    void setCountLabelText(const QString &text) override;
+    void setRequestPaneText(const QString &text) override;
+    void setReplyPaneText(const QString &text) override;
+    void reportFailure(const EndpointError &error) override;
+
+private:
+    void createControls();
+    void applyColumnWidths();
+    void showFailure(const QString &message);
+    void updateReplyPane();
+
+    DeviceTable m_table;
+    DiscoveryEndpoint m_endpoint;
+
+    QTableView *m_grid = nullptr;          // MSFlexGrid1
+    PictureButton *m_refresh = nullptr;    // cmdRefresh
+    QLabel *m_foundDevice = nullptr;       // tFoundDevice
+    QLineEdit *m_requestPane = nullptr;    // Text2
+    QPlainTextEdit *m_replyPane = nullptr; // Text1
+    QPointer<QMessageBox> m_failureBox;
+    QString m_pendingReply;
+    bool m_replyPaneUpdatePending = false;
+
+    FinderController m_controller;
+};

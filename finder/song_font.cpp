@@ -1,0 +1,42 @@
+#include "song_font.h"
+
+#include <QFontDatabase>
+#include <QStringList>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString songFamily()
+{
+    // Windows' own Song faces first, then the free Ming/Song serifs of
+    // Linux distributions (fonts-arphic-uming, fonts-noto-cjk).
+    const QStringList preferred{
+        u"SimSun"_s,         u"宋体"_s,           u"NSimSun"_s,         u"AR PL UMing CN"_s,
+        u"AR PL UMing"_s,    u"AR PL UMing TW"_s, u"Noto Serif CJK SC"_s, u"Source Han Serif SC"_s,
+        u"Noto Serif CJK"_s, u"WenQuanYi Zen Hei"_s,
+    };
+    const QStringList installed = QFontDatabase::families();
+    for (const QString &family : preferred) {
+        if (installed.contains(family, Qt::CaseInsensitive))
+            return family;
+    }
+    return {};
+}
+
+} // namespace
+
+QFont songFont(qreal pointSize)
+{
+    QFont font;
+    const QString family = songFamily();
+    // fontconfig resolves "serif" to whatever serif face the system has.
+    font.setFamily(family.isEmpty() ? u"serif"_s : family);
+    font.setStyleHint(QFont::Serif);
+    font.setPointSizeF(pointSize);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}

@@ -1,0 +1,15 @@
+# Loopback only: 127.0.0.1 unicast on free high ports, never a broadcast.
+veltrin_add_test(test_finder_controller SOURCES test_finder_controller.cpp test_finder_loopback.h
+                 LIBS veltrin_finder_core LABELS loopback)
+veltrin_add_test(test_finder_failure_message SOURCES test_finder_failure_message.cpp
+                 LIBS veltrin_finder_core)
+veltrin_add_test(test_finder_window SOURCES test_finder_window.cpp test_finder_loopback.h
+                 LIBS veltrin_finder_window LABELS loopback)
+
+# End to end: the finder with its default settings broadcasts, so it runs in
+# the finder namespace of a throw-away lab (tools/netlab.sh), three simulated
+# devices answering.
+veltrin_add_test(test_finder_lab_e2e LAB
+                 LAB_ARGS --segments 1 --devices 3 --sim-args "--serial 12345678901{n}"
+                 SOURCES lab_e2e/test_finder_lab_e2e.cpp lab/lab_environment.cpp lab/lab_environment.h
+                 LIBS veltrin_finder_window Qt6::Network TIMEOUT 90)

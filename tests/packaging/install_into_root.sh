@@ -1,0 +1,20 @@
+#!/bin/sh
+# Usage: install_into_root.sh ROOT DEB [FSTYPE]
+# Installs DEB into the empty dpkg root ROOT, reports its state and the
+# finder's capability, purges it and lists every file the purge left behind.
+# With FSTYPE, a fresh filesystem of that type is mounted on ROOT first: run
+# it under `unshare -m` so the mount vanishes with the process.
+set -eu
+root=$1 deb=$2 fstype=${3:-}
+
+[ -z "$fstype" ] || mount -t "$fstype" none "$root"
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
+: > "$root/var/lib/dpkg/status"
+
+# The empty root has no shell to chroot into; chrootless scripts get DPKG_ROOT.
+# Its dependencies are not in the empty root, hence --force-depends.
+dpkg --root="$root" --force-script-chrootless --force-depends -i "$deb" > /dev/null
+echo "status: $(dpkg-query --root="$root" -W -f='${Status}' veltrin-finder)"
+echo "capability: $(getcap "$root/usr/bin/veltrin-finder")"
+dpkg --root="$root" --force-script-chrootless --purge veltrin-finder > /dev/null
+find "$root" -path "$root/var/lib/dpkg" -prune -o ! -type d -printf 'left: %P\n'

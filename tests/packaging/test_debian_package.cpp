@@ -1,0 +1,155 @@
+// Builds the .deb from this build tree and checks it as dpkg, lintian and a
+// desktop see it: contents, control fields, the desktop entry's links to the
+// installed files, and the capability its postinst gives the finder.
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+namespace {
+
+// Exit code (-1 for a crash or hang) and the merged output of one tool run.
+std::pair<int, QString> run(const QString &program, const QStringList &args)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, args);
+    if (!process.waitForFinished(240'000))
+        process.kill();
+    process.waitForFinished();
+    const int code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return {code, QString::fromLocal8Bit(process.readAll())};
+}
+
+QString captured(const QString &text, const QString &pattern)
+{
+    return QRegularExpression(pattern, QRegularExpression::MultilineOption).match(text).captured(1);
+}
+
+bool installed(const QString &tool)
+{
+    return !QStandardPaths::findExecutable(tool).isEmpty();
+}
+
+const QList<int> iconSizes{16, 32, 48, 64, 128, 256};
+
+} // namespace
+
+class DebianPackageTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir work_;
+    QString deb_;
+
+private slots:
+    void initTestCase()
+    {
+        if (!installed("dpkg-deb") || !installed("dpkg-shlibdeps"))
+            QSKIP("dpkg-dev is not installed");
+        const auto [code, out] = run(VELTRIN_CPACK, {"-G", "DEB", "--config", VELTRIN_CPACK_CONFIG,
+                                                     "-B", work_.path()});
+        QVERIFY2(code == 0, qPrintable(out));
+        deb_ = work_.filePath(QDir(work_.path()).entryList({"*.deb"}).value(0));
+        QVERIFY(run("dpkg-deb", {"-x", deb_, work_.filePath("tree")}).first == 0);
+    }
+
+    void holdsExactlyTheInstallLayout()
+    {
+        QStringList expected{"usr/bin/veltrin-finder",
+                             "usr/share/applications/io.veltrin.Finder.desktop",
+                             "usr/share/metainfo/io.veltrin.Finder.metainfo.xml",
+                             "usr/share/man/man1/veltrin-finder.1.gz",
+                             "usr/share/doc/veltrin-finder/copyright",
+                             "usr/share/doc/veltrin-finder/changelog.gz",
+                             "usr/share/icons/hicolor/scalable/apps/io.veltrin.Finder.svg"};
+        for (const int size : iconSizes)
+            expected << QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/io.veltrin.Finder.png").arg(size);
+        QStringList actual;
+        const QRegularExpression file("^-\\S+ .* \\./(\\S+)$", QRegularExpression::MultilineOption);
+        for (const auto &match : file.globalMatch(run("dpkg-deb", {"-c", deb_}).second))
+            actual << match.captured(1);
+        expected.sort();
+        actual.sort();
+        QCOMPARE(actual, expected);
+    }
+
+    void controlField_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("pattern");
+        QTest::newRow("section") << "Section" << "^net$";
+        QTest::newRow("setcap for postinst") << "Depends" << "(^|, )libcap2-bin(,|$)";
+        // From dpkg-shlibdeps, with the versions of Debian's shlibs files.
+        QTest::newRow("qt widgets") << "Depends" << "(^|, )libqt6widgets6 \\(>= [0-9.]+\\)";
+        QTest::newRow("qt network") << "Depends" << "(^|, )libqt6network6 \\(>= [0-9.]+\\)";
+        QTest::newRow("cjk serif") << "Recommends" << "^fonts-arphic-uming \\| fonts-noto-cjk$";
+    }
+
+    void controlField()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, pattern);
+        const QString value = run("dpkg-deb", {"-f", deb_, field}).second.trimmed();
+        QVERIFY2(QRegularExpression(pattern).match(value).hasMatch(), qPrintable(value));
+    }
+
+    void desktopEntryResolvesToInstalledFiles()
+    {
+        const QDir tree(work_.filePath("tree"));
+        QFile entryFile(tree.filePath("usr/share/applications/io.veltrin.Finder.desktop"));
+        QVERIFY(entryFile.open(QIODevice::ReadOnly));
+        const QString entry = QString::fromUtf8(entryFile.readAll());
+
+        // The menu runs Exec through PATH, so it must name the packaged binary.
+        const QFileInfo binary(tree.filePath("usr/bin/" + captured(entry, "^Exec=(\\S+)")));
+        QVERIFY2(binary.isFile() && binary.isExecutable(), qPrintable(binary.filePath()));
+        const QString icon = captured(entry, "^Icon=(.+)$");
+        QVERIFY(tree.exists("usr/share/icons/hicolor/scalable/apps/" + icon + ".svg"));
+        for (const int size : iconSizes) {
+            const QString png = QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(icon);
+            QCOMPARE(QImage(tree.filePath(png)).size(), QSize(size, size));
+        }
+    }
+
+    void lintianFindsNoErrors()
+    {
+        if (!installed("lintian"))
+            QSKIP("lintian is not installed");
+        const auto [code, out] = run("lintian", {deb_});
+        QVERIFY2(code == 0 && captured(out, "^(E: .*)$").isEmpty(), qPrintable(out));
+    }
+
+    void installsIntoFreshRoot_data()
+    {
+        QTest::addColumn<QString>("filesystem");
+        QTest::addColumn<QString>("capability");
+        QTest::newRow("with xattrs") << QString() << "cap_net_bind_service=ep";
+        // ramfs stores no extended attributes: postinst warns, the install succeeds.
+        QTest::newRow("ramfs") << "ramfs" << QString();
+    }
+
+    void installsIntoFreshRoot()
+    {
+        QFETCH(QString, filesystem);
+        QFETCH(QString, capability);
+        if (geteuid() != 0 || !installed("unshare") || !installed("getcap"))
+            QSKIP("needs root, unshare and getcap");
+
+        const QTemporaryDir root;
+        const auto [code, out] = run("unshare", {"-m", VELTRIN_INSTALL_INTO_ROOT, root.path(), deb_, filesystem});
+        QVERIFY2(code == 0, qPrintable(out));
+        QCOMPARE(captured(out, "^status: (.*)$"), QStringLiteral("install ok installed"));
+        QCOMPARE(captured(out, "^capability: \\S+ (.*)$"), capability);
+        QCOMPARE(out.contains("could not give"), capability.isEmpty());
+        QVERIFY2(!out.contains("left: "), qPrintable(out));
+    }
+};
+
+QTEST_GUILESS_MAIN(DebianPackageTest)
+#include "test_debian_package.moc"

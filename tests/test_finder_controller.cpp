@@ -1,0 +1,163 @@
+#include "device_table.h"
+#include "discovery_messages.h"
+#include "endpoint_error.h"
+#include "finder_controller.h"
+#include "finder_view.h"
+#include "test_finder_loopback.h"
+
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+// Records every write the controller makes to the window.
+struct FakeView : FinderView
+{
+    void setCountLabelText(const QString &text) override { labels << text; }
+    void setRequestPaneText(const QString &text) override { requests << text; }
+    void setReplyPaneText(const QString &text) override { replies << text; }
+    void reportFailure(const EndpointError &error) override { failures << error; }
+
+    QStringList labels, requests, replies;
+    QList<EndpointError> failures;
+};
+
+struct Finder
+{
+    explicit Finder(const DiscoveryEndpoint::Settings &settings)
+        : endpoint(settings)
+    {
+        QObject::connect(&endpoint, &DiscoveryEndpoint::dataArrival, &controller,
+                         &FinderController::UDPPeerA_DataArrival);
+    }
+
+    FakeView view;
+    DeviceTable table;
+    DiscoveryEndpoint endpoint;
+    FinderController controller{view, table, endpoint};
+};
+
+const QString Request = QString::fromUtf16(REQUEST_TEXT);
+
+} // namespace
+
+class TestFinderController : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        devices = std::make_unique<LoopbackDevices>();
+        QVERIFY(devices->isReady());
+    }
+
+    void startUpWithNoDevice()
+    {
+        Finder finder(devices->finderSettings());
+        finder.controller.Form_Load();
+        QCOMPARE(finder.table.headerText(3), "MAC Address         ");
+        QCOMPARE(finder.table.tableRowCount(), 1);
+        QCOMPARE(finder.view.labels, QStringList{QString()});
+        QCOMPARE(finder.view.requests, QStringList{Request});
+        QVERIFY(finder.view.replies.isEmpty());
+        QTRY_COMPARE(devices->requests().size(), 1);
+        QCOMPARE(devices->requests().first().data(), "hip/1.0\nrequest: echo");
+        QCOMPARE(devices->requests().first().senderPort(), devices->finderPort);
+    }
+
+    void datagramThatFillsNoRow_data()
+    {
+        QTest::addColumn<QByteArray>("datagram");
+        QTest::newRow("no mac key") << QByteArray("sw-version: 1.0\r\ndescription: hello");
+        QTest::newRow("key in capitals") << QByteArray("MAC-ADDRESS: 00-11\r\nsw-version: 1");
+        QTest::newRow("empty mac") << QByteArray("mac-address: sw-version: 1\r\nserial-number: 1\r\ndisplay: 1");
+    }
+
+    void datagramThatFillsNoRow()
+    {
+        QFETCH(QByteArray, datagram);
+        Finder finder(devices->finderSettings());
+        finder.controller.Form_Load();
+        devices->answer(datagram);
+        QTRY_COMPARE(finder.view.replies, QStringList{QString::fromLatin1(datagram)});
+        QCOMPARE(finder.view.labels.last(), " 0 device found");
+        QCOMPARE(finder.table.tableRowCount(), 1);
+    }
+
+    void repliesFillRowsAndRefreshEmptiesThem()
+    {
+        Finder finder(devices->finderSettings());
+        finder.controller.Form_Load();
+        for (int n = 1; n <= 3; ++n)
+            devices->answer(LoopbackDevices::reply(n));
+        QTRY_COMPARE(finder.view.replies.size(), 3);
+        QCOMPARE(finder.view.labels, QStringList({"", " 1 device found", " 2 device found", " 3 device found"}));
+        for (int row = 1; row <= 3; ++row) {
+            QCOMPARE(finder.table.cellText(row, 0), QString::number(row));
+            QCOMPARE(finder.table.cellText(row, 1), "127.0.0.1");
+            QCOMPARE(finder.table.cellText(row, 5), "Gate " + QString::number(row));
+        }
+
+        devices->answer("hello");   // not a device: label and pane only
+        QTRY_COMPARE(finder.view.replies.last(), "hello");
+        QCOMPARE(finder.view.labels.last(), " 3 device found");
+        QCOMPARE(finder.table.tableRowCount(), 4);
+
+        finder.controller.cmdRefresh_Click();
+        QCOMPARE(finder.view.labels.last(), QString());
+        QCOMPARE(finder.table.tableRowCount(), 4);
+        for (int row = 1; row <= 3; ++row)
+            QVERIFY(finder.table.cellText(row, DeviceTable::MAC_COLUMN).isEmpty());
+        QCOMPARE(finder.view.requests, QStringList({Request, Request}));
+        QTRY_COMPARE(devices->requests().size(), 2);
+        devices->answer(LoopbackDevices::reply(7));
+        QTRY_COMPARE(finder.view.labels.last(), " 1 device found");
+        QCOMPARE(finder.table.cellText(1, 5), "Gate 7");
+    }
+
+    void bindFailureLeavesStateAndRefreshRetries()
+    {
+        auto holder = std::make_unique<Finder>(devices->finderSettings());
+        holder->controller.Form_Load();
+        Finder second(devices->finderSettings());
+        second.table.setHeaderFormat(DeviceTable::HEADER_FORMAT);
+        QVERIFY(second.table.fillDeviceRow(parseReply(QString::fromLatin1(LoopbackDevices::reply(1))), "10.0.0.5"));
+
+        second.controller.cmdRefresh_Click();
+        QCOMPARE(second.view.failures.size(), 1);
+        QCOMPARE(second.view.failures.first().operation, EndpointError::Operation::Bind);
+        QCOMPARE(second.view.failures.first().port, devices->finderPort);
+        QVERIFY(second.view.labels.isEmpty() && second.view.requests.isEmpty());
+        QCOMPARE(second.table.cellText(1, 1), "10.0.0.5");
+
+        holder.reset();
+        second.controller.cmdRefresh_Click();
+        QCOMPARE(second.view.failures.size(), 1);
+        QVERIFY(second.table.cellText(1, 1).isEmpty());
+        devices->answer(LoopbackDevices::reply(2));
+        QTRY_COMPARE(second.view.labels, QStringList({"", " 1 device found"}));
+    }
+
+    void replyTheFullTableCannotTakeIsNotCounted()
+    {
+        Finder finder(devices->finderSettings());
+        finder.controller.Form_Load();
+        for (int row = 1; row < DeviceTable::MAX_DATA_ROWS; ++row) {
+            finder.table.addEmptyRow();
+            finder.table.setCellText(row, DeviceTable::MAC_COLUMN, "taken");
+        }
+        devices->answer(LoopbackDevices::reply(1));
+        devices->answer(LoopbackDevices::reply(2));
+        QTRY_COMPARE(finder.view.replies.size(), 2);
+        QCOMPARE(finder.view.labels, QStringList({"", " 1 device found", " 1 device found"}));
+        QCOMPARE(finder.table.tableRowCount(), DeviceTable::MAX_DATA_ROWS + 1);
+    }
+
+private:
+    std::unique_ptr<LoopbackDevices> devices;
+};
+
+QTEST_MAIN(TestFinderController)
+#include "test_finder_controller.moc"

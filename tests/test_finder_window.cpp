@@ -1,0 +1,158 @@
+#include "discovery_messages.h"
+#include "main_window.h"
+#include "test_finder_loopback.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+namespace {
+
+template<typename T = QWidget>
+T *control(const QWidget &window, const char *name)
+{
+    T *const found = window.findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
+} // namespace
+
+class TestFinderWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        devices = std::make_unique<LoopbackDevices>();
+        QVERIFY(devices->isReady());
+        window = std::make_unique<VUDArido>(devices->finderSettings());
+    }
+    void cleanup() { window.reset(); }
+
+    void startUpShowsTableButtonAndEmptyLabel()
+    {
+        QCOMPARE(window->windowTitle(), "Veltrin(V 1.0)");
+        QVERIFY(!window->windowIcon().isNull());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QCOMPARE(window->size(), QSize(826, 561));
+        auto *grid = control<QTableView>(*window, "MSFlexGrid1");
+        QCOMPARE(QApplication::focusWidget(), grid);
+        for (const char *name : {"MSFlexGrid1", "cmdRefresh", "tFoundDevice"})
+            QVERIFY2(control(*window, name)->isVisible(), name);
+        for (const char *name : {"Label1", "Label2", "Text1", "Text2"})
+            QVERIFY2(!control(*window, name)->isVisible(), name);
+
+        QCOMPARE(control<QLabel>(*window, "tFoundDevice")->text(), QString());
+        QCOMPARE(control<QLabel>(*window, "Label1")->text(), "PC-->DEVICE");
+        QCOMPARE(control<QLabel>(*window, "Label2")->text(), "DEVICE-->PC");
+        QCOMPARE(control<QPlainTextEdit>(*window, "Text1")->toPlainText(), "Text1");
+        QCOMPARE(control<QLineEdit>(*window, "Text2")->text(), QString::fromUtf16(REQUEST_TEXT));
+        auto *button = control<QToolButton>(*window, "cmdRefresh");
+        QCOMPARE(button->text(), "&Refresh");
+        QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+        QVERIFY(!button->icon().isNull());
+
+        QCOMPARE(grid->font().pointSizeF(), 9.0);
+        QCOMPARE(control<QLabel>(*window, "tFoundDevice")->font().pointSizeF(), 10.5);
+        QVERIFY(grid->verticalHeader()->isHidden());
+        const QHeaderView *header = grid->horizontalHeader();
+        QCOMPARE(header->count(), 6);
+        for (int column = 0; column < header->count(); ++column)
+            QVERIFY2(header->sectionSize(column) >= header->sectionSizeHint(column), "header text elided");
+    }
+
+    void controlGeometry_data()
+    {
+        QTest::addColumn<QRect>("rect");
+        QTest::newRow("MSFlexGrid1") << QRect(0, 0, 721, 529);
+        QTest::newRow("cmdRefresh") << QRect(736, 40, 73, 89);
+        QTest::newRow("tFoundDevice") << QRect(32, 536, 129, 25);
+        QTest::newRow("Label1") << QRect(768, 248, 113, 33);
+        QTest::newRow("Text2") << QRect(752, 288, 385, 49);
+        QTest::newRow("Label2") << QRect(760, 352, 113, 33);
+        QTest::newRow("Text1") << QRect(760, 384, 369, 81);
+    }
+
+    void controlGeometry()
+    {
+        QFETCH(QRect, rect);
+        QCOMPARE(control(*window, QTest::currentDataTag())->geometry(), rect);
+    }
+
+    void keyboardRunsRefresh()
+    {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        auto *label = control<QLabel>(*window, "tFoundDevice");
+        devices->answer(LoopbackDevices::reply(1));
+        QTRY_COMPARE(label->text(), " 1 device found");
+
+        QTest::keyClick(control(*window, "MSFlexGrid1"), Qt::Key_R, Qt::AltModifier);
+        QTRY_COMPARE(label->text(), QString());
+        QTRY_COMPARE(devices->requests().size(), 2);
+        // Enter and Space press the focused button, as on any push button.
+        auto *button = control(*window, "cmdRefresh");
+        button->setFocus();
+        QTest::keyClick(button, Qt::Key_Return);
+        QTRY_COMPARE(devices->requests().size(), 3);
+        QTest::keyClick(button, Qt::Key_Space);
+        QTRY_COMPARE(devices->requests().size(), 4);
+    }
+
+    void replyShownLiterallyAndToScreenReaders()
+    {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        // Line feeds only: the pane shows a CR LF as one line break.
+        const QByteArray reply = "mac-address: <b>00-11</b>\nsw-version: 1\nserial-number: 2\n"
+                                 "display: 1\ndescription: <i>Gate</i> &amp; <img src=x>";
+        devices->answer(reply);
+        auto *label = control<QLabel>(*window, "tFoundDevice");
+        QTRY_COMPARE(label->text(), " 1 device found");
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        QTRY_COMPARE(control<QPlainTextEdit>(*window, "Text1")->toPlainText(), QString::fromLatin1(reply));
+
+        auto *grid = control<QTableView>(*window, "MSFlexGrid1");
+        QAccessibleTableInterface *table = QAccessible::queryAccessibleInterface(grid)->tableInterface();
+        QVERIFY(table);
+        QCOMPARE(table->cellAt(0, 1)->text(QAccessible::Name), "127.0.0.1");
+        QCOMPARE(table->cellAt(0, 3)->text(QAccessible::Name), "<b>00-11</b>\n");
+        QCOMPARE(table->cellAt(0, 5)->text(QAccessible::Name), "<i>Gate</i> &amp; <img src=x>");
+        // Drawn on one line: the break that ends the value would push it out of the cell.
+        const auto *delegate = qobject_cast<QStyledItemDelegate *>(grid->itemDelegate());
+        QCOMPARE(delegate->displayText(grid->model()->index(0, 3).data(), QLocale()), "<b>00-11</b>");
+
+        QStringList headers;
+        QAccessibleInterface *tableItem = QAccessible::queryAccessibleInterface(grid);
+        for (int i = 0; i < tableItem->childCount(); ++i) {
+            if (tableItem->child(i)->role() == QAccessible::ColumnHeader)
+                headers << tableItem->child(i)->text(QAccessible::Name);
+        }
+        QCOMPARE(headers, QStringList({"#  ", "IP Address          ", "Serial Number          ",
+                                       "MAC Address         ", " SW Version      ", "Description                "}));
+        QCOMPARE(QAccessible::queryAccessibleInterface(window.get())->text(QAccessible::Name), "Veltrin(V 1.0)");
+        QCOMPARE(QAccessible::queryAccessibleInterface(control(*window, "cmdRefresh"))->text(QAccessible::Name),
+                 "Refresh");
+        QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name), " 1 device found");
+    }
+
+private:
+    std::unique_ptr<LoopbackDevices> devices;
+    std::unique_ptr<VUDArido> window;
+};
+
+QTEST_MAIN(TestFinderWindow)
+#include "test_finder_window.moc"
