@@ -4,6 +4,7 @@
 #include "datagram_text.h"
 
 #include <QNetworkInterface>
+#include <QNetworkProxy>
 #include <QThread>
 #include <QVariant>
 
@@ -47,6 +48,9 @@ DiscoveryEndpoint::DiscoveryEndpoint(const Settings &settings, QObject *parent)
     , m_settings(settings)
     , m_socket(new QUdpSocket(this))
 {
+    // A broadcast to the local segment never goes through a proxy, and asking
+    // the system's proxy configuration costs every bind a lookup.
+    m_socket->setProxy(QNetworkProxy::NoProxy);
     connect(m_socket, &QUdpSocket::readyRead, this, &DiscoveryEndpoint::readPending);
 }
 
