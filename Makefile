@@ -11,7 +11,7 @@ JOBS       ?= $(shell nproc)
 SUDO       := $(if $(filter 0,$(shell id -u)),,sudo)
 FINDER     := $(BUILD)/finder/veltrin-finder
 
-.PHONY: deps build run test test-debug test-asan test-fuzz fuzz fuzz-build demo clean package
+.PHONY: deps build run test test-debug test-asan test-fuzz fuzz fuzz-build demo clean package bench
 
 deps:
 	@bash scripts/install-deps.sh
@@ -34,6 +34,11 @@ demo: build
 # The Debian package: $(BUILD)/veltrin-finder_<version>_<arch>.deb
 package: build
 	cd $(BUILD) && cpack -G DEB
+
+# The benchmark: the Release build in a throw-away network lab (root, for the
+# namespaces); prints one table, exits non-zero when a target is missed.
+bench: build
+	$(SUDO) bash bench/run.sh $(BUILD)
 
 test: deps test-debug test-asan
 
