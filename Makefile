@@ -40,7 +40,7 @@ package: build
 bench: build
 	$(SUDO) bash bench/run.sh $(BUILD)
 
-test: deps test-debug test-asan
+test: deps test-debug test-asan test-fuzz
 
 test-debug:
 	cmake -S . -B $(TEST_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON

@@ -1,0 +1,95 @@
+// Reply parsing on any datagram: the payload is read the way the endpoint
+// reads it, and once more as raw UTF-16, which reaches code units no code
+// page decoder produces (lone surrogates, noncharacters).
+
+#include "datagram_text.h"
+#include "discovery_messages.h"
+#include "fuzz_check.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr qsizetype MaxPosition = 32767;
+
+struct Key
+{
+    QStringView text;
+    qint16 position;
+};
+
+// A stored position is the first occurrence; 0 means none starts at or
+// before the last representable position.
+bool positionIsFirstOccurrence(QStringView text, const Key &key)
+{
+    const qsizetype searchedLength = qMin(text.size(), MaxPosition + key.text.size() - 1);
+    if (key.position == 0)
+        return !text.first(searchedLength).contains(key.text);
+    if (key.position < 0)
+        return false;
+    const qsizetype index = key.position - 1;
+    return text.sliced(index).startsWith(key.text)
+            && !text.first(index + key.text.size() - 1).contains(key.text);
+}
+
+// A value starts right after its key (at character keyLength + 1 when the key
+// is absent) and is a piece of the text from there.
+bool valueFollowsKey(QStringView text, qint16 position, qsizetype keyLength, const QString &value)
+{
+    if (value.isEmpty())
+        return true;
+    const qsizetype start = position + keyLength - 1;
+    return start < text.size() && text.sliced(start).startsWith(value);
+}
+
+void check(const QString &text)
+{
+    const DeviceReply reply = parseReply(text);
+    const std::array<Key, 5> keys{{
+        {DiscoveryKeys::MAC, reply.MacPos},
+        {DiscoveryKeys::SW_VERSION, reply.SwVersionPos},
+        {DiscoveryKeys::SERIAL, reply.SerialPos},
+        {DiscoveryKeys::DISPLAY, reply.DisplayPos},
+        {DiscoveryKeys::DESCRIPTION, reply.DescriptionPos},
+    }};
+    bool allRepresentable = true;
+    for (const Key &key : keys) {
+        FUZZ_CHECK(positionIsFirstOccurrence(text, key));
+        if (key.position == 0 && text.contains(key.text))
+            allRepresentable = false;
+    }
+
+    FUZZ_CHECK(reply.accepted == (!text.isEmpty() && reply.MacPos > 0 && allRepresentable));
+    if (!reply.accepted) {
+        FUZZ_CHECK(reply.MacAddress.isEmpty() && reply.SwVersion.isEmpty()
+                   && reply.SerialNumber.isEmpty() && reply.Description.isEmpty());
+        return;
+    }
+    FUZZ_CHECK(valueFollowsKey(text, reply.MacPos, 13, reply.MacAddress));
+    FUZZ_CHECK(valueFollowsKey(text, reply.SwVersionPos, 12, reply.SwVersion));
+    FUZZ_CHECK(valueFollowsKey(text, reply.SerialPos, 15, reply.SerialNumber));
+    // The description alone always runs to the end of the text.
+    const qsizetype descriptionStart = reply.DescriptionPos + 12;
+    FUZZ_CHECK(reply.Description
+               == (descriptionStart < text.size() ? text.sliced(descriptionStart) : QString()));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray payload = QByteArray::fromRawData(reinterpret_cast<const char *>(data),
+                                                       static_cast<qsizetype>(size));
+    check(decodeDatagram(payload));
+    QString units(static_cast<qsizetype>(size / 2), Qt::Uninitialized);
+    std::memcpy(units.data(), data, static_cast<std::size_t>(units.size()) * sizeof(QChar));
+    check(units);
+    return 0;
+}
