@@ -3,10 +3,16 @@
 #include "broadcast_interfaces.h"
 #include "datagram_text.h"
 
+#include <QDeadlineTimer>
+#include <QNetworkDatagram>
 #include <QNetworkInterface>
 #include <QNetworkProxy>
 #include <QThread>
 #include <QVariant>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <cerrno>
 
@@ -16,9 +22,24 @@ namespace {
 // thread gets to them; without privileges net.core.rmem_max caps this.
 constexpr int ReceiveBufferBytes = 4 * 1024 * 1024;
 
-// Datagrams handled per readyRead; the notifier is level-triggered, so the
-// rest are picked up on its next round, after pending window events.
-constexpr int ReadBatch = 64;
+// How long one round may go on handing over datagrams. Every round ends in
+// a repaint of the table, which costs as much as hundreds of replies, so a
+// flood is handled in long rounds; this one is still short enough that
+// input and paint events wait no longer than a frame or so.
+constexpr int NotifyBudgetMs = 12;
+
+// How often a round moves what the kernel holds into the queue. Reading
+// costs a fraction of handling, so reading ahead keeps a burst out of the
+// kernel's buffer, whose size an unprivileged process cannot raise.
+constexpr int ReadAheadEveryMs = 1;
+
+// What the queue may hold before further datagrams are left to the kernel:
+// a full table's worth of replies several times over.
+constexpr qsizetype QueueLimitBytes = 16 * 1024 * 1024;
+constexpr qsizetype QueuedDatagramOverhead = 64;
+
+// Larger than any UDP payload, so a datagram is always read whole.
+constexpr qsizetype ReceiveBufferSize = 65536;
 
 void pause(int ms)
 {
@@ -36,6 +57,23 @@ QString failureReason(const QUdpSocket &socket, int systemError)
     return QStringLiteral("%1 (%2)").arg(qtReason, qt_error_string(systemError));
 }
 
+QString dottedQuad(quint32 address)
+{
+    char16_t text[15];
+    qsizetype length = 0;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        const unsigned octet = address >> shift & 0xffu;
+        if (octet >= 100)
+            text[length++] = static_cast<char16_t>(u'0' + octet / 100);
+        if (octet >= 10)
+            text[length++] = static_cast<char16_t>(u'0' + octet / 10 % 10);
+        text[length++] = static_cast<char16_t>(u'0' + octet % 10);
+        if (shift > 0)
+            text[length++] = u'.';
+    }
+    return QString(reinterpret_cast<const QChar *>(text), length);
+}
+
 } // namespace
 
 DiscoveryEndpoint::DiscoveryEndpoint(QObject *parent)
@@ -47,6 +85,7 @@ DiscoveryEndpoint::DiscoveryEndpoint(const Settings &settings, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_socket(new QUdpSocket(this))
+    , m_receiveBuffer(ReceiveBufferSize, Qt::Uninitialized)
 {
     // A broadcast to the local segment never goes through a proxy, and asking
     // the system's proxy configuration costs every bind a lookup.
@@ -61,7 +100,10 @@ std::optional<EndpointError> DiscoveryEndpoint::reopen()
     pause(m_settings.pauseMs);
     ++m_generation;
     m_socket->close();
-    m_current = {};
+    // What was read ahead from the old socket goes with it.
+    m_queue.clear();
+    m_queuedBytes = 0;
+    forgetCurrent();
     // Destination and local port are fixed in m_settings for the endpoint's life.
     pause(m_settings.pauseMs);
 
@@ -127,15 +169,14 @@ std::optional<EndpointError> DiscoveryEndpoint::sendThrough(const QByteArray &pa
 
 QString DiscoveryEndpoint::readDatagram() const
 {
-    return decodeDatagram(m_current.data());
+    return m_hasCurrent ? decodeDatagram(m_current.payload) : QString();
 }
 
 QString DiscoveryEndpoint::senderAddress() const
 {
-    const QHostAddress sender = m_current.senderAddress();
-    bool isIPv4 = false;
-    const quint32 ipv4 = sender.toIPv4Address(&isIPv4);   // also unwraps ::ffff:a.b.c.d
-    return isIPv4 ? QHostAddress(ipv4).toString() : sender.toString();
+    if (!m_hasCurrent)
+        return {};
+    return m_current.otherSender.isNull() ? dottedQuad(m_current.senderIPv4) : m_current.otherSender;
 }
 
 bool DiscoveryEndpoint::isBound() const
@@ -143,16 +184,119 @@ bool DiscoveryEndpoint::isBound() const
     return m_socket->state() == QAbstractSocket::BoundState;
 }
 
+void DiscoveryEndpoint::forgetCurrent()
+{
+    m_current = {};
+    m_hasCurrent = false;
+}
+
+bool DiscoveryEndpoint::queueIsFull() const
+{
+    return m_queuedBytes >= QueueLimitBytes;
+}
+
+void DiscoveryEndpoint::enqueue(qsizetype length, quint32 senderIPv4, const QHostAddress *otherSender)
+{
+    Datagram datagram{QByteArray(m_receiveBuffer.constData(), length), senderIPv4, QString()};
+    if (otherSender)
+        datagram.otherSender = otherSender->toString();
+    m_queuedBytes += length + QueuedDatagramOverhead;
+    m_queue.push_back(std::move(datagram));
+}
+
+bool DiscoveryEndpoint::readThroughSocket()
+{
+    QHostAddress sender;
+    const qint64 received = m_socket->readDatagram(m_receiveBuffer.data(), m_receiveBuffer.size(), &sender);
+    if (received < 0)
+        return false;
+    bool isIPv4 = false;
+    const quint32 ipv4 = sender.toIPv4Address(&isIPv4);   // also unwraps ::ffff:a.b.c.d
+    enqueue(received, ipv4, isIPv4 ? nullptr : &sender);
+    return true;
+}
+
+void DiscoveryEndpoint::readFromDescriptor()
+{
+    const int descriptor = static_cast<int>(m_socket->socketDescriptor());
+    if (descriptor < 0)
+        return;
+    while (!queueIsFull()) {
+        sockaddr_storage from{};
+        socklen_t fromLength = sizeof from;
+        const ssize_t received = ::recvfrom(descriptor, m_receiveBuffer.data(),
+                                            static_cast<size_t>(m_receiveBuffer.size()), MSG_DONTWAIT,
+                                            reinterpret_cast<sockaddr *>(&from), &fromLength);
+        if (received < 0) {
+            if (errno == EINTR)
+                continue;
+            // Nothing left (EAGAIN), or an error that the socket's own read
+            // meets and reports on the notifier's next round.
+            return;
+        }
+        if (from.ss_family == AF_INET) {
+            enqueue(received, ntohl(reinterpret_cast<const sockaddr_in &>(from).sin_addr.s_addr), nullptr);
+            continue;
+        }
+        const QHostAddress sender(reinterpret_cast<const sockaddr *>(&from));
+        bool isIPv4 = false;
+        const quint32 ipv4 = sender.toIPv4Address(&isIPv4);
+        enqueue(received, ipv4, isIPv4 ? nullptr : &sender);
+    }
+}
+
 void DiscoveryEndpoint::readPending()
 {
+    // The first read goes through the socket: that tells it its readyRead
+    // was answered, so it keeps its read notifier on. The rest come straight
+    // from the descriptor, one system call each instead of three.
+    if (!readThroughSocket())
+        return;
+    readFromDescriptor();
+    // A handler that lets the event loop run lands here too; the round it
+    // interrupted goes on with what was read.
+    if (!m_notifying)
+        notifyQueued();
+}
+
+void DiscoveryEndpoint::notifyQueued()
+{
+    m_notifyScheduled = false;
+    if (m_notifying)
+        return;
+    m_notifying = true;
     const quint64 generation = m_generation;
-    for (int handled = 0; handled < ReadBatch; ++handled) {
-        // A handler that refreshed has closed the socket these came from.
-        if (generation != m_generation || !m_socket->hasPendingDatagrams())
-            return;
-        m_current = m_socket->receiveDatagram();
-        if (!m_current.isValid())
-            return;
-        Q_EMIT dataArrival(m_current.data().size());
+    const QDeadlineTimer budget(NotifyBudgetMs, Qt::PreciseTimer);
+    QDeadlineTimer readAhead(ReadAheadEveryMs, Qt::PreciseTimer);
+    for (;;) {
+        if (m_queue.empty() || readAhead.hasExpired()) {
+            readFromDescriptor();
+            readAhead.setRemainingTime(ReadAheadEveryMs, Qt::PreciseTimer);
+            if (m_queue.empty())
+                break;
+        }
+        m_current = std::move(m_queue.front());
+        m_queue.pop_front();
+        m_hasCurrent = true;
+        const qsizetype size = m_current.payload.size();
+        m_queuedBytes -= size + QueuedDatagramOverhead;
+        Q_EMIT dataArrival(size);
+        // A handler that refreshed has emptied the queue and closed the
+        // socket these came from.
+        if (generation != m_generation || budget.hasExpired())
+            break;
     }
+    m_notifying = false;
+    // The rest waits for the repaint and input this round held up. The
+    // notifier only fires for what is still in the kernel's buffer.
+    if (!m_queue.empty())
+        scheduleNotify();
+}
+
+void DiscoveryEndpoint::scheduleNotify()
+{
+    if (m_notifyScheduled)
+        return;
+    m_notifyScheduled = true;
+    QMetaObject::invokeMethod(this, &DiscoveryEndpoint::notifyQueued, Qt::QueuedConnection);
 }

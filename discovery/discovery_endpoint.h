@@ -2,11 +2,13 @@
 
 #include "endpoint_error.h"
 
+#include <QByteArray>
 #include <QHostAddress>
 #include <QNetworkDatagram>
 #include <QObject>
 #include <QUdpSocket>
 
+#include <deque>
 #include <optional>
 
 // The finder's single UDP endpoint: broadcasts the request and receives the
@@ -53,12 +55,37 @@ Q_SIGNALS:
     void dataArrival(qint64 bytesTotal);
 
 private:
+    // A received datagram waiting for, or in, its notification. An IPv4
+    // sender is kept as a number and only turned into text when asked for.
+    struct Datagram
+    {
+        QByteArray payload;
+        quint32 senderIPv4 = 0;
+        QString otherSender;   // set only for a sender that is not IPv4
+    };
+
     void readPending();
+    void notifyQueued();
+    void scheduleNotify();
+    bool readThroughSocket();
+    void readFromDescriptor();
+    void enqueue(qsizetype length, quint32 senderIPv4, const QHostAddress *otherSender);
+    bool queueIsFull() const;
+    void forgetCurrent();
     std::optional<EndpointError> sendThrough(const QByteArray &payload, int interfaceIndex);
 
     Settings m_settings;
     QUdpSocket *m_socket = nullptr;
-    QNetworkDatagram m_current;
+    // Every read lands here first, then is copied out at its length.
+    QByteArray m_receiveBuffer;
+    // Read ahead of the notifications, so the kernel's buffer is emptied
+    // faster than the notifications are handled.
+    std::deque<Datagram> m_queue;
+    qsizetype m_queuedBytes = 0;
+    Datagram m_current;
+    bool m_hasCurrent = false;
+    bool m_notifying = false;
+    bool m_notifyScheduled = false;
     // Counts reopens, so a read loop notices one made by a notification handler.
     quint64 m_generation = 0;
 };

@@ -23,6 +23,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// The reply pane is never shown, and laying out its document costs more than
+// the rest of a reply's handling: in a flood it follows the replies at most
+// this often, with the last one.
+constexpr int ReplyPaneDelayMs = 200;
+
 QIcon finderIcon()
 {
     QIcon icon;
@@ -61,6 +66,10 @@ VUDArido::VUDArido(const DiscoveryEndpoint::Settings &settings, QWidget *parent)
 
     createControls();
 
+    m_replyPaneTimer.setSingleShot(true);
+    m_replyPaneTimer.setInterval(ReplyPaneDelayMs);
+    connect(&m_replyPaneTimer, &QTimer::timeout, this, &VUDArido::updateReplyPane);
+
     connect(m_refresh, &QAbstractButton::clicked, &m_controller, &FinderController::cmdRefresh_Click);
     connect(&m_endpoint, &DiscoveryEndpoint::dataArrival, &m_controller,
             &FinderController::UDPPeerA_DataArrival);
@@ -97,6 +106,9 @@ void VUDArido::createControls()
     m_grid->horizontalHeader()->setHighlightSections(false);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setWordWrap(false);
+    // Cells are cut at their edge, as on the grid this stands for; eliding
+    // measured every cell again on each repaint.
+    m_grid->setTextElideMode(Qt::ElideNone);
     place(m_grid, WindowLayout::MSFLEXGRID1);
 
     m_refresh = new PictureButton(this);
@@ -169,18 +181,13 @@ void VUDArido::setRequestPaneText(const QString &text)
 
 void VUDArido::setReplyPaneText(const QString &text)
 {
-    // Laying out the pane's document costs more than the rest of a reply's
-    // handling, so a burst of replies updates it once, with the last one.
     m_pendingReply = text;
-    if (!m_replyPaneUpdatePending) {
-        m_replyPaneUpdatePending = true;
-        QMetaObject::invokeMethod(this, &VUDArido::updateReplyPane, Qt::QueuedConnection);
-    }
+    if (!m_replyPaneTimer.isActive())
+        m_replyPaneTimer.start();
 }
 
 void VUDArido::updateReplyPane()
 {
-    m_replyPaneUpdatePending = false;
     m_replyPane->setPlainText(m_pendingReply);
 }
 

@@ -6,6 +6,7 @@
 #include "finder_view.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 class PictureButton;
@@ -49,7 +50,7 @@ private:
     QPlainTextEdit *m_replyPane = nullptr; // Text1
     QPointer<QMessageBox> m_failureBox;
     QString m_pendingReply;
-    bool m_replyPaneUpdatePending = false;
+    QTimer m_replyPaneTimer;
 
     FinderController m_controller;
 };

@@ -130,6 +130,34 @@ private slots:
         QTest::qWait(50);   // and nothing is delivered twice
         QCOMPARE(received.size(), texts.size());
     }
+
+    void refreshInAHandlerDropsWhatTheOldSocketHeld()
+    {
+        const quint16 port = freePort();
+        DiscoveryEndpoint endpoint(loopback(port));
+        QVERIFY(!endpoint.reopen());
+
+        QStringList received;
+        connect(&endpoint, &DiscoveryEndpoint::dataArrival, this, [&] {
+            received.append(endpoint.readDatagram());
+            if (received.size() == 1)
+                QVERIFY(!endpoint.reopen());
+        });
+
+        // All queued before the first notification, so most have been read
+        // ahead when the handler refreshes.
+        QUdpSocket device;
+        for (int i = 0; i < 200; ++i)
+            QCOMPARE(device.writeDatagram(QByteArray::number(i), QHostAddress::LocalHost, port), 1 + (i > 9) + (i > 99));
+        QTRY_COMPARE(received.size(), 1);
+        QTest::qWait(50);
+        QCOMPARE(received, QStringList{QStringLiteral("0")});
+
+        // The new socket is read as the old one was.
+        QCOMPARE(device.writeDatagram("after", QHostAddress::LocalHost, port), 5);
+        QTRY_COMPARE(received.size(), 2);
+        QCOMPARE(received.last(), QStringLiteral("after"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDiscoveryEndpoint)
