@@ -11,7 +11,7 @@
 
 #include <array>
 
-// The list of found devices. Row numbering follows the grid it stands for:
+// The list of found devices. Rows are numbered as the grid shows them:
 // row 0 is the header row (shown by the view's horizontal header, not stored
 // as a model row), data rows are 1 .. tableRowCount() - 1. Data row r is model
 // row r - 1.

@@ -106,8 +106,8 @@ void VUDArido::createControls()
     m_grid->horizontalHeader()->setHighlightSections(false);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setWordWrap(false);
-    // Cells are cut at their edge, as on the grid this stands for; eliding
-    // measured every cell again on each repaint.
+    // Cells are cut at their edge; eliding measured every cell again on
+    // each repaint.
     m_grid->setTextElideMode(Qt::ElideNone);
     place(m_grid, WindowLayout::MSFLEXGRID1);
 

@@ -9,7 +9,7 @@ namespace {
 
 QString songFamily()
 {
-    // Windows' own Song faces first, then the free Ming/Song serifs of
+    // The GB2312 Song faces first, then the free Ming/Song serifs of
     // Linux distributions (fonts-arphic-uming, fonts-noto-cjk).
     const QStringList preferred{
         u"SimSun"_s,         u"宋体"_s,           u"NSimSun"_s,         u"AR PL UMing CN"_s,

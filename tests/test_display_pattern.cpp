@@ -25,7 +25,7 @@ private slots:
             QTest::newRow(name) << value << pattern << language << expected;
         };
 
-        // The classic formatter's examples, one row each.
+        // The reference examples of the display patterns, one row each.
         row("ex equal digits", "123456789012", SERIAL, "1234-5678-9012");
         row("ex more digits", "12345678901234", SERIAL, "123456-7890-1234");
         row("ex fewer digits", "42", SERIAL, "--42");
