@@ -1,4 +1,4 @@
 veltrin_add_test(test_discovery_messages SOURCES test_discovery_messages.cpp LIBS veltrin_discovery)
 # Loopback only: 127.0.0.1 unicast on free high ports, never a broadcast.
-veltrin_add_test(test_discovery_endpoint SOURCES test_discovery_endpoint.cpp LIBS veltrin_discovery
+veltrin_add_test(test_discovery_endpoint SOURCES test_discovery_endpoint.cpp test_finder_loopback.h LIBS veltrin_discovery
                  LABELS loopback)

@@ -1,7 +1,6 @@
 # Faults in the network lab: the finder's window with its default endpoint
 # settings meets a missing route, a port held by another process, and a
 # flood. Each test breaks and mends only its own throw-away lab.
-set(VELTRIN_FAULT_LAB faults/fault_lab.cpp faults/fault_lab.h lab/lab_environment.cpp lab/lab_environment.h)
 
 veltrin_add_test(test_fault_start_up LAB LAB_ARGS --segments 1 --devices 3
                  SOURCES faults/test_fault_start_up.cpp ${VELTRIN_FAULT_LAB}

@@ -1,5 +1,5 @@
 # Loopback only: 127.0.0.1 unicast on free high ports, never a broadcast.
-veltrin_add_test(test_finder_controller SOURCES test_finder_controller.cpp test_finder_loopback.h
+veltrin_add_test(test_finder_controller SOURCES test_finder_controller.cpp test_finder_fixture.h
                  LIBS veltrin_finder_core LABELS loopback)
 veltrin_add_test(test_finder_failure_message SOURCES test_finder_failure_message.cpp
                  LIBS veltrin_finder_core)
@@ -11,5 +11,5 @@ veltrin_add_test(test_finder_window SOURCES test_finder_window.cpp test_finder_l
 # devices answering.
 veltrin_add_test(test_finder_lab_e2e LAB
                  LAB_ARGS --segments 1 --devices 3 --sim-args "--serial 12345678901{n}"
-                 SOURCES lab_e2e/test_finder_lab_e2e.cpp lab/lab_environment.cpp lab/lab_environment.h
+                 SOURCES lab_e2e/test_finder_lab_e2e.cpp ${VELTRIN_FAULT_LAB}
                  LIBS veltrin_finder_window Qt6::Network TIMEOUT 90)

@@ -70,7 +70,8 @@ private slots:
         QCOMPARE(table.columnAlignment(2), Qt::AlignLeft | Qt::AlignVCenter);
     }
 
-    void fill_data()
+    // Filling one table, and emptying another, prepared with these rows.
+    void fillAndEmpty_data()
     {
         QTest::addColumn<int>("used");
         QTest::addColumn<int>("free");
@@ -78,11 +79,11 @@ private slots:
         QTest::addColumn<bool>("adds");
         QTest::newRow("header only") << 0 << 0 << 1 << true;
         QTest::newRow("all in use") << 3 << 0 << 4 << true;
-        QTest::newRow("free below block") << 2 << 3 << 3 << false;
-        QTest::newRow("no row in use") << 0 << 2 << 1 << false;
+        QTest::newRow("used and free below the block") << 2 << 3 << 3 << false;
+        QTest::newRow("no row in use") << 0 << 3 << 1 << false;
     }
 
-    void fill()
+    void fillAndEmpty()
     {
         QFETCH(int, used);
         QFETCH(int, free);
@@ -105,36 +106,20 @@ private slots:
         // The same reply again takes a row of its own.
         for (int c = 1; c < 6 && expectedRow > 1; ++c)
             QCOMPARE(table.cellText(expectedRow - 1, c), expected[c]);
-    }
 
-    void emptyRows_data()
-    {
-        QTest::addColumn<int>("used");
-        QTest::addColumn<int>("free");
-        QTest::newRow("header only") << 0 << 0;
-        QTest::newRow("no row in use") << 0 << 3;
-        QTest::newRow("all in use") << 3 << 0;
-        QTest::newRow("used and free") << 3 << 2;
-    }
-
-    void emptyRows()
-    {
-        QFETCH(int, used);
-        QFETCH(int, free);
-        DeviceTable table;
-        prepare(table, used, free);
-        const QSignalSpy changed(&table, &QAbstractItemModel::dataChanged);
-        const QSignalSpy reset(&table, &QAbstractItemModel::modelReset);
-        const QSignalSpy removed(&table, &QAbstractItemModel::rowsRemoved);
-        table.emptyRows();
-        QCOMPARE(table.tableRowCount(), 1 + used + free);
-        for (int r = 1; r < table.tableRowCount(); ++r)
-            QVERIFY(rowIsEmpty(table, r));
-        QCOMPARE(changed.count() + reset.count() + removed.count(), used > 0 ? 1 : 0);
-
-        QVERIFY(table.fillDeviceRow(reply(), "10.0.0.1"));
-        QCOMPARE(table.cellText(1, 0), "1");
-        QCOMPARE(table.tableRowCount(), std::max(2, 1 + used + free));
+        DeviceTable emptied;
+        prepare(emptied, used, free);
+        const QSignalSpy emptiedChanged(&emptied, &QAbstractItemModel::dataChanged);
+        const QSignalSpy reset(&emptied, &QAbstractItemModel::modelReset);
+        const QSignalSpy removed(&emptied, &QAbstractItemModel::rowsRemoved);
+        emptied.emptyRows();
+        QCOMPARE(emptied.tableRowCount(), 1 + used + free);
+        for (int r = 1; r < emptied.tableRowCount(); ++r)
+            QVERIFY(rowIsEmpty(emptied, r));
+        QCOMPARE(emptiedChanged.count() + reset.count() + removed.count(), used > 0 ? 1 : 0);
+        QVERIFY(emptied.fillDeviceRow(reply(), "10.0.0.1"));
+        QCOMPARE(emptied.cellText(1, 0), "1");
+        QCOMPARE(emptied.tableRowCount(), std::max(2, 1 + used + free));
     }
 
     // setCellText and removeDataRow may leave the rows in use out of one block.

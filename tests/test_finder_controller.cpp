@@ -1,46 +1,11 @@
-#include "device_table.h"
 #include "discovery_messages.h"
-#include "endpoint_error.h"
-#include "finder_controller.h"
-#include "finder_view.h"
-#include "test_finder_loopback.h"
+#include "test_finder_fixture.h"
 
 #include <QTest>
 
 #include <memory>
 
-namespace {
-
-// Records every write the controller makes to the window.
-struct FakeView : FinderView
-{
-    void setCountLabelText(const QString &text) override { labels << text; }
-    void setRequestPaneText(const QString &text) override { requests << text; }
-    void setReplyPaneText(const QString &text) override { replies << text; }
-    void reportFailure(const EndpointError &error) override { failures << error; }
-
-    QStringList labels, requests, replies;
-    QList<EndpointError> failures;
-};
-
-struct Finder
-{
-    explicit Finder(const DiscoveryEndpoint::Settings &settings)
-        : endpoint(settings)
-    {
-        QObject::connect(&endpoint, &DiscoveryEndpoint::dataArrival, &controller,
-                         &FinderController::UDPPeerA_DataArrival);
-    }
-
-    FakeView view;
-    DeviceTable table;
-    DiscoveryEndpoint endpoint;
-    FinderController controller{view, table, endpoint};
-};
-
-const QString Request = QString::fromUtf16(REQUEST_TEXT);
-
-} // namespace
+static const QString Request = QString::fromUtf16(REQUEST_TEXT);
 
 class TestFinderController : public QObject
 {
@@ -71,7 +36,6 @@ private slots:
     {
         QTest::addColumn<QByteArray>("datagram");
         QTest::newRow("no mac key") << QByteArray("sw-version: 1.0\r\ndescription: hello");
-        QTest::newRow("key in capitals") << QByteArray("MAC-ADDRESS: 00-11\r\nsw-version: 1");
         QTest::newRow("empty mac") << QByteArray("mac-address: sw-version: 1\r\nserial-number: 1\r\ndisplay: 1");
     }
 

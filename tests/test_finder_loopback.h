@@ -1,7 +1,7 @@
 #pragma once
 
-// The device side of the finder's loopback tests: it receives the request
-// and answers to the finder's port, all on 127.0.0.1 and free high ports.
+// The device side of the loopback tests: it receives the requests and answers
+// to the finder's port, all on 127.0.0.1 and free high ports.
 
 #include "discovery_endpoint.h"
 
@@ -26,7 +26,7 @@ public:
         return settings;
     }
 
-    void answer(const QByteArray &payload) { m_socket.writeDatagram(payload, QHostAddress::LocalHost, finderPort); }
+    qint64 answer(const QByteArray &payload) { return m_socket.writeDatagram(payload, QHostAddress::LocalHost, finderPort); }
 
     const QList<QNetworkDatagram> &requests()
     {

@@ -134,6 +134,7 @@ private slots:
         // Drawn on one line: the break that ends the value would push it out of the cell.
         const auto *delegate = qobject_cast<QStyledItemDelegate *>(grid->itemDelegate());
         QCOMPARE(delegate->displayText(grid->model()->index(0, 3).data(), QLocale()), "<b>00-11</b>");
+        QCOMPARE(delegate->displayText(grid->model()->index(0, 5).data(), QLocale()), "<i>Gate</i> &amp; <img src=x>");
 
         QStringList headers;
         QAccessibleInterface *tableItem = QAccessible::queryAccessibleInterface(grid);

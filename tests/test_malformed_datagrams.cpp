@@ -3,190 +3,104 @@
 // reply with a MAC address, and must hand the text on as text.
 
 #include "datagram_text.h"
-#include "device_table.h"
-#include "discovery_endpoint.h"
-#include "endpoint_error.h"
-#include "finder_controller.h"
-#include "finder_view.h"
-#include "main_window.h"
-#include "test_finder_loopback.h"
+#include "test_finder_fixture.h"
 
-#include <QAbstractItemModel>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QStyledItemDelegate>
-#include <QTableView>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-class RecordingView : public FinderView
-{
-public:
-    void setCountLabelText(const QString &text) override { label = text; }
-    void setRequestPaneText(const QString &) override {}
-    void setReplyPaneText(const QString &text) override { replies << text; }
-    void reportFailure(const EndpointError &error) override { failures << error.toString(); }
-
-    QString label;
-    QStringList replies;
-    QStringList failures;
-};
-
-struct Finder
-{
-    explicit Finder(const DiscoveryEndpoint::Settings &settings)
-        : endpoint(settings)
-    {
-        QObject::connect(&endpoint, &DiscoveryEndpoint::dataArrival, &controller,
-                         &FinderController::UDPPeerA_DataArrival);
-    }
-
-    QStringList cells() const
-    {
-        QStringList all;
-        for (int row = 1; row < table.tableRowCount(); ++row) {
-            for (int column = 0; column < DeviceTable::COLUMN_COUNT; ++column)
-                all << table.cellText(row, column);
-        }
-        return all;
-    }
-
-    RecordingView view;
-    DeviceTable table;
-    DiscoveryEndpoint endpoint;
-    FinderController controller{view, table, endpoint};
-};
-
-QByteArray reply(const QByteArray &mac, const QByteArray &description)
+static QByteArray reply(const QByteArray &mac, const QByteArray &description)
 {
     return "mac-address: " + mac + "\nsw-version: 1.0.2\nserial-number: 12\ndisplay: 1\ndescription: "
            + description;
 }
-
-} // namespace
 
 class TestMalformedDatagrams : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void datagram_data();
-    void datagram();
-    void markupShownLiterallyInTheWindow();
-};
+    void datagram_data()
+    {
+        QTest::addColumn<QByteArray>("payload");
+        // The MAC cell of the row the datagram fills; null when it fills none.
+        QTest::addColumn<QString>("macCell");
+        // The description cell, where the decoding matters; null: not checked.
+        QTest::addColumn<QString>("descriptionCell");
 
-void TestMalformedDatagrams::datagram_data()
-{
-    QTest::addColumn<QByteArray>("payload");
-    // The MAC cell of the row the datagram fills; null when it fills none.
-    QTest::addColumn<QString>("macCell");
-    // The description cell, where the decoding matters; null: not checked.
-    QTest::addColumn<QString>("descriptionCell");
+        const QByteArray far(32768, 'x');
+        // The largest IPv4 UDP payload; the description is the filler.
+        const QByteArray head = reply("00-11-22-33-44-55", QByteArray());
+        const QByteArray largest = head + QByteArray(65507 - head.size(), 'x');
 
-    const QByteArray far(32768, 'x');
-    // The largest IPv4 UDP payload; the description is the filler.
-    const QByteArray head = reply("00-11-22-33-44-55", QByteArray());
-    const QByteArray largest = head + QByteArray(65507 - head.size(), 'x');
-
-    QTest::newRow("empty") << QByteArray() << QString() << QString();
-    QTest::newRow("65507 bytes") << largest << "00-11-22-33-44-55\n" << QString(largest.size() - head.size(), u'x');
-    QTest::newRow("NUL and control bytes") << reply("0\0\1\x7f"_ba, "a\0b"_ba)
-                                           << QString::fromLatin1("0\0\1\x7f\n"_ba) << QString::fromLatin1("a\0b"_ba);
-    QTest::newRow("binary, no key") << "\x80\x81\xfe\xff\0\x01mac-address\xc0"_ba << QString() << QString();
-    QTest::newRow("GB18030 description") << reply("aa", "\xc3\xc5\xbf\xda\xbb\xfa") << "aa\n" << u"门口机"_s;
-    QTest::newRow("UTF-8 description") << reply("aa", "\xe9\x97\xa8") << "aa\n" << u"门"_s;
-    QTest::newRow("truncated UTF-8 around keys") << "\xe9\x97" + reply("bb", "\xe9") << "bb\n" << QString();
-    QTest::newRow("lone GB18030 lead byte") << reply("cc", "\x81") << "cc\n" << QString();
-    // As in any double-byte code page, a lead byte takes the next byte along.
-    QTest::newRow("lead byte eats the key's first letter") << "\x81" + reply("dd", "d") << QString() << QString();
-    QTest::newRow("keys reversed") << "description: d\ndisplay: 1\nserial-number: s\nsw-version: v\nmac-address: m"_ba
-                                   << QString() << QString();
-    QTest::newRow("mac first, rest reversed")
-            << "mac-address: m\ndescription: d\ndisplay: 1\nserial-number: s\nsw-version: v"_ba
-            << "m\ndescription: d\ndisplay: 1\nserial-number: s\n" << "d\ndisplay: 1\nserial-number: s\nsw-version: v";
-    QTest::newRow("only the mac key") << "mac-address: 00-11-22-33-44-55"_ba << QString() << QString();
-    QTest::newRow("sw-version missing") << "mac-address: m\nserial-number: 1\ndisplay: 1\ndescription: d"_ba
-                                        << QString() << QString();
-    QTest::newRow("keys repeated") << "mac-address: a\nmac-address: b\nsw-version: 1\nsw-version: 2\n"
-                                      "serial-number: 3\ndisplay: 4\ndescription: mac-address: c"_ba
-                                   << "a\nmac-address: b\n" << "mac-address: c";
-    QTest::newRow("keys upper-case") << "MAC-ADDRESS: 1\nSW-VERSION: 1\nSERIAL-NUMBER: 1\nDISPLAY: 1\nDESCRIPTION: 1"_ba
-                                     << QString() << QString();
-    QTest::newRow("mac key past 32767") << far + reply("aa", "d") << QString() << QString();
-    QTest::newRow("description key past 32767")
-            << "mac-address: aa\nsw-version: 1\nserial-number: 2\ndisplay: 3\n" + far + "description: d"
-            << QString() << QString();
-    QTest::newRow("bold markup") << reply("<b>x</b>", "<i>y</i>") << "<b>x</b>\n" << "<i>y</i>";
-    QTest::newRow("image markup") << reply("aa", "<img src=\"http://127.0.0.1/x.png\" onerror=x>") << "aa\n"
-                                  << "<img src=\"http://127.0.0.1/x.png\" onerror=x>";
-    QTest::newRow("another finder's request") << QByteArray("hip/1.0\nrequest: echo") << QString() << QString();
-}
-
-void TestMalformedDatagrams::datagram()
-{
-    QFETCH(QByteArray, payload);
-    QFETCH(QString, macCell);
-    QFETCH(QString, descriptionCell);
-    LoopbackDevices devices;
-    QVERIFY(devices.isReady());
-    Finder finder(devices.finderSettings());
-    finder.controller.Form_Load();
-    QVERIFY(finder.view.failures.isEmpty());
-
-    // One device first, so a wrong fill or a wrong count shows.
-    devices.answer(reply("00-00-00-00-00-01", "first"));
-    QTRY_COMPARE(finder.view.replies.size(), 1);
-    const QStringList before = finder.cells();
-
-    devices.answer(payload);
-    QTRY_COMPARE(finder.view.replies.size(), 2);
-    QCOMPARE(finder.view.replies.last(), decodeDatagram(payload));
-    QCOMPARE(finder.controller.lastReply(), finder.view.replies.last());
-
-    if (macCell.isNull()) {
-        QCOMPARE(finder.cells(), before);
-        QCOMPARE(finder.view.label, " 1 device found");
-        return;
+        QTest::newRow("empty") << QByteArray() << QString() << QString();
+        QTest::newRow("65507 bytes") << largest << "00-11-22-33-44-55\n" << QString(largest.size() - head.size(), u'x');
+        QTest::newRow("NUL and control bytes") << reply("0\0\1\x7f"_ba, "a\0b"_ba)
+                                               << QString::fromLatin1("0\0\1\x7f\n"_ba) << QString::fromLatin1("a\0b"_ba);
+        QTest::newRow("binary, no key") << "\x80\x81\xfe\xff\0\x01mac-address\xc0"_ba << QString() << QString();
+        QTest::newRow("GB18030 description") << reply("aa", "\xc3\xc5\xbf\xda\xbb\xfa") << "aa\n" << u"门口机"_s;
+        QTest::newRow("UTF-8 description") << reply("aa", "\xe9\x97\xa8") << "aa\n" << u"门"_s;
+        QTest::newRow("truncated UTF-8 around keys") << "\xe9\x97" + reply("bb", "\xe9") << "bb\n" << QString();
+        QTest::newRow("lone GB18030 lead byte") << reply("cc", "\x81") << "cc\n" << QString();
+        // As in any double-byte code page, a lead byte takes the next byte along.
+        QTest::newRow("lead byte eats the key's first letter") << "\x81" + reply("dd", "d") << QString() << QString();
+        QTest::newRow("keys reversed") << "description: d\ndisplay: 1\nserial-number: s\nsw-version: v\nmac-address: m"_ba
+                                       << QString() << QString();
+        QTest::newRow("mac first, rest reversed")
+                << "mac-address: m\ndescription: d\ndisplay: 1\nserial-number: s\nsw-version: v"_ba
+                << "m\ndescription: d\ndisplay: 1\nserial-number: s\n" << "d\ndisplay: 1\nserial-number: s\nsw-version: v";
+        QTest::newRow("only the mac key") << "mac-address: 00-11-22-33-44-55"_ba << QString() << QString();
+        QTest::newRow("sw-version missing") << "mac-address: m\nserial-number: 1\ndisplay: 1\ndescription: d"_ba
+                                            << QString() << QString();
+        QTest::newRow("keys repeated") << "mac-address: a\nmac-address: b\nsw-version: 1\nsw-version: 2\n"
+                                          "serial-number: 3\ndisplay: 4\ndescription: mac-address: c"_ba
+                                       << "a\nmac-address: b\n" << "mac-address: c";
+        QTest::newRow("keys upper-case") << "MAC-ADDRESS: 1\nSW-VERSION: 1\nSERIAL-NUMBER: 1\nDISPLAY: 1\nDESCRIPTION: 1"_ba
+                                         << QString() << QString();
+        QTest::newRow("mac key past 32767") << far + reply("aa", "d") << QString() << QString();
+        QTest::newRow("description key past 32767")
+                << "mac-address: aa\nsw-version: 1\nserial-number: 2\ndisplay: 3\n" + far + "description: d"
+                << QString() << QString();
+        QTest::newRow("image markup") << reply("aa", "<img src=\"http://127.0.0.1/x.png\" onerror=x>") << "aa\n"
+                                      << "<img src=\"http://127.0.0.1/x.png\" onerror=x>";
+        QTest::newRow("another finder's request") << QByteArray("hip/1.0\nrequest: echo") << QString() << QString();
     }
-    QCOMPARE(finder.table.tableRowCount(), 3);
-    QCOMPARE(finder.cells().first(before.size()), before);
-    QCOMPARE(finder.table.cellText(2, 0), "2");
-    QCOMPARE(finder.table.cellText(2, DeviceTable::MAC_COLUMN), macCell);
-    if (!descriptionCell.isNull())
-        QCOMPARE(finder.table.cellText(2, 5), descriptionCell);
-    QCOMPARE(finder.view.label, " 2 device found");
-}
 
-// The window's own controls must not read the device's text as rich text.
-void TestMalformedDatagrams::markupShownLiterallyInTheWindow()
-{
-    LoopbackDevices devices;
-    QVERIFY(devices.isReady());
-    VUDArido window(devices.finderSettings());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    void datagram()
+    {
+        QFETCH(QByteArray, payload);
+        QFETCH(QString, macCell);
+        QFETCH(QString, descriptionCell);
+        LoopbackDevices devices;
+        QVERIFY(devices.isReady());
+        Finder finder(devices.finderSettings());
+        finder.controller.Form_Load();
+        QVERIFY(finder.view.failures.isEmpty());
 
-    const QByteArray markup = reply("<b>x</b>", "<b>x</b><img src=x>");
-    devices.answer(markup);
-    auto *const label = window.findChild<QLabel *>(u"tFoundDevice"_s);
-    QVERIFY(label);
-    QTRY_COMPARE(label->text(), " 1 device found");
-    QCOMPARE(label->textFormat(), Qt::PlainText);
+        // One device first, so a wrong fill or a wrong count shows.
+        devices.answer(reply("00-00-00-00-00-01", "first"));
+        QTRY_COMPARE(finder.view.replies.size(), 1);
+        const QStringList before = finder.cells();
 
-    auto *const pane = window.findChild<QPlainTextEdit *>(u"Text1"_s);
-    QVERIFY(pane);
-    QTRY_COMPARE(pane->toPlainText(), QString::fromLatin1(markup));
+        devices.answer(payload);
+        QTRY_COMPARE(finder.view.replies.size(), 2);
+        QCOMPARE(finder.view.replies.last(), decodeDatagram(payload));
+        QCOMPARE(finder.controller.lastReply(), finder.view.replies.last());
 
-    auto *const grid = window.findChild<QTableView *>(u"MSFlexGrid1"_s);
-    QVERIFY(grid);
-    const QModelIndex description = grid->model()->index(0, 5);
-    auto *const delegate = qobject_cast<QStyledItemDelegate *>(grid->itemDelegateForIndex(description));
-    QVERIFY(delegate);
-    QCOMPARE(delegate->displayText(description.data(), grid->locale()), "<b>x</b><img src=x>");
-}
+        if (macCell.isNull()) {
+            QCOMPARE(finder.cells(), before);
+            QCOMPARE(finder.view.labels.last(), " 1 device found");
+            return;
+        }
+        QCOMPARE(finder.table.tableRowCount(), 3);
+        QCOMPARE(finder.cells().first(before.size()), before);
+        QCOMPARE(finder.table.cellText(2, 0), "2");
+        QCOMPARE(finder.table.cellText(2, DeviceTable::MAC_COLUMN), macCell);
+        if (!descriptionCell.isNull())
+            QCOMPARE(finder.table.cellText(2, 5), descriptionCell);
+        QCOMPARE(finder.view.labels.last(), " 2 device found");
+    }
+};
 
 QTEST_MAIN(TestMalformedDatagrams)
 #include "test_malformed_datagrams.moc"

@@ -14,13 +14,10 @@
 namespace fault_lab {
 namespace {
 
-const QByteArray Request("hip/1.0\nrequest: echo");
-constexpr int MacColumn = 3;
-
-QString ipOutput(const QStringList &arguments)
+QString ipOutput(const QString &arguments)
 {
     QProcess process;
-    process.start(QStringLiteral("ip"), arguments);
+    process.start("ip", arguments.split(' '));
     process.waitForFinished(10000);
     return QString::fromUtf8(process.readAllStandardOutput());
 }
@@ -32,21 +29,20 @@ QString deviceNamespace()
 
 } // namespace
 
-bool ip(const QStringList &arguments)
+bool ip(const QString &arguments)
 {
-    return QProcess::execute(QStringLiteral("ip"), arguments) == 0;
+    return QProcess::execute("ip", arguments.split(' ')) == 0;
 }
 
-bool deviceIp(const QStringList &arguments)
+bool deviceIp(const QString &arguments)
 {
-    return ip(QStringList{QStringLiteral("-n"), deviceNamespace()} + arguments);
+    return ip("-n " + deviceNamespace() + ' ' + arguments);
 }
 
 QString finderInterface()
 {
     const QHostAddress finder(lab::finderAddress(1));
-    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
-    for (const QNetworkInterface &interface : interfaces) {
+    for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces()) {
         for (const QNetworkAddressEntry &entry : interface.addressEntries()) {
             if (entry.ip() == finder)
                 return interface.name();
@@ -58,44 +54,34 @@ QString finderInterface()
 QString deviceInterface()
 {
     // "2: vd1@if3: <...": the device end of segment 1's veth pair.
-    const QString links = ipOutput({QStringLiteral("-n"), deviceNamespace(), QStringLiteral("-o"),
-                                    QStringLiteral("link"), QStringLiteral("show"), QStringLiteral("type"),
-                                    QStringLiteral("veth")});
-    return QRegularExpression(QStringLiteral("^\\d+: ([^@:]+)")).match(links).captured(1);
-}
-
-bool hasCarrier(const QString &interface)
-{
-    return ipOutput({QStringLiteral("-o"), QStringLiteral("link"), QStringLiteral("show"), interface})
-            .contains(QLatin1String("LOWER_UP"));
+    const QString links = ipOutput("-n " + deviceNamespace() + " -o link show type veth");
+    return QRegularExpression("^\\d+: ([^@:]+)").match(links).captured(1);
 }
 
 bool waitForCarrier(const QString &interface, bool carrier, int timeoutMs)
 {
-    return QTest::qWaitFor([&] { return hasCarrier(interface) == carrier; }, timeoutMs);
+    return QTest::qWaitFor([&] { return ipOutput("-o link show " + interface).contains("LOWER_UP") == carrier; },
+                           timeoutMs);
 }
 
 bool hasAnyRoute()
 {
-    return !ipOutput({QStringLiteral("-4"), QStringLiteral("route"), QStringLiteral("show")}).trimmed().isEmpty();
+    return !ipOutput("-4 route show").trimmed().isEmpty();
 }
 
 int requestsSeen()
 {
-    const QString source = lab::finderAddress(1) + QStringLiteral(":1010");
     int count = 0;
     for (const lab::LogEntry &e : lab::readLog(lab::simLogs().constFirst())) {
-        if (e.kind == QLatin1String("recv") && e.payload() == Request && e.field(QStringLiteral("src")) == source
-            && e.field(QStringLiteral("dst")) == QLatin1String("255.255.255.255:8002"))
-            ++count;
+        count += e.kind == "recv" && e.payload() == "hip/1.0\nrequest: echo"
+                 && e.field("src") == lab::finderAddress(1) + ":1010" && e.field("dst") == "255.255.255.255:8002";
     }
     return count;
 }
 
 bool settleRequests()
 {
-    const QByteArray marker = lab::sendMarker(lab::deviceAddresses(1).constFirst());
-    return QTest::qWaitFor([&] { return lab::logHasMarker(lab::simLogs().constFirst(), marker); }, 5000);
+    return lab::settledReceived(1).has_value();
 }
 
 QMessageBox *visibleFailure(const QWidget &window)
@@ -106,24 +92,24 @@ QMessageBox *visibleFailure(const QWidget &window)
 
 QLabel *countLabel(const QWidget &window)
 {
-    return window.findChild<QLabel *>(QStringLiteral("tFoundDevice"));
+    return window.findChild<QLabel *>("tFoundDevice");
 }
 
 const QAbstractItemModel *table(const QWidget &window)
 {
-    return window.findChild<QTableView *>(QStringLiteral("MSFlexGrid1"))->model();
+    return window.findChild<QTableView *>("MSFlexGrid1")->model();
 }
 
 QAbstractButton *refreshButton(const QWidget &window)
 {
-    return window.findChild<QAbstractButton *>(QStringLiteral("cmdRefresh"));
+    return window.findChild<QAbstractButton *>("cmdRefresh");
 }
 
 int rowsInUse(const QAbstractItemModel &model)
 {
-    // The rows in use are one block from the top.
+    // The rows in use are one block from the top; column 3 holds the MAC.
     int rows = 0;
-    while (rows < model.rowCount() && !model.index(rows, MacColumn).data().toString().isEmpty())
+    while (rows < model.rowCount() && !model.index(rows, 3).data().toString().isEmpty())
         ++rows;
     return rows;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 class QAbstractButton;
 class QAbstractItemModel;
@@ -14,14 +13,13 @@ class QWidget;
 // finder's window the way a user would.
 namespace fault_lab {
 
-// ip ARGS in this namespace, or in the device namespace of segment 1.
-bool ip(const QStringList &arguments);
-bool deviceIp(const QStringList &arguments);
+// ip with space-separated ARGS in this namespace, or in segment 1's device namespace.
+bool ip(const QString &arguments);
+bool deviceIp(const QString &arguments);
 
 // The finder's and the device side's interfaces of segment 1.
 QString finderInterface();
 QString deviceInterface();
-bool hasCarrier(const QString &interface);
 bool waitForCarrier(const QString &interface, bool carrier, int timeoutMs);
 bool hasAnyRoute();
 

@@ -1,10 +1,7 @@
-// A flood of 100,000 mixed datagrams (device replies, empty MACs, other
-// finders' requests, wrong-case and out-of-order keys, binary noise, large
-// texts) from the device namespace into a finder whose table is already
-// full. The table never grows past the 32,767 rows its 16-bit index can
-// address, the count never wraps, memory stays where the full table put it,
-// and a Refresh pressed during the flood still empties the table and sends
-// the request.
+// 100,000 mixed datagrams (replies, empty MACs, requests, bad keys, binary
+// noise, large texts) flood a finder whose table is full: the table stays at
+// its 32,767 rows, the count never wraps, memory does not grow, and a Refresh
+// pressed during the flood still empties the table and sends the request.
 #include "faults/fault_lab.h"
 #include "lab/lab_environment.h"
 #include "main_window.h"
@@ -16,8 +13,6 @@
 #include <QProcess>
 #include <QTest>
 
-#include <algorithm>
-
 #if defined(__SANITIZE_ADDRESS__)
 #define VELTRIN_FLOOD_ASAN 1
 #elif defined(__has_feature)
@@ -27,8 +22,6 @@
 #endif
 
 using namespace fault_lab;
-
-namespace {
 
 constexpr int TableRows = 32767;
 constexpr int FloodDatagrams = 100000;
@@ -44,7 +37,7 @@ constexpr int TryTimeoutMs = 10000;
 // counted, there are only so many of them.
 qint64 anonymousResidentKiB()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
+    QFile status("/proc/self/status");
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
@@ -58,16 +51,14 @@ qint64 anonymousResidentKiB()
 class Sender
 {
 public:
-    explicit Sender(const QStringList &arguments)
+    explicit Sender(const QString &arguments)
     {
         const QStringList devices = lab::deviceAddresses(1);
-        m_process.start(QStringLiteral("ip"),
-                        QStringList{QStringLiteral("netns"), QStringLiteral("exec"),
-                                    qEnvironmentVariable("VELTRIN_LAB_DEVICE_NS_1"),
-                                    qEnvironmentVariable("VELTRIN_FLOOD_SENDER"), QStringLiteral("--to"),
-                                    lab::finderAddress(1) + QStringLiteral(":1010"), QStringLiteral("--from"),
-                                    devices.constFirst() + u'+' + QString::number(devices.size())}
-                                + arguments);
+        m_process.start("ip", QStringList{"netns", "exec", qEnvironmentVariable("VELTRIN_LAB_DEVICE_NS_1"),
+                                          qEnvironmentVariable("VELTRIN_FLOOD_SENDER"), "--to",
+                                          lab::finderAddress(1) + ":1010", "--from",
+                                          devices.constFirst() + '+' + QString::number(devices.size())}
+                                      + arguments.split(' '));
     }
     ~Sender() { m_process.kill(); m_process.waitForFinished(); }
 
@@ -87,7 +78,7 @@ private:
 int shownCount(const QLabel &label)
 {
     const QString text = label.text();
-    if (!text.startsWith(u' ') || !text.endsWith(QLatin1String(" device found")))
+    if (!text.startsWith(' ') || !text.endsWith(" device found"))
         return -1;
     bool ok = false;
     const int n = text.mid(1, text.size() - 14).toInt(&ok);
@@ -119,23 +110,20 @@ struct AtRefresh
     QString label;
 };
 
-} // namespace
-
 class TestFaultFlood : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase()
+    {
+        if (!lab::inLab())
+            QSKIP("needs the network lab: run it through ctest or tools/netlab.sh run");
+        QVERIFY2(QFile::exists(qEnvironmentVariable("VELTRIN_FLOOD_SENDER")), "VELTRIN_FLOOD_SENDER names no sender");
+    }
+
     void floodAgainstFullTable();
 };
-
-void TestFaultFlood::initTestCase()
-{
-    if (!lab::inLab())
-        QSKIP("needs the network lab: run it through ctest or tools/netlab.sh run");
-    QVERIFY2(QFile::exists(qEnvironmentVariable("VELTRIN_FLOOD_SENDER")), "VELTRIN_FLOOD_SENDER names no sender");
-}
 
 void TestFaultFlood::floodAgainstFullTable()
 {
@@ -145,13 +133,12 @@ void TestFaultFlood::floodAgainstFullTable()
     const QAbstractItemModel &model = *table(window);
     QTRY_COMPARE_WITH_TIMEOUT(label.text(), " 3 device found", TryTimeoutMs);
     int mostRows = 0;
-    connect(&model, &QAbstractItemModel::rowsInserted, this, [&] { mostRows = std::max(mostRows, model.rowCount()); });
+    connect(&model, &QAbstractItemModel::rowsInserted, this, [&] { mostRows = qMax(mostRows, model.rowCount()); });
 
     // Fill the table, topping up whatever the kernel dropped.
     for (int round = 0; round < 5 && rowsInUse(model) < TableRows; ++round) {
-        Sender fill({QStringLiteral("--count"), QString::number(TableRows - rowsInUse(model) + 1000),
-                     QStringLiteral("--first-index"), QString::number(1000000 * (round + 1)),
-                     QStringLiteral("--rate"), QString::number(FillRate)});
+        Sender fill(QString("--count %1 --first-index %2 --rate %3")
+                            .arg(TableRows - rowsInUse(model) + 1000).arg(1000000 * (round + 1)).arg(FillRate));
         QVERIFY2(fill.finishedWell(LabTimeoutMs), fill.errors().constData());
         QVERIFY(waitForQuiet(label));
     }
@@ -164,8 +151,7 @@ void TestFaultFlood::floodAgainstFullTable()
 
     // Runs right after the window's own handler of the press.
     AtRefresh atRefresh;
-    Sender flood({QStringLiteral("--count"), QString::number(FloodDatagrams), QStringLiteral("--flood"),
-                  QStringLiteral("--rate"), QString::number(FloodRate)});
+    Sender flood(QString("--count %1 --flood --rate %2").arg(FloodDatagrams).arg(FloodRate));
     connect(refreshButton(window), &QAbstractButton::clicked, this, [&] {
         atRefresh = {true, flood.running(), rowsInUse(model), model.rowCount(), label.text()};
     });
@@ -198,7 +184,7 @@ void TestFaultFlood::floodAgainstFullTable()
     // Caches may grow a little; keeping what the flood brought (100,000
     // datagrams of 20 bytes to 8 KB) would not fit in this.
     const qint64 grownKiB = anonymousResidentKiB() - fullTableKiB;
-    QVERIFY2(grownKiB < 6 * 1024, qPrintable(QStringLiteral("grew by %1 KiB").arg(grownKiB)));
+    QVERIFY2(grownKiB < 6 * 1024, qPrintable(QString("grew by %1 KiB").arg(grownKiB)));
 #else
     Q_UNUSED(fullTableKiB);
 #endif

@@ -1,11 +1,9 @@
 #include "lab_environment.h"
 
 #include <QFile>
-#include <QNetworkDatagram>
+#include <QTest>
 #include <QUdpSocket>
 #include <QUuid>
-
-#include <algorithm>
 
 namespace lab {
 namespace {
@@ -64,20 +62,37 @@ QList<LogEntry> readLog(const QString &path)
     return entries;
 }
 
-QByteArray sendMarker(const QString &deviceAddress)
+QHash<QString, LogEntry> sentByAddress(const QString &path, qsizetype skip)
 {
-    const QByteArray marker = "lab-marker " + QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
-    QUdpSocket socket;
-    socket.writeDatagram(marker, QHostAddress(deviceAddress), 8002);
-    return marker;
+    QHash<QString, LogEntry> sent;
+    for (const LogEntry &e : readLog(path).mid(skip)) {
+        if (e.kind == QLatin1String("sent"))
+            sent.insert(e.field(QStringLiteral("src")).section(QLatin1Char(':'), 0, 0), e);
+    }
+    return sent;
 }
 
-bool logHasMarker(const QString &path, const QByteArray &marker)
+std::optional<QList<LogEntry>> settledReceived(int segment, qsizetype skip)
 {
-    const QList<LogEntry> entries = readLog(path);
-    return std::any_of(entries.cbegin(), entries.cend(), [&](const LogEntry &e) {
-        return e.kind == QLatin1String("recv") && e.payload() == marker;
-    });
+    // A unicast datagram the simulator logs but does not answer.
+    const QByteArray marker = "lab-marker " + QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
+    QUdpSocket().writeDatagram(marker, QHostAddress(deviceAddresses(segment).value(0)), 8002);
+    const QString log = simLogs().value(segment - 1);
+    QList<LogEntry> received;
+    const bool settled = QTest::qWaitFor([&] {
+        received.clear();
+        bool marked = false;
+        for (const LogEntry &e : readLog(log).mid(skip)) {
+            if (e.kind != QLatin1String("recv"))
+                continue;
+            if (e.payload() == marker)
+                marked = true;
+            else
+                received.append(e);
+        }
+        return marked;
+    }, 5000);
+    return settled ? std::optional(received) : std::nullopt;
 }
 
 } // namespace lab

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // What tools/netlab.sh tells a command it runs in the finder namespace, and
 // the simulators' logs ("recv"/"sent" lines of tab-separated key=value).
 namespace lab {
@@ -28,11 +30,12 @@ QStringList deviceAddresses(int segment);
 QStringList simLogs();
 
 QList<LogEntry> readLog(const QString &path);
+// What each device logged as sent, by its address, skipping the first SKIP entries.
+QHash<QString, LogEntry> sentByAddress(const QString &path, qsizetype skip = 0);
 
-// A unicast datagram to a device that the simulator logs but does not
-// answer. The link keeps order, so once the marker is logged every request
-// sent before it on that segment is logged too.
-QByteArray sendMarker(const QString &deviceAddress);
-bool logHasMarker(const QString &path, const QByteArray &marker);
+// What the segment's simulator received after its first SKIP log entries, once
+// a marker sent to a device after them is logged (the link keeps order, so no
+// earlier datagram is still on its way); nullopt if the marker never is.
+std::optional<QList<LogEntry>> settledReceived(int segment, qsizetype skip = 0);
 
 } // namespace lab

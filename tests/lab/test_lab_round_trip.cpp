@@ -21,17 +21,6 @@ void verifyOk(const std::optional<EndpointError> &failure)
     QVERIFY2(!failure, failure ? qPrintable(failure->toString()) : "");
 }
 
-// What each device says it sent, by its address.
-QHash<QString, lab::LogEntry> sentByAddress(const QString &log, qsizetype skip)
-{
-    QHash<QString, lab::LogEntry> sent;
-    for (const lab::LogEntry &e : lab::readLog(log).mid(skip)) {
-        if (e.kind == QLatin1String("sent"))
-            sent.insert(e.field("src").section(':', 0, 0), e);
-    }
-    return sent;
-}
-
 } // namespace
 
 class LabRoundTrip : public QObject
@@ -70,19 +59,14 @@ private Q_SLOTS:
             for (int s = 0; s < sendsPerReopen; ++s)
                 verifyOk(endpoint.send(buildRequest()));
         }
-        const QByteArray marker = lab::sendMarker(lab::deviceAddresses(1).constFirst());
-        QTRY_VERIFY_WITH_TIMEOUT(lab::logHasMarker(log, marker), 5000);
-
-        int requests = 0;
-        for (const lab::LogEntry &e : lab::readLog(log).mid(before)) {
-            if (e.kind != QLatin1String("recv") || e.payload() == marker)
-                continue;
-            ++requests;
+        const auto received = lab::settledReceived(1, before);
+        QVERIFY(received);
+        for (const lab::LogEntry &e : *received) {
             QCOMPARE(e.payload(), RequestOnWire);
             QCOMPARE(e.field("src"), lab::finderAddress(1) + ":1010");
             QCOMPARE(e.field("dst"), QString("255.255.255.255:8002"));
         }
-        QCOMPARE(requests, reopens * sendsPerReopen);
+        QCOMPARE(received->size(), reopens * sendsPerReopen);
     }
 
     void everyDeviceAnswersWithItsOwnFields()
@@ -100,7 +84,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(arrivals.size(), devices.size(), 5000);
 
         QHash<QString, lab::LogEntry> sent;
-        QTRY_COMPARE_WITH_TIMEOUT((sent = sentByAddress(log, before)).size(), devices.size(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT((sent = lab::sentByAddress(log, before)).size(), devices.size(), 5000);
 
         QStringList senders;
         QSet<QString> macs;

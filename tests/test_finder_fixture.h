@@ -1,0 +1,47 @@
+#pragma once
+
+// The finder's controller and table on a loopback endpoint, with a view that
+// records every write the controller makes to the window.
+
+#include "device_table.h"
+#include "endpoint_error.h"
+#include "finder_controller.h"
+#include "finder_view.h"
+#include "test_finder_loopback.h"
+
+struct FakeView : FinderView
+{
+    void setCountLabelText(const QString &text) override { labels << text; }
+    void setRequestPaneText(const QString &text) override { requests << text; }
+    void setReplyPaneText(const QString &text) override { replies << text; }
+    void reportFailure(const EndpointError &error) override { failures << error; }
+
+    QStringList labels, requests, replies;
+    QList<EndpointError> failures;
+};
+
+struct Finder
+{
+    explicit Finder(const DiscoveryEndpoint::Settings &settings)
+        : endpoint(settings)
+    {
+        QObject::connect(&endpoint, &DiscoveryEndpoint::dataArrival, &controller,
+                         &FinderController::UDPPeerA_DataArrival);
+    }
+
+    // Every data row's cells, row by row.
+    QStringList cells() const
+    {
+        QStringList all;
+        for (int row = 1; row < table.tableRowCount(); ++row) {
+            for (int column = 0; column < DeviceTable::COLUMN_COUNT; ++column)
+                all << table.cellText(row, column);
+        }
+        return all;
+    }
+
+    FakeView view;
+    DeviceTable table;
+    DiscoveryEndpoint endpoint;
+    FinderController controller{view, table, endpoint};
+};
