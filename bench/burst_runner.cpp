@@ -42,7 +42,7 @@ int BurstRunner::rowsInUse() const
 {
     // Rows in use are one block from the top, so count until the first free one.
     int rows = 0;
-    while (rows < m_model->rowCount() && !m_model->index(rows, DeviceTable::MAC_COLUMN).data().toString().isEmpty())
+    while (rows < m_model->rowCount() && !m_model->index(rows, DeviceTable::MacColumn).data().toString().isEmpty())
         ++rows;
     return rows;
 }

@@ -96,7 +96,7 @@ BenchTable Bench::run()
     // First, while nothing else holds port 1010.
     measureStartUp();
 
-    VUDArido window;
+    MainWindow window;
     window.show();
     pumpFor(300);
     m_windowAloneBytes = system_facts::peakResidentBytes();

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-const QString DeviceTable::HEADER_FORMAT = QStringLiteral(
+const QString DeviceTable::HeaderFormat = QStringLiteral(
     "<#  |<IP Address          |<Serial Number          |<MAC Address         "
     "|< SW Version      |Description                ");
 
@@ -31,7 +31,7 @@ void DeviceTable::setHeaderFormat(const QString &format)
 {
     const QStringList segments = format.split(u'|');
     // Rows store six cells; a longer format has nowhere to put the rest.
-    const int count = static_cast<int>(std::min<qsizetype>(segments.size(), COLUMN_COUNT));
+    const int count = static_cast<int>(std::min<qsizetype>(segments.size(), ColumnCount));
     if (count < m_columnCount) {
         beginRemoveColumns({}, count, m_columnCount - 1);
         m_columnCount = count;
@@ -42,7 +42,7 @@ void DeviceTable::setHeaderFormat(const QString &format)
         endInsertColumns();
     }
 
-    for (int c = 0; c < COLUMN_COUNT; ++c) {
+    for (int c = 0; c < ColumnCount; ++c) {
         const QString segment = c < count ? segments[c] : QString();
         const bool left = segment.startsWith(u'<');
         m_headerTexts[c] = left ? segment.sliced(1) : segment;
@@ -109,14 +109,14 @@ void DeviceTable::setCellText(int row, int column, const QString &text)
     const bool wasBlank = target.isBlank();
     target.setCell(column, text);
     m_nonBlankRows += (wasBlank ? 1 : 0) - (target.isBlank() ? 1 : 0);
-    if (column == MAC_COLUMN && text.isEmpty() && r < m_freeHint)
+    if (column == MacColumn && text.isEmpty() && r < m_freeHint)
         m_freeHint = r;
     emit dataChanged(index(static_cast<int>(r), column), index(static_cast<int>(r), column));
 }
 
 void DeviceTable::addEmptyRow()
 {
-    if (m_rows.size() >= MAX_DATA_ROWS)
+    if (m_rows.size() >= MaxDataRows)
         return;
     const int r = static_cast<int>(m_rows.size());
     beginInsertRows({}, r, r);
@@ -145,7 +145,7 @@ void DeviceTable::repaint()
 
 qsizetype DeviceTable::firstFreeRow() const
 {
-    while (m_freeHint < m_rows.size() && !m_rows[m_freeHint].cellIsEmpty(MAC_COLUMN))
+    while (m_freeHint < m_rows.size() && !m_rows[m_freeHint].cellIsEmpty(MacColumn))
         ++m_freeHint;
     return m_freeHint;
 }
@@ -154,17 +154,17 @@ bool DeviceTable::fillDeviceRow(const DeviceReply &reply, const QString &senderA
 {
     const qsizetype free = firstFreeRow();
     const bool adding = free == m_rows.size();
-    if (adding && m_rows.size() >= MAX_DATA_ROWS)
+    if (adding && m_rows.size() >= MaxDataRows)
         return false;
 
     const int r = static_cast<int>(free);
     const PackedRow row({
         QString::number(r + 1),
         formatPattern(senderAddress, QStringLiteral("###,###,###,###"), m_locale),
-        formatPattern(reply.SerialNumber, QStringLiteral("####-####-####"), m_locale),
-        formatPattern(reply.MacAddress, QStringLiteral("##-##-##-##_##-##"), m_locale),
-        formatPattern(reply.SwVersion, QStringLiteral("###.###.###.###.###"), m_locale),
-        reply.Description,
+        formatPattern(reply.serialNumber, QStringLiteral("####-####-####"), m_locale),
+        formatPattern(reply.macAddress, QStringLiteral("##-##-##-##_##-##"), m_locale),
+        formatPattern(reply.swVersion, QStringLiteral("###.###.###.###.###"), m_locale),
+        reply.description,
     });
     if (adding) {
         beginInsertRows({}, r, r);

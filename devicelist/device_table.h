@@ -20,12 +20,12 @@ class DeviceTable : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    static constexpr int COLUMN_COUNT = 6;
-    static constexpr int MAC_COLUMN = 3;
+    static constexpr int ColumnCount = 6;
+    static constexpr int MacColumn = 3;
     // The 16-bit row index cannot address more data rows than this.
-    static constexpr int MAX_DATA_ROWS = 32767;
+    static constexpr int MaxDataRows = 32767;
 
-    static const QString HEADER_FORMAT;
+    static const QString HeaderFormat;
 
     explicit DeviceTable(QObject *parent = nullptr);
 
@@ -35,7 +35,7 @@ public:
     QFont font() const;
 
     // Segments split on "|", a leading "<" means left alignment and is not
-    // shown. One column per segment, at most COLUMN_COUNT.
+    // shown. One column per segment, at most ColumnCount.
     void setHeaderFormat(const QString &format);
     QString headerText(int column) const;
     int columnWidth(int column) const;  // pixels, in font()
@@ -74,7 +74,7 @@ signals:
     void repaintRequested();
 
 private:
-    static_assert(PackedRow::CELL_COUNT == COLUMN_COUNT);
+    static_assert(PackedRow::CellCount == ColumnCount);
 
     // Model index of the first row whose MAC cell is empty, or the model row
     // count when every row is in use.
@@ -82,9 +82,9 @@ private:
     QVariant alignmentData(int column) const;
 
     QList<PackedRow> m_rows;
-    int m_columnCount = COLUMN_COUNT;
-    std::array<QString, COLUMN_COUNT> m_headerTexts;
-    std::array<Qt::Alignment, COLUMN_COUNT> m_alignments{};
+    int m_columnCount = ColumnCount;
+    std::array<QString, ColumnCount> m_headerTexts;
+    std::array<Qt::Alignment, ColumnCount> m_alignments{};
     QFont m_font;
     QLocale m_locale;
     // Every model row before the hint is in use; the search for a free row

@@ -8,7 +8,7 @@ PackedRow::PackedRow(const Cells &cells)
     if (total == 0)
         return;
     m_text.reserve(total);
-    for (int c = 0; c < CELL_COUNT; ++c) {
+    for (int c = 0; c < CellCount; ++c) {
         m_text.append(cells[c]);
         m_end[c] = static_cast<std::uint32_t>(m_text.size());
     }
@@ -24,7 +24,7 @@ void PackedRow::setCell(int column, const QString &text)
 {
     const qsizetype delta = text.size() - cellLength(column);
     m_text.replace(cellStart(column), cellLength(column), text);
-    for (int c = column; c < CELL_COUNT; ++c)
+    for (int c = column; c < CellCount; ++c)
         m_end[c] = static_cast<std::uint32_t>(m_end[c] + delta);
     if (m_text.isEmpty())
         m_text = QString();  // a blank row holds no allocation

@@ -11,8 +11,8 @@
 class PackedRow
 {
 public:
-    static constexpr int CELL_COUNT = 6;
-    using Cells = std::array<QString, CELL_COUNT>;
+    static constexpr int CellCount = 6;
+    using Cells = std::array<QString, CellCount>;
 
     PackedRow() = default;
     explicit PackedRow(const Cells &cells);
@@ -28,5 +28,5 @@ private:
 
     QString m_text;
     // A cell's text comes from one datagram, so 32-bit offsets suffice.
-    std::array<std::uint32_t, CELL_COUNT> m_end{};
+    std::array<std::uint32_t, CellCount> m_end{};
 };

@@ -32,26 +32,26 @@ QString cut(const QString &text, qsizetype start, qsizetype count)
 
 QString buildRequest()
 {
-    return QString::fromUtf16(REQUEST_TEXT);
+    return QString::fromUtf16(RequestText);
 }
 
 DeviceReply parseReply(const QString &text)
 {
-    const qsizetype mac = findKey(text, DiscoveryKeys::MAC);
-    const qsizetype swVersion = findKey(text, DiscoveryKeys::SW_VERSION);
-    const qsizetype serial = findKey(text, DiscoveryKeys::SERIAL);
-    const qsizetype display = findKey(text, DiscoveryKeys::DISPLAY);
-    const qsizetype description = findKey(text, DiscoveryKeys::DESCRIPTION);
+    const qsizetype mac = findKey(text, DiscoveryKeys::Mac);
+    const qsizetype swVersion = findKey(text, DiscoveryKeys::SwVersion);
+    const qsizetype serial = findKey(text, DiscoveryKeys::Serial);
+    const qsizetype display = findKey(text, DiscoveryKeys::Display);
+    const qsizetype description = findKey(text, DiscoveryKeys::Description);
 
     DeviceReply reply;
     const auto store = [](qsizetype position) {
         return static_cast<qint16>(position <= MaxPosition ? position : 0);
     };
-    reply.MacPos = store(mac);
-    reply.SwVersionPos = store(swVersion);
-    reply.SerialPos = store(serial);
-    reply.DisplayPos = store(display);
-    reply.DescriptionPos = store(description);
+    reply.macPos = store(mac);
+    reply.swVersionPos = store(swVersion);
+    reply.serialPos = store(serial);
+    reply.displayPos = store(display);
+    reply.descriptionPos = store(description);
 
     const bool representable = mac <= MaxPosition && swVersion <= MaxPosition
             && serial <= MaxPosition && display <= MaxPosition && description <= MaxPosition;
@@ -59,10 +59,10 @@ DeviceReply parseReply(const QString &text)
     if (!reply.accepted)
         return reply;
 
-    reply.MacAddress = cut(text, mac + MacKeyLength, swVersion - mac - MacKeyLength);
-    reply.SwVersion = cut(text, swVersion + SwVersionKeyLength, serial - swVersion - SwVersionKeyLength);
-    reply.SerialNumber = cut(text, serial + SerialKeyLength, display - serial - SerialKeyLength);
-    reply.Description = cut(text, description + DescriptionKeyLength,
+    reply.macAddress = cut(text, mac + MacKeyLength, swVersion - mac - MacKeyLength);
+    reply.swVersion = cut(text, swVersion + SwVersionKeyLength, serial - swVersion - SwVersionKeyLength);
+    reply.serialNumber = cut(text, serial + SerialKeyLength, display - serial - SerialKeyLength);
+    reply.description = cut(text, description + DescriptionKeyLength,
                             text.size() - description - DescriptionKeyLength + 1);
     return reply;
 }

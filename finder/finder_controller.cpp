@@ -33,13 +33,13 @@ FinderController::FinderController(FinderView &view, DeviceTable &table, Discove
 {
 }
 
-void FinderController::Form_Load()
+void FinderController::start()
 {
-    m_table.setHeaderFormat(DeviceTable::HEADER_FORMAT);
-    cmdRefresh_Click();
+    m_table.setHeaderFormat(DeviceTable::HeaderFormat);
+    refresh();
 }
 
-void FinderController::cmdRefresh_Click()
+void FinderController::refresh()
 {
     // A port that cannot be bound leaves the last results on screen; the
     // user fixes the cause and presses Refresh again.
@@ -47,7 +47,7 @@ void FinderController::cmdRefresh_Click()
         m_view.reportFailure(*failure);
         return;
     }
-    FoundCount = 0;
+    m_foundCount = 0;
     m_view.setCountLabelText(QString());
     m_table.emptyRows();
     const QString request = buildRequest();
@@ -56,19 +56,19 @@ void FinderController::cmdRefresh_Click()
     m_view.setRequestPaneText(request);
 }
 
-void FinderController::UDPPeerA_DataArrival(qint64 bytesTotal)
+void FinderController::onDatagram(qint64 bytesTotal)
 {
     Q_UNUSED(bytesTotal);
-    LastReply = m_endpoint.readDatagram();
-    const DeviceReply reply = parseReply(LastReply);
-    if (reply.accepted && !reply.MacAddress.isEmpty()) {
+    m_lastReply = m_endpoint.readDatagram();
+    const DeviceReply reply = parseReply(m_lastReply);
+    if (reply.accepted && !reply.macAddress.isEmpty()) {
         // A reply the full table could not take was not found as far as the
         // user can see, so it is not counted; the counter stops at its limit.
         if (m_table.fillDeviceRow(reply, m_endpoint.senderAddress())
-            && FoundCount < std::numeric_limits<qint16>::max()) {
-            ++FoundCount;
+            && m_foundCount < std::numeric_limits<qint16>::max()) {
+            ++m_foundCount;
         }
     }
-    m_view.setCountLabelText(countLabelText(FoundCount));
-    m_view.setReplyPaneText(LastReply);
+    m_view.setCountLabelText(countLabelText(m_foundCount));
+    m_view.setReplyPaneText(m_lastReply);
 }

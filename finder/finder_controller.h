@@ -18,18 +18,21 @@ public:
     FinderController(FinderView &view, DeviceTable &table, DiscoveryEndpoint &endpoint,
                      QObject *parent = nullptr);
 
-    void Form_Load();
-    void cmdRefresh_Click();
-    void UDPPeerA_DataArrival(qint64 bytesTotal);
+    // The window has been created: set the header, then refresh.
+    void start();
+    // The Refresh button (or start-up): rebind, clear, send the request.
+    void refresh();
+    // One datagram arrived on the endpoint.
+    void onDatagram(qint64 bytesTotal);
 
-    const QString &lastReply() const { return LastReply; }
-    qint16 foundCount() const { return FoundCount; }
+    const QString &lastReply() const { return m_lastReply; }
+    qint16 foundCount() const { return m_foundCount; }
 
 private:
     FinderView &m_view;
     DeviceTable &m_table;
     DiscoveryEndpoint &m_endpoint;
 
-    QString LastReply;
-    qint16 FoundCount = 0;
+    QString m_lastReply;
+    qint16 m_foundCount = 0;
 };

@@ -11,7 +11,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(u"1.0"_s);
     QGuiApplication::setDesktopFileName(u"io.veltrin.Finder"_s);
 
-    VUDArido window;   // its start-up broadcasts the first request
+    MainWindow window;   // its start-up broadcasts the first request
     window.show();
     return QApplication::exec();
 }

@@ -43,12 +43,12 @@ void place(QWidget *control, const WindowLayout::TwipRect &rect)
 
 } // namespace
 
-VUDArido::VUDArido(QWidget *parent)
-    : VUDArido(DiscoveryEndpoint::Settings{}, parent)
+MainWindow::MainWindow(QWidget *parent)
+    : MainWindow(DiscoveryEndpoint::Settings{}, parent)
 {
 }
 
-VUDArido::VUDArido(const DiscoveryEndpoint::Settings &settings, QWidget *parent)
+MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *parent)
     : QWidget(parent)
     , m_endpoint(settings)
     , m_controller(*this, m_table, m_endpoint)
@@ -60,26 +60,27 @@ VUDArido::VUDArido(const DiscoveryEndpoint::Settings &settings, QWidget *parent)
     // maximised or resized.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setObjectName(u"VUDArido"_s);
     setWindowTitle(u"Veltrin(V 1.0)"_s);
     setWindowIcon(finderIcon());
-    setFixedSize(WindowLayout::CLIENT_AREA);
+    setFixedSize(WindowLayout::ClientArea);
 
     createControls();
 
     m_replyPaneTimer.setSingleShot(true);
     m_replyPaneTimer.setInterval(ReplyPaneDelayMs);
-    connect(&m_replyPaneTimer, &QTimer::timeout, this, &VUDArido::updateReplyPane);
+    connect(&m_replyPaneTimer, &QTimer::timeout, this, &MainWindow::updateReplyPane);
 
-    connect(m_refresh, &QAbstractButton::clicked, &m_controller, &FinderController::cmdRefresh_Click);
+    connect(m_refresh, &QAbstractButton::clicked, &m_controller, &FinderController::refresh);
     connect(&m_endpoint, &DiscoveryEndpoint::dataArrival, &m_controller,
-            &FinderController::UDPPeerA_DataArrival);
+            &FinderController::onDatagram);
 
     // Column widths follow the header texts and the table's font.
-    connect(&m_table, &QAbstractItemModel::headerDataChanged, this, &VUDArido::applyColumnWidths);
+    connect(&m_table, &QAbstractItemModel::headerDataChanged, this, &MainWindow::applyColumnWidths);
     connect(&m_table, &DeviceTable::repaintRequested, m_grid->viewport(), qOverload<>(&QWidget::repaint));
 
     // The window's load: header and first refresh happen before it shows.
-    m_controller.Form_Load();
+    m_controller.start();
 
     if (const QScreen *const screen = this->screen()) {
         QRect frame = rect();
@@ -88,14 +89,14 @@ VUDArido::VUDArido(const DiscoveryEndpoint::Settings &settings, QWidget *parent)
     }
 }
 
-VUDArido::~VUDArido() = default;
+MainWindow::~MainWindow() = default;
 
-void VUDArido::createControls()
+void MainWindow::createControls()
 {
     m_grid = new QTableView(this);
     m_grid->setObjectName(u"MSFlexGrid1"_s);
     m_grid->setAccessibleName(u"Found devices"_s);
-    const QFont gridFont = songFont(WindowLayout::GRID_POINT_SIZE);
+    const QFont gridFont = songFont(WindowLayout::GridPointSize);
     m_grid->setFont(gridFont);
     m_table.setFont(gridFont);
     m_grid->setModel(&m_table);
@@ -109,41 +110,41 @@ void VUDArido::createControls()
     // Cells are cut at their edge; eliding measured every cell again on
     // each repaint.
     m_grid->setTextElideMode(Qt::ElideNone);
-    place(m_grid, WindowLayout::MSFLEXGRID1);
+    place(m_grid, WindowLayout::Grid);
 
     m_refresh = new PictureButton(this);
     m_refresh->setObjectName(u"cmdRefresh"_s);
     m_refresh->setText(u"&Refresh"_s);
     m_refresh->setIcon(windowIcon());
     m_refresh->setIconSize(QSize(32, 32));
-    place(m_refresh, WindowLayout::CMD_REFRESH);
+    place(m_refresh, WindowLayout::RefreshButton);
 
     m_replyPane = new QPlainTextEdit(u"Text1"_s, this);
     m_replyPane->setObjectName(u"Text1"_s);
     m_replyPane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_replyPane->setAccessibleName(u"Last reply received"_s);
-    place(m_replyPane, WindowLayout::TEXT1);
+    place(m_replyPane, WindowLayout::ReplyPane);
 
     m_requestPane = new QLineEdit(u"Text2"_s, this);
     m_requestPane->setObjectName(u"Text2"_s);
     m_requestPane->setAccessibleName(u"Last request sent"_s);
-    place(m_requestPane, WindowLayout::TEXT2);
+    place(m_requestPane, WindowLayout::RequestPane);
 
     auto *const requestCaption = new QLabel(u"PC-->DEVICE"_s, this);
     requestCaption->setObjectName(u"Label1"_s);
-    place(requestCaption, WindowLayout::LABEL1);
+    place(requestCaption, WindowLayout::RequestCaption);
 
     auto *const replyCaption = new QLabel(u"DEVICE-->PC"_s, this);
     replyCaption->setObjectName(u"Label2"_s);
-    place(replyCaption, WindowLayout::LABEL2);
+    place(replyCaption, WindowLayout::ReplyCaption);
 
     m_foundDevice = new QLabel(u"0 device found"_s, this);
     m_foundDevice->setObjectName(u"tFoundDevice"_s);
     m_foundDevice->setTextFormat(Qt::PlainText);
     m_foundDevice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_foundDevice->setFont(songFont(WindowLayout::COUNT_LABEL_POINT_SIZE));
+    m_foundDevice->setFont(songFont(WindowLayout::CountLabelPointSize));
     m_foundDevice->setAccessibleDescription(u"Devices found since the last refresh"_s);
-    place(m_foundDevice, WindowLayout::T_FOUND_DEVICE);
+    place(m_foundDevice, WindowLayout::CountLabel);
 
     // The traffic panes are kept up to date but never shown.
     for (QWidget *const hidden : std::initializer_list<QWidget *>{requestCaption, m_requestPane, replyCaption,
@@ -159,7 +160,7 @@ void VUDArido::createControls()
     m_grid->setFocus();
 }
 
-void VUDArido::applyColumnWidths()
+void MainWindow::applyColumnWidths()
 {
     // The model measures the header text; the section adds the style's
     // margins and the grid line so the text is not elided.
@@ -169,29 +170,29 @@ void VUDArido::applyColumnWidths()
         header->resizeSection(column, m_table.columnWidth(column) + padding);
 }
 
-void VUDArido::setCountLabelText(const QString &text)
+void MainWindow::setCountLabelText(const QString &text)
 {
     m_foundDevice->setText(text);
 }
 
-void VUDArido::setRequestPaneText(const QString &text)
+void MainWindow::setRequestPaneText(const QString &text)
 {
     m_requestPane->setText(text);
 }
 
-void VUDArido::setReplyPaneText(const QString &text)
+void MainWindow::setReplyPaneText(const QString &text)
 {
     m_pendingReply = text;
     if (!m_replyPaneTimer.isActive())
         m_replyPaneTimer.start();
 }
 
-void VUDArido::updateReplyPane()
+void MainWindow::updateReplyPane()
 {
     m_replyPane->setPlainText(m_pendingReply);
 }
 
-void VUDArido::reportFailure(const EndpointError &error)
+void MainWindow::reportFailure(const EndpointError &error)
 {
     const QString message = failureMessage(error, QCoreApplication::applicationFilePath());
     // Queued: a failure during start-up is shown over the visible window,
@@ -199,7 +200,7 @@ void VUDArido::reportFailure(const EndpointError &error)
     QMetaObject::invokeMethod(this, [this, message] { showFailure(message); }, Qt::QueuedConnection);
 }
 
-void VUDArido::showFailure(const QString &message)
+void MainWindow::showFailure(const QString &message)
 {
     if (!m_failureBox) {
         m_failureBox = new QMessageBox(QMessageBox::Warning, windowTitle(), QString(), QMessageBox::Ok, this);

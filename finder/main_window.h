@@ -19,15 +19,15 @@ class QTableView;
 // The finder's only window. It owns the table, the endpoint and the
 // controller, and runs the controller's start-up as it is created, before it
 // is first shown.
-class VUDArido : public QWidget, public FinderView
+class MainWindow : public QWidget, public FinderView
 {
     Q_OBJECT
 
 public:
-    explicit VUDArido(QWidget *parent = nullptr);
+    explicit MainWindow(QWidget *parent = nullptr);
     // Tests point the endpoint at loopback and unprivileged ports.
-    explicit VUDArido(const DiscoveryEndpoint::Settings &settings, QWidget *parent = nullptr);
-    ~VUDArido() override;
+    explicit MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     void setCountLabelText(const QString &text) override;
     void setRequestPaneText(const QString &text) override;

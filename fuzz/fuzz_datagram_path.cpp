@@ -61,8 +61,8 @@ struct Finder
         : endpoint(settings(devicePort))
     {
         QObject::connect(&endpoint, &DiscoveryEndpoint::dataArrival, &controller,
-                         &FinderController::UDPPeerA_DataArrival);
-        controller.Form_Load();
+                         &FinderController::onDatagram);
+        controller.start();
     }
 
     static DiscoveryEndpoint::Settings settings(quint16 devicePort)
@@ -89,7 +89,7 @@ struct Finder
     bool rowsInUseAre(int n) const
     {
         const auto inUse = [this](int row) {
-            return !table.cellText(row, DeviceTable::MAC_COLUMN).isEmpty();
+            return !table.cellText(row, DeviceTable::MacColumn).isEmpty();
         };
         return (n == 0 || inUse(n)) && (n + 1 >= table.tableRowCount() || !inUse(n + 1));
     }
@@ -138,7 +138,7 @@ public:
         FUZZ_CHECK(f.controller.lastReply() == text);
 
         const DeviceReply reply = parseReply(text);
-        const bool fills = reply.accepted && !reply.MacAddress.isEmpty();
+        const bool fills = reply.accepted && !reply.macAddress.isEmpty();
         const qint16 found = f.controller.foundCount();
         FUZZ_CHECK(found == foundBefore + (fills ? 1 : 0));
         FUZZ_CHECK(f.view.countLabel == QStringLiteral(" %1 device found").arg(found));
@@ -148,7 +148,7 @@ public:
             FUZZ_CHECK(f.table.tableRowCount() == qMax(rowsBefore, row + 1));
             FUZZ_CHECK(f.table.cellText(row, 0) == QString::number(row));
             FUZZ_CHECK(f.table.cellText(row, 1) == u"127.0.0.1");
-            FUZZ_CHECK(f.table.cellText(row, 5) == reply.Description);
+            FUZZ_CHECK(f.table.cellText(row, 5) == reply.description);
             m_rowsInUse = row;
         } else {
             FUZZ_CHECK(f.rowsInUseAre(usedBefore));
@@ -160,7 +160,7 @@ private:
     void refresh()
     {
         const int rows = m_finder->table.tableRowCount();
-        m_finder->controller.cmdRefresh_Click();
+        m_finder->controller.refresh();
         // No event loop runs here; what the finder posted for one (deferred
         // deletes included) is delivered now, so nothing piles up.
         QCoreApplication::sendPostedEvents();

@@ -53,11 +53,11 @@ void check(const QString &text)
 {
     const DeviceReply reply = parseReply(text);
     const std::array<Key, 5> keys{{
-        {DiscoveryKeys::MAC, reply.MacPos},
-        {DiscoveryKeys::SW_VERSION, reply.SwVersionPos},
-        {DiscoveryKeys::SERIAL, reply.SerialPos},
-        {DiscoveryKeys::DISPLAY, reply.DisplayPos},
-        {DiscoveryKeys::DESCRIPTION, reply.DescriptionPos},
+        {DiscoveryKeys::Mac, reply.macPos},
+        {DiscoveryKeys::SwVersion, reply.swVersionPos},
+        {DiscoveryKeys::Serial, reply.serialPos},
+        {DiscoveryKeys::Display, reply.displayPos},
+        {DiscoveryKeys::Description, reply.descriptionPos},
     }};
     bool allRepresentable = true;
     for (const Key &key : keys) {
@@ -66,18 +66,18 @@ void check(const QString &text)
             allRepresentable = false;
     }
 
-    FUZZ_CHECK(reply.accepted == (!text.isEmpty() && reply.MacPos > 0 && allRepresentable));
+    FUZZ_CHECK(reply.accepted == (!text.isEmpty() && reply.macPos > 0 && allRepresentable));
     if (!reply.accepted) {
-        FUZZ_CHECK(reply.MacAddress.isEmpty() && reply.SwVersion.isEmpty()
-                   && reply.SerialNumber.isEmpty() && reply.Description.isEmpty());
+        FUZZ_CHECK(reply.macAddress.isEmpty() && reply.swVersion.isEmpty()
+                   && reply.serialNumber.isEmpty() && reply.description.isEmpty());
         return;
     }
-    FUZZ_CHECK(valueFollowsKey(text, reply.MacPos, 13, reply.MacAddress));
-    FUZZ_CHECK(valueFollowsKey(text, reply.SwVersionPos, 12, reply.SwVersion));
-    FUZZ_CHECK(valueFollowsKey(text, reply.SerialPos, 15, reply.SerialNumber));
+    FUZZ_CHECK(valueFollowsKey(text, reply.macPos, 13, reply.macAddress));
+    FUZZ_CHECK(valueFollowsKey(text, reply.swVersionPos, 12, reply.swVersion));
+    FUZZ_CHECK(valueFollowsKey(text, reply.serialPos, 15, reply.serialNumber));
     // The description alone always runs to the end of the text.
-    const qsizetype descriptionStart = reply.DescriptionPos + 12;
-    FUZZ_CHECK(reply.Description
+    const qsizetype descriptionStart = reply.descriptionPos + 12;
+    FUZZ_CHECK(reply.description
                == (descriptionStart < text.size() ? text.sliced(descriptionStart) : QString()));
 }
 

@@ -11,17 +11,17 @@ DeviceReply reply(const QString &mac = "00-11-22-33-44-55\n")
 {
     DeviceReply r;
     r.accepted = true;
-    r.MacAddress = mac;
-    r.SerialNumber = "123456789012\n";
-    r.SwVersion = "1.0.2\n";
-    r.Description = "Door phone <b>\n";
+    r.macAddress = mac;
+    r.serialNumber = "123456789012\n";
+    r.swVersion = "1.0.2\n";
+    r.description = "Door phone <b>\n";
     return r;
 }
 
 void prepare(DeviceTable &table, int used, int free)
 {
     table.setLocale(QLocale(QLocale::English));
-    table.setHeaderFormat(DeviceTable::HEADER_FORMAT);
+    table.setHeaderFormat(DeviceTable::HeaderFormat);
     for (int i = 0; i < used; ++i)
         table.fillDeviceRow(reply(), "192.168.1.10");
     for (int i = 0; i < free; ++i)
@@ -30,7 +30,7 @@ void prepare(DeviceTable &table, int used, int free)
 
 bool rowIsEmpty(const DeviceTable &table, int row)
 {
-    for (int c = 0; c < DeviceTable::COLUMN_COUNT; ++c)
+    for (int c = 0; c < DeviceTable::ColumnCount; ++c)
         if (!table.cellText(row, c).isEmpty())
             return false;
     return true;
@@ -46,8 +46,8 @@ private slots:
     void headerFormat()
     {
         DeviceTable table;
-        QCOMPARE(DeviceTable::HEADER_FORMAT.size(), 120);
-        table.setHeaderFormat(DeviceTable::HEADER_FORMAT);
+        QCOMPARE(DeviceTable::HeaderFormat.size(), 120);
+        table.setHeaderFormat(DeviceTable::HeaderFormat);
         QCOMPARE(table.columnCount(), 6);
         QCOMPARE(table.tableRowCount(), 1);
         const QStringList texts{"#  ", "IP Address          ", "Serial Number          ",
@@ -127,12 +127,12 @@ private slots:
     {
         DeviceTable table;
         prepare(table, 3, 2);
-        table.setCellText(2, DeviceTable::MAC_COLUMN, QString());
+        table.setCellText(2, DeviceTable::MacColumn, QString());
         table.emptyRows();  // only row 1 leaves; the used row 3 moves up behind the free row 2
         QCOMPARE(table.tableRowCount(), 6);
         QCOMPARE(table.cellText(1, 0), "2");
         QCOMPARE(table.cellText(2, 0), "3");
-        QVERIFY(!table.cellText(2, DeviceTable::MAC_COLUMN).isEmpty());
+        QVERIFY(!table.cellText(2, DeviceTable::MacColumn).isEmpty());
         QVERIFY(table.fillDeviceRow(reply("a"), "10.0.0.1"));
         QVERIFY(table.fillDeviceRow(reply("b"), "10.0.0.1"));
         QCOMPARE(table.cellText(1, 3), "a");
@@ -148,13 +148,13 @@ private slots:
     void rowLimit()
     {
         DeviceTable table;
-        prepare(table, DeviceTable::MAX_DATA_ROWS, 0);
+        prepare(table, DeviceTable::MaxDataRows, 0);
         QCOMPARE(table.tableRowCount(), 32768);
         QCOMPARE(table.cellText(32767, 0), "32767");
         QVERIFY(!table.fillDeviceRow(reply("x"), "10.0.0.1"));
         table.addEmptyRow();
         QCOMPARE(table.tableRowCount(), 32768);
-        table.setCellText(100, DeviceTable::MAC_COLUMN, QString());
+        table.setCellText(100, DeviceTable::MacColumn, QString());
         QVERIFY(table.fillDeviceRow(reply("x"), "10.0.0.1"));
         QCOMPARE(table.cellText(100, 3), "x");
         table.emptyRows();
@@ -170,13 +170,13 @@ private slots:
         QCOMPARE(table.data(table.index(1, 0)).toString(), table.cellText(2, 0));
         const Qt::ItemFlags flags = table.flags(table.index(0, 0));
         QVERIFY(flags.testFlag(Qt::ItemIsSelectable) && !flags.testFlag(Qt::ItemIsEditable));
-        table.setCellText(2, DeviceTable::MAC_COLUMN, QString());
+        table.setCellText(2, DeviceTable::MacColumn, QString());
         table.emptyRows();
         table.emptyRows();
         table.removeDataRow(2);
         table.setHeaderFormat("<a|b");
         table.fillDeviceRow(reply(), "10.0.0.1");
-        table.setHeaderFormat(DeviceTable::HEADER_FORMAT);
+        table.setHeaderFormat(DeviceTable::HeaderFormat);
         QCOMPARE(table.columnCount(), 6);
     }
 };

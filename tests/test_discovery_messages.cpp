@@ -67,9 +67,9 @@ private slots:
         QFETCH(QString, text);
         const DeviceReply reply = parseReply(text);
         QTEST(reply.accepted, "accepted");
-        QTEST((Positions{reply.MacPos, reply.SwVersionPos, reply.SerialPos, reply.DisplayPos, reply.DescriptionPos}),
+        QTEST((Positions{reply.macPos, reply.swVersionPos, reply.serialPos, reply.displayPos, reply.descriptionPos}),
               "positions");
-        QTEST((QStringList{reply.MacAddress, reply.SwVersion, reply.SerialNumber, reply.Description}), "values");
+        QTEST((QStringList{reply.macAddress, reply.swVersion, reply.serialNumber, reply.description}), "values");
     }
 };
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-static const QString Request = QString::fromUtf16(REQUEST_TEXT);
+static const QString Request = QString::fromUtf16(RequestText);
 
 class TestFinderController : public QObject
 {
@@ -21,7 +21,7 @@ private slots:
     void startUpWithNoDevice()
     {
         Finder finder(devices->finderSettings());
-        finder.controller.Form_Load();
+        finder.controller.start();
         QCOMPARE(finder.table.headerText(3), "MAC Address         ");
         QCOMPARE(finder.table.tableRowCount(), 1);
         QCOMPARE(finder.view.labels, QStringList{QString()});
@@ -43,7 +43,7 @@ private slots:
     {
         QFETCH(QByteArray, datagram);
         Finder finder(devices->finderSettings());
-        finder.controller.Form_Load();
+        finder.controller.start();
         devices->answer(datagram);
         QTRY_COMPARE(finder.view.replies, QStringList{QString::fromLatin1(datagram)});
         QCOMPARE(finder.view.labels.last(), " 0 device found");
@@ -53,7 +53,7 @@ private slots:
     void repliesFillRowsAndRefreshEmptiesThem()
     {
         Finder finder(devices->finderSettings());
-        finder.controller.Form_Load();
+        finder.controller.start();
         for (int n = 1; n <= 3; ++n)
             devices->answer(LoopbackDevices::reply(n));
         QTRY_COMPARE(finder.view.replies.size(), 3);
@@ -69,11 +69,11 @@ private slots:
         QCOMPARE(finder.view.labels.last(), " 3 device found");
         QCOMPARE(finder.table.tableRowCount(), 4);
 
-        finder.controller.cmdRefresh_Click();
+        finder.controller.refresh();
         QCOMPARE(finder.view.labels.last(), QString());
         QCOMPARE(finder.table.tableRowCount(), 4);
         for (int row = 1; row <= 3; ++row)
-            QVERIFY(finder.table.cellText(row, DeviceTable::MAC_COLUMN).isEmpty());
+            QVERIFY(finder.table.cellText(row, DeviceTable::MacColumn).isEmpty());
         QCOMPARE(finder.view.requests, QStringList({Request, Request}));
         QTRY_COMPARE(devices->requests().size(), 2);
         devices->answer(LoopbackDevices::reply(7));
@@ -84,12 +84,12 @@ private slots:
     void bindFailureLeavesStateAndRefreshRetries()
     {
         auto holder = std::make_unique<Finder>(devices->finderSettings());
-        holder->controller.Form_Load();
+        holder->controller.start();
         Finder second(devices->finderSettings());
-        second.table.setHeaderFormat(DeviceTable::HEADER_FORMAT);
+        second.table.setHeaderFormat(DeviceTable::HeaderFormat);
         QVERIFY(second.table.fillDeviceRow(parseReply(QString::fromLatin1(LoopbackDevices::reply(1))), "10.0.0.5"));
 
-        second.controller.cmdRefresh_Click();
+        second.controller.refresh();
         QCOMPARE(second.view.failures.size(), 1);
         QCOMPARE(second.view.failures.first().operation, EndpointError::Operation::Bind);
         QCOMPARE(second.view.failures.first().port, devices->finderPort);
@@ -97,7 +97,7 @@ private slots:
         QCOMPARE(second.table.cellText(1, 1), "10.0.0.5");
 
         holder.reset();
-        second.controller.cmdRefresh_Click();
+        second.controller.refresh();
         QCOMPARE(second.view.failures.size(), 1);
         QVERIFY(second.table.cellText(1, 1).isEmpty());
         devices->answer(LoopbackDevices::reply(2));
@@ -107,16 +107,16 @@ private slots:
     void replyTheFullTableCannotTakeIsNotCounted()
     {
         Finder finder(devices->finderSettings());
-        finder.controller.Form_Load();
-        for (int row = 1; row < DeviceTable::MAX_DATA_ROWS; ++row) {
+        finder.controller.start();
+        for (int row = 1; row < DeviceTable::MaxDataRows; ++row) {
             finder.table.addEmptyRow();
-            finder.table.setCellText(row, DeviceTable::MAC_COLUMN, "taken");
+            finder.table.setCellText(row, DeviceTable::MacColumn, "taken");
         }
         devices->answer(LoopbackDevices::reply(1));
         devices->answer(LoopbackDevices::reply(2));
         QTRY_COMPARE(finder.view.replies.size(), 2);
         QCOMPARE(finder.view.labels, QStringList({"", " 1 device found", " 1 device found"}));
-        QCOMPARE(finder.table.tableRowCount(), DeviceTable::MAX_DATA_ROWS + 1);
+        QCOMPARE(finder.table.tableRowCount(), DeviceTable::MaxDataRows + 1);
     }
 
 private:

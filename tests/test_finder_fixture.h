@@ -26,7 +26,7 @@ struct Finder
         : endpoint(settings)
     {
         QObject::connect(&endpoint, &DiscoveryEndpoint::dataArrival, &controller,
-                         &FinderController::UDPPeerA_DataArrival);
+                         &FinderController::onDatagram);
     }
 
     // Every data row's cells, row by row.
@@ -34,7 +34,7 @@ struct Finder
     {
         QStringList all;
         for (int row = 1; row < table.tableRowCount(); ++row) {
-            for (int column = 0; column < DeviceTable::COLUMN_COUNT; ++column)
+            for (int column = 0; column < DeviceTable::ColumnCount; ++column)
                 all << table.cellText(row, column);
         }
         return all;

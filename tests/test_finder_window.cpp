@@ -37,13 +37,14 @@ private slots:
     {
         devices = std::make_unique<LoopbackDevices>();
         QVERIFY(devices->isReady());
-        window = std::make_unique<VUDArido>(devices->finderSettings());
+        window = std::make_unique<MainWindow>(devices->finderSettings());
     }
     void cleanup() { window.reset(); }
 
     void startUpShowsTableButtonAndEmptyLabel()
     {
         QCOMPARE(window->windowTitle(), "Veltrin(V 1.0)");
+        QCOMPARE(window->objectName(), "VUDArido");
         QVERIFY(!window->windowIcon().isNull());
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -59,7 +60,7 @@ private slots:
         QCOMPARE(control<QLabel>(*window, "Label1")->text(), "PC-->DEVICE");
         QCOMPARE(control<QLabel>(*window, "Label2")->text(), "DEVICE-->PC");
         QCOMPARE(control<QPlainTextEdit>(*window, "Text1")->toPlainText(), "Text1");
-        QCOMPARE(control<QLineEdit>(*window, "Text2")->text(), QString::fromUtf16(REQUEST_TEXT));
+        QCOMPARE(control<QLineEdit>(*window, "Text2")->text(), QString::fromUtf16(RequestText));
         auto *button = control<QToolButton>(*window, "cmdRefresh");
         QCOMPARE(button->text(), "&Refresh");
         QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
@@ -152,7 +153,7 @@ private slots:
 
 private:
     std::unique_ptr<LoopbackDevices> devices;
-    std::unique_ptr<VUDArido> window;
+    std::unique_ptr<MainWindow> window;
 };
 
 QTEST_MAIN(TestFinderWindow)

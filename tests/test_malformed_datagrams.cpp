@@ -74,7 +74,7 @@ private slots:
         LoopbackDevices devices;
         QVERIFY(devices.isReady());
         Finder finder(devices.finderSettings());
-        finder.controller.Form_Load();
+        finder.controller.start();
         QVERIFY(finder.view.failures.isEmpty());
 
         // One device first, so a wrong fill or a wrong count shows.
@@ -95,7 +95,7 @@ private slots:
         QCOMPARE(finder.table.tableRowCount(), 3);
         QCOMPARE(finder.cells().first(before.size()), before);
         QCOMPARE(finder.table.cellText(2, 0), "2");
-        QCOMPARE(finder.table.cellText(2, DeviceTable::MAC_COLUMN), macCell);
+        QCOMPARE(finder.table.cellText(2, DeviceTable::MacColumn), macCell);
         if (!descriptionCell.isNull())
             QCOMPARE(finder.table.cellText(2, 5), descriptionCell);
         QCOMPARE(finder.view.labels.last(), " 2 device found");

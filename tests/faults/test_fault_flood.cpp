@@ -127,7 +127,7 @@ private slots:
 
 void TestFaultFlood::floodAgainstFullTable()
 {
-    VUDArido window;
+    MainWindow window;
     window.show();
     QLabel &label = *countLabel(window);
     const QAbstractItemModel &model = *table(window);

@@ -28,7 +28,7 @@ class TestFaultStartUp : public QObject
     QString m_finderInterface;
     QString m_deviceInterface;
 
-    void expectRefreshFindsDevices(VUDArido &window, int requestsBefore)
+    void expectRefreshFindsDevices(MainWindow &window, int requestsBefore)
     {
         QTest::mouseClick(refreshButton(window), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(countLabel(window)->text(), " 3 device found", LabTimeoutMs);
@@ -83,7 +83,7 @@ private slots:
             QVERIFY(waitForCarrier(m_finderInterface, false, LabTimeoutMs));
         }
 
-        VUDArido window;
+        MainWindow window;
         window.show();
         QMessageBox *box = nullptr;
         QTRY_VERIFY_WITH_TIMEOUT((box = visibleFailure(window)), ReportTimeoutMs);
@@ -112,7 +112,7 @@ private slots:
         QVERIFY(settleRequests());
         const int requestsBefore = requestsSeen();
 
-        VUDArido window;
+        MainWindow window;
         window.show();
         QMessageBox *box = nullptr;
         QTRY_VERIFY_WITH_TIMEOUT((box = visibleFailure(window)), ReportTimeoutMs);

@@ -95,12 +95,12 @@ private Q_SLOTS:
 
             const DeviceReply reply = parseReply(a.text);
             QVERIFY(reply.accepted);
-            QCOMPARE(reply.MacAddress, device.field("mac") + '\n');
-            QCOMPARE(reply.SwVersion, device.field("sw") + '\n');
-            QCOMPARE(reply.SerialNumber, device.field("serial") + '\n');
-            QCOMPARE(reply.Description, device.field("description"));
+            QCOMPARE(reply.macAddress, device.field("mac") + '\n');
+            QCOMPARE(reply.swVersion, device.field("sw") + '\n');
+            QCOMPARE(reply.serialNumber, device.field("serial") + '\n');
+            QCOMPARE(reply.description, device.field("description"));
             senders << a.sender;
-            macs << reply.MacAddress;
+            macs << reply.macAddress;
         }
         senders.sort();
         QStringList expected = devices;

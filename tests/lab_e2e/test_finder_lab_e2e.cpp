@@ -28,7 +28,7 @@ private slots:
 
     void devicesFillTheTableAndRefreshAsksAgain()
     {
-        VUDArido window;
+        MainWindow window;
         window.show();
         const QAbstractItemModel &model = *table(window);
         const auto cell = [&](int row, int column) { return model.index(row, column).data().toString(); };
