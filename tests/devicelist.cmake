@@ -1,2 +1,3 @@
 veltrin_add_test(test_device_table SOURCES test_device_table.cpp LIBS veltrin_devicelist)
 veltrin_add_test(test_display_pattern SOURCES test_display_pattern.cpp LIBS veltrin_devicelist)
+veltrin_add_test(test_device_export SOURCES test_device_export.cpp LIBS veltrin_devicelist)

@@ -1,0 +1,98 @@
+#include "device_export.h"
+
+#include "device_table.h"
+
+using namespace Qt::StringLiterals;
+
+namespace DeviceExport {
+namespace {
+
+bool isLineBreak(QChar c)
+{
+    return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
+// What spreadsheets take as the start of a formula (and tab/CR, which some
+// strip before looking).
+bool looksLikeFormula(const QString &value)
+{
+    if (value.isEmpty())
+        return false;
+    const QChar first = value.front();
+    return first == u'=' || first == u'+' || first == u'-' || first == u'@' || first == u'\t' || first == u'\r';
+}
+
+QString joinLine(const QStringList &cells, const auto &convert, QChar separator)
+{
+    QString line;
+    for (qsizetype c = 0; c < cells.size(); ++c) {
+        if (c > 0)
+            line += separator;
+        line += convert(withoutTrailingLineBreaks(cells[c]));
+    }
+    return line;
+}
+
+QString oneLine(const QString &cell)
+{
+    QString text = cell;
+    for (QChar &c : text) {
+        if (isLineBreak(c) || c == u'\t')
+            c = u' ';
+    }
+    return text;
+}
+
+} // namespace
+
+QStringList headerLabels()
+{
+    QStringList labels;
+    for (const QString &segment : DeviceTable::HeaderFormat.split(u'|')) {
+        QString label = segment.startsWith(u'<') ? segment.sliced(1) : segment;
+        labels << label.trimmed();
+    }
+    return labels;
+}
+
+QString withoutTrailingLineBreaks(const QString &cell)
+{
+    qsizetype end = cell.size();
+    while (end > 0 && isLineBreak(cell.at(end - 1)))
+        --end;
+    return cell.first(end);
+}
+
+QString toTabSeparated(const QList<QStringList> &rows, bool withHeader)
+{
+    QString text;
+    if (withHeader)
+        text += joinLine(headerLabels(), oneLine, u'\t') + u'\n';
+    for (const QStringList &row : rows)
+        text += joinLine(row, oneLine, u'\t') + u'\n';
+    return text;
+}
+
+QString csvField(const QString &value)
+{
+    const bool formula = looksLikeFormula(value);
+    const bool quote = formula || value.contains(u',') || value.contains(u'"') || value.contains(u'\n')
+            || value.contains(u'\r');
+    if (!quote)
+        return value;
+    QString field = value;
+    field.replace(u"\""_s, u"\"\""_s);
+    return u'"' + (formula ? u"'"_s : QString()) + field + u'"';
+}
+
+QByteArray toCsv(const QList<QStringList> &rows, bool withHeader)
+{
+    QString text;
+    if (withHeader)
+        text += joinLine(headerLabels(), csvField, u',') + u"\r\n"_s;
+    for (const QStringList &row : rows)
+        text += joinLine(row, csvField, u',') + u"\r\n"_s;
+    return text.toUtf8();
+}
+
+} // namespace DeviceExport
