@@ -13,8 +13,9 @@ FINDER     := $(BUILD)/finder/veltrin-finder
 
 .PHONY: deps build run test test-debug test-asan test-fuzz fuzz fuzz-build demo clean package bench
 
+# Each entry point installs only what it needs: scripts/install-deps.sh GROUP.
 deps:
-	@bash scripts/install-deps.sh
+	@bash scripts/install-deps.sh run
 
 build: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
@@ -28,19 +29,24 @@ run: build
 # Simulated devices in a throw-away network lab, the finder inside it on your
 # display; needs root for the namespaces, and nothing is broadcast outside.
 demo: build
+	@bash scripts/install-deps.sh demo
 	$(SUDO) env DISPLAY="$$DISPLAY" XAUTHORITY="$${XAUTHORITY:-$$HOME/.Xauthority}" \
 	  bash finder/demo.sh $(FINDER) $(BUILD)/tools/device_simulator/veltrin-device-sim
 
 # The Debian package: $(BUILD)/veltrin-finder_<version>_<arch>.deb
 package: build
+	@bash scripts/install-deps.sh package
 	cd $(BUILD) && cpack -G DEB
 
 # The benchmark: the Release build in a throw-away network lab (root, for the
 # namespaces); prints one table, exits non-zero when a target is missed.
 bench: build
+	@bash scripts/install-deps.sh bench
 	$(SUDO) bash bench/run.sh $(BUILD)
 
-test: deps test-debug test-asan test-fuzz
+test:
+	@bash scripts/install-deps.sh test
+	$(MAKE) test-debug test-asan test-fuzz
 
 test-debug:
 	cmake -S . -B $(TEST_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON
@@ -55,7 +61,8 @@ test-asan:
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
 # libFuzzer targets (clang): fuzz/run.sh runs each for the given seconds.
-fuzz-build: deps
+fuzz-build:
+	@bash scripts/install-deps.sh fuzz
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVELTRIN_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target veltrin_fuzz_targets

@@ -1,22 +1,56 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the finder needs to build, run and be tested.
-# Idempotent: does nothing when everything is already there.
+# Installs the Debian packages one task needs, and only those. Idempotent:
+# checks first and installs nothing when everything is already there.
+#
+#   bash scripts/install-deps.sh [GROUP...]     (default: run)
+#
+#   run      build and run the finder (the make targets build, run)
+#   demo     run, plus network namespaces for the simulated lab (make demo)
+#   test     the whole test suite: run, virtual X, lab, sanitizers, fuzzers,
+#            packaging checks (make test)
+#   fuzz     run, plus clang and its fuzzing runtime (make fuzz)
+#   bench    run, plus the lab tools (make bench)
+#   package  run, plus the Debian packaging tools (make package)
+#
+# Names are the release's unversioned ones, so the same list serves Debian 12,
+# Debian 13 and Ubuntu 24.04. To add a package, add it to its group below.
 set -euo pipefail
 
-packages=(
-  # build
-  build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
-  # run: a Song-style CJK serif for the table, the capability tool for port 1010
-  fonts-arphic-uming libcap2-bin
-  # tests: virtual X server, screenshots, network namespaces, sanitizers and fuzzers
-  xvfb xauth x11-utils imagemagick iproute2 procps clang libclang-rt-14-dev
-  # packaging checks
-  dpkg-dev fakeroot file lintian desktop-file-utils appstream
+declare -A group
+# Compiler and build tools, Qt, the Song-style CJK serif for the table and the
+# capability tool that lets a normal user bind port 1010.
+group[run]="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
+            fonts-arphic-uming libcap2-bin"
+group[lab]="iproute2 procps"
+group[fuzz]="clang libclang-rt-dev"
+group[package]="dpkg-dev fakeroot file lintian desktop-file-utils appstream"
+# Virtual X server and screenshots for the window tests.
+group[gui]="xvfb xauth x11-utils imagemagick"
+
+# What each task installs, on top of run.
+declare -A task=(
+  [run]="run"
+  [demo]="run lab"
+  [fuzz]="run fuzz"
+  [bench]="run lab"
+  [package]="run package"
+  [test]="run lab gui fuzz package"
 )
 
+wanted=()
+for t in "${@:-run}"; do
+  if [ -z "${task[$t]:-}" ]; then
+    echo "install-deps: unknown group '$t' (one of: ${!task[*]})" >&2
+    exit 2
+  fi
+  for g in ${task[$t]}; do
+    # shellcheck disable=SC2206 # word splitting of the list is intended
+    wanted+=(${group[$g]})
+  done
+done
+
 missing=()
-for p in "${packages[@]}"; do
+for p in $(printf '%s\n' "${wanted[@]}" | sort -u); do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
     missing+=("$p")
   fi
