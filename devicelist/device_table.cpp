@@ -2,9 +2,27 @@
 
 #include "display_pattern.h"
 
-#include <QFontMetrics>
-
 #include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+qsizetype digitCount(const QString &text)
+{
+    return std::count_if(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// A MAC address is an identifier: where its display pattern would drop
+// digits (the leading zeros of "001122334455" read as a number), the
+// address is shown as it came.
+QString macAddressCell(const QString &mac, const QLocale &locale)
+{
+    const QString formatted = formatPattern(mac, u"##-##-##-##_##-##"_s, locale);
+    return digitCount(formatted) == digitCount(mac) ? formatted : mac;
+}
+
+} // namespace
 
 const QString DeviceTable::HeaderFormat = QStringLiteral(
     "<#  |<IP Address          |<Serial Number          |<MAC Address         "
@@ -13,18 +31,6 @@ const QString DeviceTable::HeaderFormat = QStringLiteral(
 DeviceTable::DeviceTable(QObject *parent)
     : QAbstractTableModel(parent)
 {
-}
-
-void DeviceTable::setFont(const QFont &font)
-{
-    m_font = font;
-    // The window re-reads the column widths on a header change.
-    emit headerDataChanged(Qt::Horizontal, 0, m_columnCount - 1);
-}
-
-QFont DeviceTable::font() const
-{
-    return m_font;
 }
 
 void DeviceTable::setHeaderFormat(const QString &format)
@@ -56,11 +62,6 @@ void DeviceTable::setHeaderFormat(const QString &format)
 QString DeviceTable::headerText(int column) const
 {
     return column >= 0 && column < m_columnCount ? m_headerTexts[column] : QString();
-}
-
-int DeviceTable::columnWidth(int column) const
-{
-    return QFontMetrics(m_font).horizontalAdvance(headerText(column));
 }
 
 Qt::Alignment DeviceTable::columnAlignment(int column) const
@@ -138,9 +139,11 @@ void DeviceTable::removeDataRow(int row)
     endRemoveRows();
 }
 
-void DeviceTable::repaint()
+bool DeviceTable::cellIsShortened(int row, int column) const
 {
-    emit repaintRequested();
+    if (row < 1 || row > m_rows.size() || column < 0 || column >= m_columnCount)
+        return false;
+    return m_rows[row - 1].cellIsShortened(column);
 }
 
 qsizetype DeviceTable::firstFreeRow() const
@@ -162,7 +165,7 @@ bool DeviceTable::fillDeviceRow(const DeviceReply &reply, const QString &senderA
         QString::number(r + 1),
         formatPattern(senderAddress, QStringLiteral("###,###,###,###"), m_locale),
         formatPattern(reply.serialNumber, QStringLiteral("####-####-####"), m_locale),
-        formatPattern(reply.macAddress, QStringLiteral("##-##-##-##_##-##"), m_locale),
+        macAddressCell(reply.macAddress, m_locale),
         formatPattern(reply.swVersion, QStringLiteral("###.###.###.###.###"), m_locale),
         reply.description,
     });
@@ -227,11 +230,22 @@ QVariant DeviceTable::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= m_columnCount)
         return {};
+    const PackedRow &row = m_rows[index.row()];
     switch (role) {
     case Qt::DisplayRole:
-        return m_rows[index.row()].cell(index.column());
+        return row.cell(index.column());
     case Qt::TextAlignmentRole:
         return alignmentData(index.column());
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:
+        if (row.cellIsShortened(index.column()))
+            return u"Shortened: only the first %1 characters are kept."_s.arg(PackedRow::MaxCellLength);
+        return {};
+    case Qt::AccessibleTextRole:
+        // Unset, screen readers read the display text as it is.
+        if (row.cellIsShortened(index.column()))
+            return row.cell(index.column()) + u" (shortened)"_s;
+        return {};
     default:
         return {};
     }

@@ -4,7 +4,6 @@
 #include "packed_row.h"
 
 #include <QAbstractTableModel>
-#include <QFont>
 #include <QList>
 #include <QLocale>
 #include <QString>
@@ -29,16 +28,10 @@ public:
 
     explicit DeviceTable(QObject *parent = nullptr);
 
-    // Font used to size the columns to their header texts. Both setters
-    // emit headerDataChanged, the cue for a view to re-read columnWidth().
-    void setFont(const QFont &font);
-    QFont font() const;
-
     // Segments split on "|", a leading "<" means left alignment and is not
     // shown. One column per segment, at most ColumnCount.
     void setHeaderFormat(const QString &format);
     QString headerText(int column) const;
-    int columnWidth(int column) const;  // pixels, in font()
     // Left | VCenter for "<" columns; empty where the view's default applies.
     Qt::Alignment columnAlignment(int column) const;
 
@@ -52,10 +45,9 @@ public:
     void setCellText(int row, int column, const QString &text);
     void addEmptyRow();
     void removeDataRow(int row);
-    // A model cannot draw: asks the window for an immediate redraw through
-    // repaintRequested(). Fills need no call; their change signals already
-    // schedule a coalesced update.
-    void repaint();
+    // Cells keep at most PackedRow::MaxCellLength characters of a value,
+    // then an ellipsis; the tooltip and accessible texts say so.
+    bool cellIsShortened(int row, int column) const;
 
     // Writes the reply into the first free row. Returns false, writing
     // nothing, when the table is full and no row is free.
@@ -70,9 +62,6 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-signals:
-    void repaintRequested();
-
 private:
     static_assert(PackedRow::CellCount == ColumnCount);
 
@@ -85,7 +74,6 @@ private:
     int m_columnCount = ColumnCount;
     std::array<QString, ColumnCount> m_headerTexts;
     std::array<Qt::Alignment, ColumnCount> m_alignments{};
-    QFont m_font;
     QLocale m_locale;
     // Every model row before the hint is in use; the search for a free row
     // moves it forward. Fills keep the rows in use one block from the top, so

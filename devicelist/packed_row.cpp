@@ -1,16 +1,31 @@
 #include "packed_row.h"
 
+QStringView PackedRow::storedPart(const QString &text)
+{
+    if (text.size() <= MaxCellLength)
+        return text;
+    qsizetype length = MaxCellLength;
+    // Never keep half of a surrogate pair.
+    if (text.at(length - 1).isHighSurrogate())
+        --length;
+    return QStringView(text).first(length);
+}
+
 PackedRow::PackedRow(const Cells &cells)
 {
     qsizetype total = 0;
     for (const QString &cell : cells)
-        total += cell.size();
+        total += storedPart(cell).size() + (cell.size() > MaxCellLength ? 1 : 0);
     if (total == 0)
         return;
     m_text.reserve(total);
     for (int c = 0; c < CellCount; ++c) {
-        m_text.append(cells[c]);
-        m_end[c] = static_cast<std::uint32_t>(m_text.size());
+        m_text.append(storedPart(cells[c]));
+        if (cells[c].size() > MaxCellLength) {
+            m_text.append(Ellipsis);
+            m_shortened |= std::uint8_t(1u << c);
+        }
+        m_end[c] = static_cast<std::uint16_t>(m_text.size());
     }
 }
 
@@ -22,10 +37,15 @@ QString PackedRow::cell(int column) const
 
 void PackedRow::setCell(int column, const QString &text)
 {
-    const qsizetype delta = text.size() - cellLength(column);
-    m_text.replace(cellStart(column), cellLength(column), text);
+    QString stored = storedPart(text).toString();
+    const bool shortened = text.size() > MaxCellLength;
+    if (shortened)
+        stored.append(Ellipsis);
+    const qsizetype delta = stored.size() - cellLength(column);
+    m_text.replace(cellStart(column), cellLength(column), stored);
     for (int c = column; c < CellCount; ++c)
-        m_end[c] = static_cast<std::uint32_t>(m_end[c] + delta);
+        m_end[c] = static_cast<std::uint16_t>(m_end[c] + delta);
+    m_shortened = std::uint8_t((m_shortened & ~(1u << column)) | (shortened ? 1u << column : 0u));
     if (m_text.isEmpty())
         m_text = QString();  // a blank row holds no allocation
 }

@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "column_widths.h"
 #include "failure_message.h"
 #include "picture_button.h"
 #include "single_line_delegate.h"
@@ -17,6 +18,7 @@
 #include <QStyle>
 #include <QTableView>
 
+#include <algorithm>
 #include <initializer_list>
 
 using namespace Qt::StringLiterals;
@@ -77,7 +79,6 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
 
     // Column widths follow the header texts and the table's font.
     connect(&m_table, &QAbstractItemModel::headerDataChanged, this, &MainWindow::applyColumnWidths);
-    connect(&m_table, &DeviceTable::repaintRequested, m_grid->viewport(), qOverload<>(&QWidget::repaint));
 
     // The window's load: header and first refresh happen before it shows.
     m_controller.start();
@@ -98,7 +99,6 @@ void MainWindow::createControls()
     m_grid->setAccessibleName(u"Found devices"_s);
     const QFont gridFont = songFont(WindowLayout::GridPointSize);
     m_grid->setFont(gridFont);
-    m_table.setFont(gridFont);
     m_grid->setModel(&m_table);
     m_grid->setItemDelegate(new SingleLineDelegate(m_grid));
     m_grid->verticalHeader()->hide();
@@ -144,7 +144,7 @@ void MainWindow::createControls()
     m_foundDevice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_foundDevice->setFont(songFont(WindowLayout::CountLabelPointSize));
     m_foundDevice->setAccessibleDescription(u"Devices found since the last refresh"_s);
-    place(m_foundDevice, WindowLayout::CountLabel);
+    fitCountLabel();
 
     // The traffic panes are kept up to date but never shown.
     for (QWidget *const hidden : std::initializer_list<QWidget *>{requestCaption, m_requestPane, replyCaption,
@@ -162,12 +162,35 @@ void MainWindow::createControls()
 
 void MainWindow::applyColumnWidths()
 {
-    // The model measures the header text; the section adds the style's
-    // margins and the grid line so the text is not elided.
+    // Each column takes its header text whole and the widest value of its
+    // kind, both in the font the grid really got. The user may still drag a
+    // divider, or double-click it to fit the column to its contents.
     QHeaderView *const header = m_grid->horizontalHeader();
-    const int padding = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 1;
-    for (int column = 0; column < m_table.columnCount(); ++column)
-        header->resizeSection(column, m_table.columnWidth(column) + padding);
+    const QFontMetrics metrics = m_grid->fontMetrics();
+    const int padding = SingleLineDelegate::textPadding(m_grid);
+    for (int column = 0; column < m_table.columnCount(); ++column) {
+        const int values = widestValueWidth(metrics, column);
+        header->resizeSection(column, std::max(header->sectionSizeHint(column), values ? values + padding : 0));
+    }
+}
+
+void MainWindow::fitCountLabel()
+{
+    // The designed rectangle is too narrow for a five-digit count in some
+    // fonts; the label then grows to the right, into the free strip under
+    // the table, never past the window.
+    const QFontMetrics metrics = m_foundDevice->fontMetrics();
+    const QMargins margins = m_foundDevice->contentsMargins();
+    QStringList counts{u" 32767 device found"_s};
+    for (char16_t digit = u'0'; digit <= u'9'; ++digit)
+        counts << u" %1 device found"_s.arg(QString(5, QChar(digit)));
+    int text = 0;
+    for (const QString &count : counts)
+        text = std::max({text, metrics.horizontalAdvance(count), metrics.boundingRect(count).width()});
+    QRect rect = WindowLayout::CountLabel.toPixels();
+    const int needed = text + margins.left() + margins.right() + 2 * m_foundDevice->margin();
+    rect.setWidth(std::clamp(needed, rect.width(), WindowLayout::ClientArea.width() - rect.left()));
+    m_foundDevice->setGeometry(rect);
 }
 
 void MainWindow::setCountLabelText(const QString &text)

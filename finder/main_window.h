@@ -37,6 +37,7 @@ public:
 private:
     void createControls();
     void applyColumnWidths();
+    void fitCountLabel();
     void showFailure(const QString &message);
     void updateReplyPane();
 

@@ -1,25 +1,56 @@
 #include "single_line_delegate.h"
 
-#include <algorithm>
+#include "visible_text.h"
 
-namespace {
-
-bool isLineBreak(QChar c)
-{
-    return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
-}
-
-} // namespace
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QHelpEvent>
+#include <QStyle>
+#include <QTextDocument>
+#include <QToolTip>
 
 QString SingleLineDelegate::displayText(const QVariant &value, const QLocale &locale) const
 {
-    QString text = QStyledItemDelegate::displayText(value, locale);
-    if (std::none_of(text.cbegin(), text.cend(), isLineBreak))
-        return text;
-    qsizetype end = text.size();
-    while (end > 0 && isLineBreak(text.at(end - 1)))
-        --end;
-    text.truncate(end);
-    std::replace_if(text.begin(), text.end(), isLineBreak, u' ');
-    return text;
+    return visibleText(QStyledItemDelegate::displayText(value, locale));
+}
+
+void SingleLineDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    // Addresses, serials and versions read left to right whatever letters
+    // a device puts in them.
+    option->direction = Qt::LeftToRight;
+}
+
+int SingleLineDelegate::textPadding(const QWidget *widget)
+{
+    const QStyle *const style = widget ? widget->style() : QApplication::style();
+    return 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1) + 1;
+}
+
+QString SingleLineDelegate::toolTip(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    const QString note = index.data(Qt::ToolTipRole).toString();
+    const int needed = cell.fontMetrics.horizontalAdvance(cell.text) + textPadding(cell.widget);
+    if (needed <= cell.rect.width() && note.isEmpty())
+        return {};
+    return note.isEmpty() ? cell.text : cell.text + u'\n' + note;
+}
+
+bool SingleLineDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                                   const QModelIndex &index)
+{
+    if (!event || !view || event->type() != QEvent::ToolTip)
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    const QString text = toolTip(option, index);
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+        return true;
+    }
+    // Device text is never markup: escaped, kept on its lines.
+    QToolTip::showText(event->globalPos(), Qt::convertFromPlainText(text, Qt::WhiteSpacePre), view->viewport(),
+                       option.rect);
+    return true;
 }

@@ -3,6 +3,8 @@
 #include <QFontDatabase>
 #include <QStringList>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -21,7 +23,25 @@ QString songFamily()
         if (installed.contains(family, Qt::CaseInsensitive))
             return family;
     }
-    return {};
+
+    // Any other face that draws Chinese, serif-like names first.
+    QStringList cjk;
+    for (const auto system : {QFontDatabase::SimplifiedChinese, QFontDatabase::TraditionalChinese,
+                              QFontDatabase::Japanese, QFontDatabase::Korean}) {
+        for (const QString &family : QFontDatabase::families(system)) {
+            if (!cjk.contains(family))
+                cjk << family;
+        }
+    }
+    const QStringList serifWords{u"Song"_s, u"Ming"_s, u"Serif"_s, u"Mincho"_s, u"Myeongjo"_s, u"Batang"_s};
+    for (const QString &family : std::as_const(cjk)) {
+        const bool serif = std::any_of(serifWords.cbegin(), serifWords.cend(), [&family](const QString &word) {
+            return family.contains(word, Qt::CaseInsensitive);
+        });
+        if (serif)
+            return family;
+    }
+    return cjk.value(0);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <QFont>
 
-// The Song (Ming) serif the table and the count label were laid out for, or
-// the closest CJK serif installed, at the given point size.
+// The Song (Ming) serif the table and the count label were laid out for;
+// where none is installed, the nearest font with CJK glyphs (a CJK serif
+// before any other); without one, the system's default serif.
 QFont songFont(qreal pointSize);

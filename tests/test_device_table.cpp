@@ -1,9 +1,10 @@
 #include "device_table.h"
 
 #include <QAbstractItemModelTester>
-#include <QFontMetrics>
 #include <QSignalSpy>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -52,16 +53,13 @@ private slots:
         QCOMPARE(table.tableRowCount(), 1);
         const QStringList texts{"#  ", "IP Address          ", "Serial Number          ",
                                 "MAC Address         ", " SW Version      ", "Description                "};
-        const QFontMetrics metrics(table.font());
         for (int c = 0; c < 6; ++c) {
             QCOMPARE(table.headerData(c, Qt::Horizontal).toString(), texts[c]);
             QCOMPARE(table.cellText(0, c), texts[c]);
-            QCOMPARE(table.columnWidth(c), metrics.horizontalAdvance(texts[c]));
             const bool left = c != 5;
             QCOMPARE(table.columnAlignment(c), left ? Qt::AlignLeft | Qt::AlignVCenter : Qt::Alignment());
             QCOMPARE(table.headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).isValid(), left);
         }
-        QVERIFY(table.columnWidth(1) > metrics.horizontalAdvance("IP Address"));
 
         table.setHeaderFormat("<a|b|<c");
         QCOMPARE(table.columnCount(), 3);
@@ -160,6 +158,76 @@ private slots:
         table.emptyRows();
         QVERIFY(table.fillDeviceRow(reply("y"), "10.0.0.1"));
         QCOMPARE(table.cellText(1, 3), "y");
+    }
+
+    // One host must not fill memory: each cell keeps a bounded prefix, says
+    // it was shortened, and a later shorter value takes the mark away.
+    void longValuesAreShortened_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("stored");
+        const qsizetype max = PackedRow::MaxCellLength;
+        const QString pair = QString::fromUtf16(u"\U0001F600");
+        QTest::newRow("at the limit") << QString(max, u'd') << QString(max, u'd');
+        QTest::newRow("one over") << QString(max + 1, u'd') << QString(max, u'd') + QChar(0x2026);
+        QTest::newRow("60 kB") << QString(60000, u'd') << QString(max, u'd') + QChar(0x2026);
+        // A surrogate pair across the limit is not split.
+        QTest::newRow("pair at the edge") << QString(max - 1, u'd') + pair + u"tail"_s
+                                          << QString(max - 1, u'd') + QChar(0x2026);
+        // A device's own ellipsis within the limit is not a shortening.
+        QTest::newRow("own ellipsis") << u"abc\u2026"_s << u"abc\u2026"_s;
+    }
+
+    void longValuesAreShortened()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, stored);
+        DeviceTable table;
+        prepare(table, 0, 0);
+        DeviceReply long_ = reply();
+        long_.description = value;
+        long_.swVersion = value;
+        QVERIFY(table.fillDeviceRow(long_, "10.0.0.1"));
+        const bool shortened = stored != value;
+        for (const int column : {4, 5}) {
+            const QModelIndex cell = table.index(0, column);
+            QCOMPARE(table.cellText(1, column), stored);
+            QCOMPARE(table.cellIsShortened(1, column), shortened);
+            QCOMPARE(cell.data(Qt::ToolTipRole).toString().contains(u"256"_s), shortened);
+            QCOMPARE(cell.data(Qt::AccessibleTextRole).toString(), shortened ? stored + u" (shortened)"_s : QString());
+        }
+        QVERIFY(!table.cellIsShortened(1, 3));
+        QCOMPARE(table.cellText(1, 3), "00-11-22-33-44-55\n");
+
+        table.setCellText(1, 5, value);
+        QCOMPARE(table.cellText(1, 5), stored);
+        table.setCellText(1, 5, u"short"_s);
+        QCOMPARE(table.cellText(1, 5), "short");
+        QVERIFY(!table.cellIsShortened(1, 5));
+        QCOMPARE(table.cellIsShortened(1, 4), shortened);
+        QCOMPARE(table.cellText(1, 4), stored);
+    }
+
+    // A MAC address is an identifier: the display pattern may add its
+    // separators, never drop a digit.
+    void macAddressKeepsEveryDigit_data()
+    {
+        QTest::addColumn<QString>("mac");
+        QTest::addColumn<QString>("cell");
+        QTest::newRow("separated") << "DE-AD-BE-EF-00-01\n" << "DE-AD-BE-EF-00-01\n";
+        QTest::newRow("digits") << "112233445566" << "11-22-33-44_55-66";
+        QTest::newRow("leading zeros") << "001122334455\n" << "001122334455\n";
+        QTest::newRow("fraction") << "12.5" << "12.5";
+    }
+
+    void macAddressKeepsEveryDigit()
+    {
+        QFETCH(QString, mac);
+        QFETCH(QString, cell);
+        DeviceTable table;
+        prepare(table, 0, 0);
+        QVERIFY(table.fillDeviceRow(reply(mac), "10.0.0.1"));
+        QCOMPARE(table.cellText(1, DeviceTable::MacColumn), cell);
     }
 
     void modelProtocol()
