@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "single_line_delegate.h"
+
 #include <memory>
 
 namespace {
@@ -80,7 +82,6 @@ private slots:
         QTest::addColumn<QRect>("rect");
         QTest::newRow("MSFlexGrid1") << QRect(0, 0, 721, 529);
         QTest::newRow("cmdRefresh") << QRect(736, 40, 73, 89);
-        QTest::newRow("tFoundDevice") << QRect(32, 536, 129, 25);
         QTest::newRow("Label1") << QRect(768, 248, 113, 33);
         QTest::newRow("Text2") << QRect(752, 288, 385, 49);
         QTest::newRow("Label2") << QRect(760, 352, 113, 33);
@@ -149,6 +150,101 @@ private slots:
         QCOMPARE(QAccessible::queryAccessibleInterface(control(*window, "cmdRefresh"))->text(QAccessible::Name),
                  "Refresh");
         QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name), " 1 device found");
+    }
+
+    // Whatever font the system gives: headers whole, every column as wide as
+    // the widest value of its kind, the count label wide enough for five
+    // digits without covering the table or the button.
+    void layoutHoldsInTheFontUsed()
+    {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        auto *grid = control<QTableView>(*window, "MSFlexGrid1");
+        const QHeaderView *header = grid->horizontalHeader();
+        const QFontMetrics metrics = grid->fontMetrics();
+        const int padding = SingleLineDelegate::textPadding(grid);
+        const QStringList widest{"32767", "255.255.255.255", "8888-8888-8888", "FF-FF-FF-FF-FF-FF",
+                                 "888.888.888.888.888"};
+        for (int column = 0; column < header->count(); ++column) {
+            QVERIFY2(header->sectionSize(column) >= header->sectionSizeHint(column), "header text elided");
+            if (column < widest.size()) {
+                QVERIFY2(header->sectionSize(column) >= metrics.horizontalAdvance(widest[column]) + padding,
+                         qPrintable(widest[column]));
+            }
+            QCOMPARE(header->sectionResizeMode(column), QHeaderView::Interactive);
+        }
+
+        auto *label = control<QLabel>(*window, "tFoundDevice");
+        QCOMPARE(label->geometry().topLeft(), QPoint(32, 536));
+        QCOMPARE(label->height(), 25);
+        QVERIFY(label->width() >= 129);
+        QVERIFY(label->geometry().right() < window->width());
+        QVERIFY(label->fontMetrics().horizontalAdvance(" 32767 device found") <= label->contentsRect().width());
+        QVERIFY(!label->geometry().intersects(grid->geometry()));
+        QVERIFY(!label->geometry().intersects(control(*window, "cmdRefresh")->geometry()));
+    }
+
+    // Hostile text: drawn with its hidden characters visible and left to
+    // right, told whole in a tooltip when its column is too narrow, while the
+    // model and screen readers keep the exact text.
+    void hiddenCharactersShownAndLongTextInTooltip()
+    {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const QByteArray description = QByteArray(300, 'w') + "<b>";
+        devices->answer("mac-address: \xe2\x80\xae" "55-44-33-22-11-00\nsw-version: 1\xe2\x80\x8b.0\r\n"
+                        "serial-number: 1\x1b" "2\ndisplay: 1\ndescription: " + description);
+        auto *label = control<QLabel>(*window, "tFoundDevice");
+        QTRY_COMPARE(label->text(), " 1 device found");
+
+        auto *grid = control<QTableView>(*window, "MSFlexGrid1");
+        auto *delegate = qobject_cast<SingleLineDelegate *>(grid->itemDelegate());
+        QVERIFY(delegate);
+        const QAbstractItemModel *model = grid->model();
+        const auto shown = [&](int column) { return delegate->displayText(model->index(0, column).data(), QLocale()); };
+        QCOMPARE(shown(3), "<U+202E>55-44-33-22-11-00");
+        QCOMPARE(shown(4), "1<U+200B>.0");
+        QCOMPARE(shown(2), "1<U+001B>2");
+        QCOMPARE(model->index(0, 3).data().toString(), QString::fromUtf8("\xe2\x80\xae" "55-44-33-22-11-00\n"));
+
+        QStyleOptionViewItem option;
+        option.initFrom(grid->viewport());
+        option.widget = grid;
+        option.rect = grid->visualRect(model->index(0, 1));
+        // Fits its column: no tooltip.
+        QCOMPARE(delegate->toolTip(option, model->index(0, 1)), QString());
+        option.rect = grid->visualRect(model->index(0, 5));
+        const QString tip = delegate->toolTip(option, model->index(0, 5));
+        QVERIFY2(tip.startsWith(QString(256, u'w') + QChar(0x2026)), qPrintable(tip));
+        QVERIFY(tip.contains("Shortened"));
+        // Too long for its column, as the escape made it.
+        option.rect = grid->visualRect(model->index(0, 3));
+        QCOMPARE(delegate->toolTip(option, model->index(0, 3)), "<U+202E>55-44-33-22-11-00");
+
+        QAccessibleTableInterface *table = QAccessible::queryAccessibleInterface(grid)->tableInterface();
+        QCOMPARE(table->cellAt(0, 3)->text(QAccessible::Name), QString::fromUtf8("\xe2\x80\xae" "55-44-33-22-11-00\n"));
+        QCOMPARE(table->cellAt(0, 5)->text(QAccessible::Name),
+                 QString(256, u'w') + QChar(0x2026) + QStringLiteral(" (shortened)"));
+        // The hidden reply pane keeps the whole reply.
+        QTRY_VERIFY(control<QPlainTextEdit>(*window, "Text1")->toPlainText().endsWith(QString::fromLatin1(description)));
+    }
+
+    // A double-click on a divider fits the column to its contents and its header.
+    void dividerDoubleClickFits()
+    {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        devices->answer("mac-address: 1\nsw-version: 1\nserial-number: 2\ndisplay: 1\ndescription: "
+                        + QByteArray(120, 'w'));
+        QTRY_COMPARE(control<QLabel>(*window, "tFoundDevice")->text(), " 1 device found");
+        auto *grid = control<QTableView>(*window, "MSFlexGrid1");
+        QHeaderView *header = grid->horizontalHeader();
+        const int before = header->sectionSize(5);
+        const int fits = std::max(static_cast<QAbstractItemView *>(grid)->sizeHintForColumn(5), header->sectionSizeHint(5));
+        QVERIFY(fits > before);
+        const int divider = header->sectionViewportPosition(5) + header->sectionSize(5) - 1;
+        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, QPoint(divider, header->height() / 2));
+        QTRY_COMPARE(header->sectionSize(5), fits);
     }
 
 private:
