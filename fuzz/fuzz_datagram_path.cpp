@@ -17,6 +17,8 @@
 #include "finder_controller.h"
 #include "finder_view.h"
 #include "fuzz_check.h"
+#include "packed_row.h"
+#include "visible_text.h"
 
 #include <QCoreApplication>
 #include <QHostAddress>
@@ -148,7 +150,7 @@ public:
             FUZZ_CHECK(f.table.tableRowCount() == qMax(rowsBefore, row + 1));
             FUZZ_CHECK(f.table.cellText(row, 0) == QString::number(row));
             FUZZ_CHECK(f.table.cellText(row, 1) == u"127.0.0.1");
-            FUZZ_CHECK(f.table.cellText(row, 5) == reply.description);
+            checkCells(row, reply.description);
             m_rowsInUse = row;
         } else {
             FUZZ_CHECK(f.rowsInUseAre(usedBefore));
@@ -157,6 +159,30 @@ public:
     }
 
 private:
+    // Each cell is bounded and marked when shortened; drawn, it hides no
+    // character and cannot turn the text around.
+    void checkCells(int row, const QString &description) const
+    {
+        const DeviceTable &table = m_finder->table;
+        const QString cell = table.cellText(row, 5);
+        if (description.size() <= PackedRow::MaxCellLength) {
+            FUZZ_CHECK(cell == description && !table.cellIsShortened(row, 5));
+        } else {
+            FUZZ_CHECK(table.cellIsShortened(row, 5));
+            FUZZ_CHECK(cell.endsWith(PackedRow::Ellipsis) && description.startsWith(cell.chopped(1)));
+        }
+        for (int column = 0; column < DeviceTable::ColumnCount; ++column) {
+            FUZZ_CHECK(table.cellText(row, column).size() <= PackedRow::MaxCellLength + 1);
+            const QString shown = visibleText(table.cellText(row, column));
+            for (qsizetype i = 0; i < shown.size(); ++i) {
+                const QChar c = shown.at(i);
+                FUZZ_CHECK(c.category() != QChar::Other_Control && c.category() != QChar::Other_Format);
+                FUZZ_CHECK(!c.isSurrogate() || (c.isHighSurrogate() && i + 1 < shown.size()
+                                                && shown.at(++i).isLowSurrogate()));
+            }
+        }
+    }
+
     void refresh()
     {
         const int rows = m_finder->table.tableRowCount();

@@ -34,7 +34,20 @@ private slots:
         const QByteArray largest = head + QByteArray(65507 - head.size(), 'x');
 
         QTest::newRow("empty") << QByteArray() << QString() << QString();
-        QTest::newRow("65507 bytes") << largest << "00-11-22-33-44-55\n" << QString(largest.size() - head.size(), u'x');
+        // Cells keep a bounded prefix; the reply pane, checked for every row, the whole text.
+        const QString shortened = QString(256, u'x') + QChar(0x2026);
+        QTest::newRow("65507 bytes") << largest << "00-11-22-33-44-55\n" << shortened;
+        // Keys before character 32767, values as long as the datagram allows.
+        QTest::newRow("every field oversize")
+                << reply(QByteArray(10000, 'A'), QByteArray(30000, 'x')).replace("1.0.2", QByteArray(10000, '9'))
+                << QString(256, u'A') + QChar(0x2026) << shortened;
+        // Bidi overrides, isolates, zero-width characters and a BOM are kept
+        // as they came; only drawing shows them.
+        QTest::newRow("bidi and invisible characters")
+                << reply("\xe2\x80\xae" "55-44-33-22-11-00", "\xe2\x81\xa6" "Gate\xe2\x80\x8b\xe2\x80\x8d\xef\xbb\xbf")
+                << u"\u202e55-44-33-22-11-00\n"_s << u"\u2066Gate\u200b\u200d\ufeff"_s;
+        QTest::newRow("C1 controls") << reply("\xc2\x85\xc2\x9b" "00", "\xc2\x9b" "31m") << u"\u0085\u009b00\n"_s
+                                     << u"\u009b31m"_s;
         QTest::newRow("NUL and control bytes") << reply("0\0\1\x7f"_ba, "a\0b"_ba)
                                                << QString::fromLatin1("0\0\1\x7f\n"_ba) << QString::fromLatin1("a\0b"_ba);
         QTest::newRow("binary, no key") << "\x80\x81\xfe\xff\0\x01mac-address\xc0"_ba << QString() << QString();
