@@ -207,6 +207,17 @@ private slots:
         QCOMPARE(shown(2), "1<U+001B>2");
         QCOMPARE(model->index(0, 3).data().toString(), QString::fromUtf8("\xe2\x80\xae" "55-44-33-22-11-00\n"));
 
+        // Even in a right-to-left session, cells run left to right.
+        struct Probe : SingleLineDelegate
+        {
+            using SingleLineDelegate::initStyleOption;
+        } probe;
+        QStyleOptionViewItem rtl;
+        rtl.direction = Qt::RightToLeft;
+        probe.initStyleOption(&rtl, model->index(0, 3));
+        QCOMPARE(rtl.direction, Qt::LeftToRight);
+        QCOMPARE(rtl.text, "<U+202E>55-44-33-22-11-00");
+
         QStyleOptionViewItem option;
         option.initFrom(grid->viewport());
         option.widget = grid;
