@@ -125,6 +125,7 @@ std::optional<EndpointError> DiscoveryEndpoint::reopen()
 std::optional<EndpointError> DiscoveryEndpoint::send(const QString &text)
 {
     m_sendWarnings.clear();
+    m_broadcastSubnets.clear();
     const QByteArray payload = encodeDatagram(text);
     if (!isBound()) {
         // Sending would bind an ephemeral port whose replies nobody reads.
@@ -158,6 +159,7 @@ std::optional<EndpointError> DiscoveryEndpoint::send(const QString &text)
             std::optional<EndpointError> failure = sendThrough(payload, m_settings.destinationHost, interface.index);
             if (!failure) {
                 anySent = true;
+                m_broadcastSubnets += interface.subnets;
                 break;
             }
             failures.append(std::move(*failure));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "broadcast_interfaces.h"
 #include "endpoint_error.h"
 
 #include <QByteArray>
@@ -50,6 +51,8 @@ public:
     std::optional<EndpointError> send(const QString &text);
     // Interfaces whose copy of the last send() failed while others carried it.
     const QList<EndpointError> &sendWarnings() const { return m_sendWarnings; }
+    // The subnets the last send()'s broadcast went out to.
+    const QList<Ipv4Subnet> &broadcastSubnets() const { return m_broadcastSubnets; }
 
     // Sends the text to one address at the destination port: a device that
     // no broadcast reaches, e.g. one behind a router.
@@ -90,6 +93,7 @@ private:
     Settings m_settings;
     QUdpSocket *m_socket = nullptr;
     QList<EndpointError> m_sendWarnings;
+    QList<Ipv4Subnet> m_broadcastSubnets;
     // Every read lands here first, then is copied out at its length.
     QByteArray m_receiveBuffer;
     // Read ahead of the notifications, so the kernel's buffer is emptied

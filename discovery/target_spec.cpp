@@ -55,6 +55,29 @@ quint64 TargetList::addressCount() const
     return count;
 }
 
+TargetList TargetList::without(const QList<Ipv4Subnet> &subnets) const
+{
+    QList<TargetRange> left = ranges;
+    for (const Ipv4Subnet &subnet : subnets) {
+        const quint32 hostMask = subnet.prefixLength <= 0 ? 0xffffffffu : (1u << (32 - subnet.prefixLength)) - 1;
+        const quint32 low = subnet.network & ~hostMask;
+        const quint32 high = low | hostMask;
+        QList<TargetRange> next;
+        for (const TargetRange &range : std::as_const(left)) {
+            if (range.last < low || range.first > high) {
+                next.append(range);
+                continue;
+            }
+            if (range.first < low)
+                next.append({range.first, low - 1});
+            if (range.last > high)
+                next.append({high + 1, range.last});
+        }
+        left = std::move(next);
+    }
+    return TargetList{left, error};
+}
+
 std::optional<TargetRange> parseTargetSpec(const QString &spec)
 {
     const QStringView text = QStringView(spec).trimmed();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "broadcast_interfaces.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -29,6 +31,11 @@ struct TargetList
 
     quint64 addressCount() const;
     bool isEmpty() const { return ranges.isEmpty(); }
+
+    // The list without the addresses of the given subnets: the broadcast
+    // already asks the devices there, and a second request would list each
+    // of them twice.
+    TargetList without(const QList<Ipv4Subnet> &subnets) const;
 };
 
 // One spec, surrounding blanks ignored; nothing for a malformed one. A CIDR

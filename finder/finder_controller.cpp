@@ -67,11 +67,12 @@ void FinderController::query(const TargetList &targets, double ratePerSecond)
         m_view.reportWarning(warning);
     m_view.setRequestPaneText(request);
 
-    if (targets.isEmpty()) {
+    const TargetList beyondBroadcast = targets.without(m_endpoint.broadcastSubnets());
+    if (beyondBroadcast.isEmpty()) {
         Q_EMIT sendingFinished();
         return;
     }
-    m_sweep.start(targets, ratePerSecond, [this, request](quint32 address) {
+    m_sweep.start(beyondBroadcast, ratePerSecond, [this, request](quint32 address) {
         return m_endpoint.sendTo(request, QHostAddress(address));
     });
 }

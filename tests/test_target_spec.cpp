@@ -102,6 +102,19 @@ private slots:
         QVERIFY(list.ranges.isEmpty());
     }
 
+    void subnetsTheBroadcastReachesAreLeftOut()
+    {
+        const TargetList list = parseTargetSpecs({"10.5.0.0/23", "10.7.0.1-10.7.0.9", "10.9.0.1"});
+        const QList<Ipv4Subnet> reached{{ip("10.5.0.0"), 24}, {ip("10.7.0.4"), 31}, {ip("10.9.0.1"), 32},
+                                        {ip("192.168.1.0"), 24}};
+        const QList<TargetRange> left{{ip("10.5.1.0"), ip("10.5.1.254")},
+                                      {ip("10.7.0.1"), ip("10.7.0.3")},
+                                      {ip("10.7.0.6"), ip("10.7.0.9")}};
+        QCOMPARE(list.without(reached).ranges, left);
+        QVERIFY(list.without({{0, 0}}).isEmpty());
+        QCOMPARE(list.without({}).ranges, list.ranges);
+    }
+
     void limitItselfIsAllowed()
     {
         const TargetList list = parseTargetSpecs({"10.0.0.0-10.0.255.255"});

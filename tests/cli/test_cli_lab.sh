@@ -145,17 +145,25 @@ case_same_segment() {
   [ "$(requests_in "$log1")" -eq 1 ] || fail "shared segment: $(requests_in "$log1") requests, expected 1"
   [ "$(requests_in "$log2")" -eq 1 ] || fail "other subnet: $(requests_in "$log2") requests, expected 1"
 
+  # A target inside a subnet the broadcast reaches is not asked twice.
+  finder --list --wait 0.5 --target 10.77.16.0/24 --target 10.77.32.10
+  expect_status 0 "targets on broadcast subnets"
+  [ "$(grep -c ' 10\.77\.16\.10 ' "$WORK/out")" -eq 1 ] || fail "targets on broadcast subnets: listed twice: $(cat "$WORK/out")"
+  [ "$(grep -c ' 10\.77\.32\.10 ' "$WORK/out")" -eq 1 ] || fail "targets on broadcast subnets: segment 2 listed twice"
+  [ "$(requests_in "$log1")" -eq 2 ] || fail "targets on broadcast subnets: shared segment got $(( $(requests_in "$log1") - 1 )) requests"
+  [ "$(requests_in "$log2")" -eq 2 ] || fail "targets on broadcast subnets: other subnet got $(( $(requests_in "$log2") - 1 )) requests"
+
   # The window's own refresh at start-up sends the same way.
   lab_exec_finder env QT_QPA_PLATFORM=offscreen timeout -s TERM 1.5 "$FINDER" >/dev/null 2>&1
   sleep 0.2
-  [ "$(requests_in "$log1")" -eq 2 ] || fail "window: shared segment got $(( $(requests_in "$log1") - 1 )) requests, expected 1"
-  [ "$(requests_in "$log2")" -eq 2 ] || fail "window: other subnet got $(( $(requests_in "$log2") - 1 )) requests, expected 1"
+  [ "$(requests_in "$log1")" -eq 3 ] || fail "window: shared segment got $(( $(requests_in "$log1") - 2 )) requests, expected 1"
+  [ "$(requests_in "$log2")" -eq 3 ] || fail "window: other subnet got $(( $(requests_in "$log2") - 2 )) requests, expected 1"
 
   # Naming both links of the subnet still sends one request.
   finder --list --wait 0.3 --interface vf1 --interface vf1b
   expect_status 0 "both links named"
-  [ "$(requests_in "$log1")" -eq 3 ] || fail "both links named: the shared segment got more than one request"
-  [ "$(requests_in "$log2")" -eq 2 ] || fail "both links named: the unnamed subnet got a request"
+  [ "$(requests_in "$log1")" -eq 4 ] || fail "both links named: the shared segment got more than one request"
+  [ "$(requests_in "$log2")" -eq 3 ] || fail "both links named: the unnamed subnet got a request"
   lab_down
 }
 
