@@ -46,8 +46,7 @@ DiscoveryEndpoint::Settings withInterfaces(DiscoveryEndpoint::Settings settings,
     return settings;
 }
 
-} // namespace
-
+// Interfaces the broadcast can use, for the error about an unknown name.
 QString usableInterfaceList()
 {
     QStringList names;
@@ -55,6 +54,8 @@ QString usableInterfaceList()
         names << interface.name;
     return names.isEmpty() ? u"none (no interface is up with an IPv4 address)"_s : names.join(u", "_s);
 }
+
+} // namespace
 
 ListRun::ListRun(const CommandLine &commandLine, const DiscoveryEndpoint::Settings &settings, QObject *parent)
     : QObject(parent)

@@ -52,6 +52,3 @@ private:
     bool m_failed = false;
     bool m_running = false;
 };
-
-// Interfaces the broadcast can use, for the error about an unknown name.
-QString usableInterfaceList();
