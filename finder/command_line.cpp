@@ -16,6 +16,8 @@ constexpr double MaxWaitSeconds = 3600;
 
 struct Options
 {
+    // Qt's own help option also offers Qt's options, which the finder does not take.
+    QCommandLineOption help{{u"h"_s, u"help"_s}, u"Displays help on commandline options."_s};
     QCommandLineOption list{u"list"_s, u"List the devices that answer, without a window, and exit."_s};
     QCommandLineOption wait{u"wait"_s, u"With --list: collect replies for SECONDS after the last request "
                                        u"(default 2; fractions allowed)."_s, u"SECONDS"_s};
@@ -32,7 +34,7 @@ struct Options
     void addTo(QCommandLineParser &parser) const
     {
         parser.setApplicationDescription(u"Finds the IP door phones on the local network."_s);
-        parser.addHelpOption();
+        parser.addOption(help);
         parser.addVersionOption();
         parser.addOptions({list, wait, json, csv, target, rate, interface});
     }
@@ -68,7 +70,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
         return failure(u"Unexpected argument: %1"_s.arg(parser.positionalArguments().constFirst()));
 
     CommandLine line;
-    if (parser.isSet(u"help"_s) || parser.isSet(u"help-all"_s)) {
+    if (parser.isSet(options.help)) {
         line.action = CommandLine::Action::Help;
         return line;
     }
