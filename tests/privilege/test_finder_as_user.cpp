@@ -87,13 +87,16 @@ class TestFinderAsUser : public QObject
             return {};
         const QString report = home.filePath("report");
         const QString id = QString::number(uid_);
-        const auto [code, out] = run("setpriv", {"--reuid=" + id, "--regid=" + id, "--clear-groups",
-                                                 "--inh-caps=-all", "env", "-i",
-                                                 "HOME=" + home.path(), "XDG_RUNTIME_DIR=" + home.path(),
-                                                 "QT_QPA_PLATFORM=offscreen",
-                                                 "QT_PLUGIN_PATH=" + QStringLiteral(VELTRIN_PROBE_PLUGIN_PATH),
-                                                 "QT_QPA_GENERIC_PLUGINS=veltrinprobe",
-                                                 "VELTRIN_PROBE_REPORT=" + report, finder_});
+        QStringList args{"--reuid=" + id, "--regid=" + id, "--clear-groups", "--inh-caps=-all", "env", "-i",
+                         "HOME=" + home.path(), "XDG_RUNTIME_DIR=" + home.path(), "QT_QPA_PLATFORM=offscreen",
+                         "QT_PLUGIN_PATH=" + QStringLiteral(VELTRIN_PROBE_PLUGIN_PATH),
+                         "QT_QPA_GENERIC_PLUGINS=veltrinprobe", "VELTRIN_PROBE_REPORT=" + report};
+        // A sanitizer build's settings reach the finder too.
+        for (const char *name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+            if (qEnvironmentVariableIsSet(name))
+                args << QString::fromLatin1(name) + '=' + qEnvironmentVariable(name);
+        }
+        const auto [code, out] = run("setpriv", args << finder_);
         QHash<QString, QString> fields;
         QFile file(report);
         if (!file.open(QIODevice::ReadOnly)) {
