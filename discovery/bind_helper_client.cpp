@@ -142,6 +142,11 @@ std::variant<int, EndpointError> receiveAnswer(const QString &helperPath, int ch
     do
         received = ::recvmsg(channel, &message, MSG_CMSG_CLOEXEC | MSG_DONTWAIT);
     while (received < 0 && errno == EINTR);
+    if (received < 0) {
+        const int error = errno;
+        return bindError(socketError(error), u"No answer from the bind helper %1: %2"_s.arg(helperPath,
+                                                                                           qt_error_string(error)));
+    }
 
     Descriptor socket;
     for (cmsghdr *c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {

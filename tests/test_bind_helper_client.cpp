@@ -170,14 +170,6 @@ private slots:
         QVERIFY2(error.reason.contains("Could not start"), qPrintable(error.reason));
         QVERIFY(noChildLeft());
     }
-
-    // Root binds itself; other ports and addresses are never the helper's.
-    void onlyTheHelpersPortGoesThroughIt()
-    {
-        QVERIFY(!bind_helper::helperFor(QHostAddress::AnyIPv4, 1010));
-        QVERIFY(!bind_helper::helperFor(QHostAddress::AnyIPv4, 41010));
-        QVERIFY(!bind_helper::helperFor(QHostAddress::LocalHost, 1010));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestBindHelperClient)
