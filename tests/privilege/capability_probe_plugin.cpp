@@ -2,7 +2,9 @@
 // plugin, named by QT_QPA_GENERIC_PLUGINS): it writes to the file named by
 // VELTRIN_PROBE_REPORT what it may do there (its capability sets, and
 // whether it can bind TCP port 81) and what the window shows, presses
-// Refresh once the devices are listed, and ends the finder when done.
+// Refresh once the devices are listed, and ends the finder when done. A
+// failure dialog is reported; once the file REPORT.retry appears (the test
+// has mended the cause) it is closed and Refresh pressed, as a user would.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
@@ -65,9 +67,19 @@ private:
         }
         if (!window)
             return;
-        if (const auto *box = window->findChild<QMessageBox *>(QStringLiteral("failureDialog")); box && box->isVisible()) {
-            m_report.write("dialog=" + box->text().toUtf8().toPercentEncoding(" ") + '\n');
-            return finish("dialog");
+        auto *refresh = window->findChild<QAbstractButton *>(QStringLiteral("cmdRefresh"));
+        if (auto *box = window->findChild<QMessageBox *>(QStringLiteral("failureDialog")); box && box->isVisible()) {
+            if (m_retried)
+                return finish("dialog");
+            if (!m_failed)
+                m_report.write("dialog=" + box->text().toUtf8().toPercentEncoding(" ") + '\n');
+            m_failed = true;
+            if (!QFile::exists(m_report.fileName() + QStringLiteral(".retry")))
+                return;
+            m_retried = true;
+            box->close();
+            refresh->click();
+            return;
         }
         const QString found = window->findChild<QLabel *>(QStringLiteral("tFoundDevice"))->text();
         if (found != QLatin1String(" 3 device found"))
@@ -76,7 +88,7 @@ private:
         if (m_refreshed)
             return finish("done");
         m_refreshed = true;
-        window->findChild<QAbstractButton *>(QStringLiteral("cmdRefresh"))->click();
+        refresh->click();
     }
 
     void finish(const char *how)
@@ -90,6 +102,8 @@ private:
     QFile m_report;
     QTimer m_poll;
     bool m_refreshed = false;
+    bool m_failed = false;
+    bool m_retried = false;
 };
 
 } // namespace
