@@ -9,8 +9,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 the local network segment and lists every IP door-phone that answers: its IP
 address, serial number, MAC address, software version and description.
 
-The package gives the program the cap_net_bind_service capability, so a
-normal user can bind the privileged port 1010.")
+The package gives a small helper program the cap_net_bind_service
+capability; it binds the privileged port 1010 for a normal user's finder,
+which itself runs without any capability.")
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -21,7 +22,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS libcap2-bin)
 # The table is drawn in a Song-style CJK serif; without one Qt falls back.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-uming | fonts-noto-cjk")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/debian/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/debian/postinst
+  # The ufw profile under /etc is the admin's to edit.
+  ${CMAKE_CURRENT_SOURCE_DIR}/debian/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

@@ -26,6 +26,8 @@ group[fuzz]="clang libclang-rt-dev"
 group[package]="dpkg-dev fakeroot file lintian desktop-file-utils appstream"
 # Virtual X server and screenshots for the window tests.
 group[gui]="xvfb xauth x11-utils imagemagick"
+# Lab tests: a firewall drop on one interface of a lab namespace.
+group[firewall]="nftables"
 
 # What each task installs, on top of run.
 declare -A task=(
@@ -34,7 +36,7 @@ declare -A task=(
   [fuzz]="run fuzz"
   [bench]="run lab"
   [package]="run package"
-  [test]="run lab gui fuzz package"
+  [test]="run lab gui firewall fuzz package"
 )
 
 wanted=()
