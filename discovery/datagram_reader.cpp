@@ -8,7 +8,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -24,6 +26,17 @@ constexpr unsigned Batch = 32;
 // a full table's worth of ordinary replies twice over.
 constexpr std::int64_t QueueLimitBytes = 16 * 1024 * 1024;
 constexpr std::int64_t QueuedDatagramOverhead = 64;
+
+// The owner's thread is woken at once for the first datagram after a quiet
+// spell, then at most this often: a wake-up per datagram would cost a flood
+// the CPU time its reading needs.
+constexpr auto WakeEvery = std::chrono::milliseconds(1);
+
+// After a read, the next waits this long: in a flood, datagrams then come
+// dozens per system call instead of one per wake-up, which leaves the CPU
+// time to the reading. A 416 KiB buffer holds hundreds of replies, so this
+// is far from filling it.
+constexpr auto Gather = std::chrono::microseconds(200);
 
 void signal(int eventDescriptor)
 {
@@ -140,16 +153,34 @@ void DatagramReader::run(int descriptor)
     std::array<pollfd, 2> waitFor{{{descriptor, POLLIN, 0}, {m_stopDescriptor, POLLIN, 0}}};
     std::vector<ReceivedDatagram> received;
     received.reserve(Batch);
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point lastWake;
+    bool wakeDue = false;
 
     for (;;) {
         {
             std::unique_lock lock(m_mutex);
+            if (wakeDue && m_queuedBytes >= QueueLimitBytes) {
+                signal(m_wakeDescriptor);   // the owner makes the room
+                wakeDue = false;
+            }
             m_space.wait(lock, [this] { return m_stopping || m_queuedBytes < QueueLimitBytes; });
             if (m_stopping)
                 return;
         }
-        if (::poll(waitFor.data(), waitFor.size(), -1) < 0)
-            continue;   // EINTR
+        int timeoutMs = -1;
+        if (wakeDue) {
+            const auto left = lastWake + WakeEvery - Clock::now();
+            timeoutMs = int(std::chrono::ceil<std::chrono::milliseconds>(std::max(left, Clock::duration{})).count());
+        }
+        const int ready = ::poll(waitFor.data(), waitFor.size(), timeoutMs);
+        if (wakeDue && Clock::now() >= lastWake + WakeEvery) {
+            signal(m_wakeDescriptor);
+            lastWake = Clock::now();
+            wakeDue = false;
+        }
+        if (ready <= 0)
+            continue;   // the timeout, or EINTR
         if (waitFor[1].revents != 0 || (waitFor[0].revents & POLLNVAL) != 0)
             return;
         for (mmsghdr &message : messages)
@@ -174,7 +205,15 @@ void DatagramReader::run(int descriptor)
             m_queuedBytes += bytes;
         }
         received.clear();
-        if (wasEmpty)
-            signal(m_wakeDescriptor);
+        if (wasEmpty && !wakeDue) {
+            if (Clock::now() >= lastWake + WakeEvery) {
+                signal(m_wakeDescriptor);
+                lastWake = Clock::now();
+            } else {
+                wakeDue = true;
+            }
+        }
+        if (count < int(Batch))
+            std::this_thread::sleep_for(Gather);
     }
 }
