@@ -154,14 +154,21 @@ private:
 class Helper
 {
 public:
-    Helper(const QString &ns, const QString &program, const QStringList &arguments)
+    // A session of its own puts the program in a scheduling group of its
+    // own (autogroup): the devices' sending then takes no CPU share from the
+    // finder, as on a user's desktop, and the bare receiver gets a share of
+    // its own as the finder does.
+    enum class Session { Shared, Own };
+
+    Helper(const QString &ns, const QString &program, const QStringList &arguments, Session session = Session::Shared)
     {
-        if (ns.isEmpty()) {
-            m_process.start(program, arguments);
-        } else {
-            // ip execs the program itself, so the process is the program.
-            m_process.start(u"ip"_s, QStringList{u"netns"_s, u"exec"_s, ns, program} + arguments);
-        }
+        QStringList command{program};
+        if (session == Session::Own)
+            command = QStringList{u"setsid"_s, u"--wait"_s} + command;
+        if (!ns.isEmpty())
+            command = QStringList{u"ip"_s, u"netns"_s, u"exec"_s, ns} + command;
+        const QString first = command.takeFirst();
+        m_process.start(first, command + arguments);
         if (!m_process.waitForStarted(5000))
             throw std::runtime_error("cannot start " + program.toStdString());
         QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process, [this] { read(); });
@@ -365,7 +372,8 @@ private:
         Helper sim(m_lab.deviceNamespace, m_lab.simulator,
                    QStringList{u"send"_s, u"--to"_s, m_lab.finderAddress + u':' + QString::number(port),
                                u"--addresses"_s, m_lab.devices, u"--burst"_s, QString::number(plan.count),
-                               u"--quiet"_s} + plan.pacing() + extra);
+                               u"--quiet"_s} + plan.pacing() + extra,
+                   Helper::Session::Own);
         sim.finish("the simulator");
         return Sent{sim.value(u"sent"_s), sim.value(u"first_ns"_s), sim.value(u"last_ns"_s)};
     }
@@ -397,7 +405,7 @@ private:
     }
     Result bare(const Plan &plan)
     {
-        Helper receiver({}, m_lab.receiver, {QString::number(BarePort)});
+        Helper receiver({}, m_lab.receiver, {QString::number(BarePort)}, Helper::Session::Own);
         if (!receiver.waitForLine(u"ready"_s))
             throw std::runtime_error("the bare receiver did not start");
         Result r{send(plan, BarePort)};

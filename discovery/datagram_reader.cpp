@@ -28,15 +28,16 @@ constexpr std::int64_t QueueLimitBytes = 16 * 1024 * 1024;
 constexpr std::int64_t QueuedDatagramOverhead = 64;
 
 // The owner's thread is woken at once for the first datagram after a quiet
-// spell, then at most this often: a wake-up per datagram would cost a flood
+// spell, then at most about once a frame: each wake-up ends in a repaint of
+// the table, and a repaint per handful of replies would take from a flood
 // the CPU time its reading needs.
-constexpr auto WakeEvery = std::chrono::milliseconds(1);
+constexpr auto WakeEvery = std::chrono::milliseconds(10);
 
 // After a read, the next waits this long: in a flood, datagrams then come
 // dozens per system call instead of one per wake-up, which leaves the CPU
 // time to the reading. A 416 KiB buffer holds hundreds of replies, so this
 // is far from filling it.
-constexpr auto Gather = std::chrono::microseconds(200);
+constexpr auto Gather = std::chrono::microseconds(250);
 
 void signal(int eventDescriptor)
 {
