@@ -67,7 +67,7 @@ test-tsan:
 	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVELTRIN_SANITIZE_THREAD=ON
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TESTS)
-	cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/tsan.supp \
 	  ctest --output-on-failure -j $(JOBS) -R '^($(subst $(eval) ,|,$(TSAN_TESTS)))$$'
 
 # libFuzzer targets (clang): fuzz/run.sh runs each for the given seconds.
