@@ -1,5 +1,6 @@
 #include "discovery_endpoint.h"
 
+#include "bind_helper_client.h"
 #include "bound_socket.h"
 #include "broadcast_interfaces.h"
 #include "datagram_text.h"
@@ -110,7 +111,11 @@ std::optional<EndpointError> DiscoveryEndpoint::reopen()
     // Destination and local port are fixed in m_settings for the endpoint's life.
     pause(m_settings.pauseMs);
 
-    std::variant<int, EndpointError> bound = bindDiscoverySocket(m_settings.localAddress, m_settings.localPort);
+    // The privileged port comes bound from the helper that alone may bind it.
+    const std::optional<QString> helper = bind_helper::helperFor(m_settings.localAddress, m_settings.localPort);
+    std::variant<int, EndpointError> bound = helper
+            ? bind_helper::requestSocket(*helper)
+            : bindDiscoverySocket(m_settings.localAddress, m_settings.localPort);
     if (auto *const failure = std::get_if<EndpointError>(&bound))
         return std::move(*failure);
     const int descriptor = std::get<int>(bound);
