@@ -10,9 +10,9 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cerrno>
-#include <cstring>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 namespace {
