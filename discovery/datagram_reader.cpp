@@ -27,11 +27,12 @@ constexpr unsigned Batch = 32;
 constexpr std::int64_t QueueLimitBytes = 16 * 1024 * 1024;
 constexpr std::int64_t QueuedDatagramOverhead = 64;
 
-// The owner's thread is woken at once for the first datagram after a quiet
-// spell, then at most about once a frame: each wake-up ends in a repaint of
-// the table, and a repaint per handful of replies would take from a flood
-// the CPU time its reading needs.
+// The owner's thread is woken at once for a datagram or two, then, while
+// they keep coming, at most about once a frame: each wake-up ends in a
+// repaint of the table, and a repaint per handful of replies would take from
+// a flood the CPU time its reading needs.
 constexpr auto WakeEvery = std::chrono::milliseconds(10);
+constexpr int WakeAtOnceUpTo = 4;   // datagrams since the last wake-up
 
 // After a read, the next waits this long: in a flood, datagrams then come
 // dozens per system call instead of one per wake-up, which leaves the CPU
@@ -157,14 +158,19 @@ void DatagramReader::run(int descriptor)
     using Clock = std::chrono::steady_clock;
     Clock::time_point lastWake;
     bool wakeDue = false;
+    int sinceWake = 0;
+    const auto wake = [&] {
+        signal(m_wakeDescriptor);
+        lastWake = Clock::now();
+        wakeDue = false;
+        sinceWake = 0;
+    };
 
     for (;;) {
         {
             std::unique_lock lock(m_mutex);
-            if (wakeDue && m_queuedBytes >= QueueLimitBytes) {
-                signal(m_wakeDescriptor);   // the owner makes the room
-                wakeDue = false;
-            }
+            if (wakeDue && m_queuedBytes >= QueueLimitBytes)
+                wake();   // the owner makes the room
             m_space.wait(lock, [this] { return m_stopping || m_queuedBytes < QueueLimitBytes; });
             if (m_stopping)
                 return;
@@ -175,11 +181,8 @@ void DatagramReader::run(int descriptor)
             timeoutMs = int(std::chrono::ceil<std::chrono::milliseconds>(std::max(left, Clock::duration{})).count());
         }
         const int ready = ::poll(waitFor.data(), waitFor.size(), timeoutMs);
-        if (wakeDue && Clock::now() >= lastWake + WakeEvery) {
-            signal(m_wakeDescriptor);
-            lastWake = Clock::now();
-            wakeDue = false;
-        }
+        if (wakeDue && Clock::now() >= lastWake + WakeEvery)
+            wake();
         if (ready <= 0)
             continue;   // the timeout, or EINTR
         if (waitFor[1].revents != 0 || (waitFor[0].revents & POLLNVAL) != 0)
@@ -206,13 +209,12 @@ void DatagramReader::run(int descriptor)
             m_queuedBytes += bytes;
         }
         received.clear();
+        sinceWake += count;
         if (wasEmpty && !wakeDue) {
-            if (Clock::now() >= lastWake + WakeEvery) {
-                signal(m_wakeDescriptor);
-                lastWake = Clock::now();
-            } else {
+            if (sinceWake <= WakeAtOnceUpTo || Clock::now() >= lastWake + WakeEvery)
+                wake();
+            else
                 wakeDue = true;
-            }
         }
         if (count < int(Batch))
             std::this_thread::sleep_for(Gather);
