@@ -1,13 +1,16 @@
 #pragma once
 
+#include "broadcast_interfaces.h"
 #include "datagram_reader.h"
 #include "endpoint_error.h"
 
 #include <QByteArray>
 #include <QHostAddress>
 #include <QNetworkDatagram>
+#include <QList>
 #include <QObject>
 #include <QSocketNotifier>
+#include <QStringList>
 #include <QUdpSocket>
 
 #include <deque>
@@ -33,6 +36,8 @@ public:
         // Send the broadcast once per broadcast-capable interface; off in
         // loopback tests, where the destination is a unicast address.
         bool sendOnEveryInterface = true;
+        // Interfaces the broadcast may leave through, by name; all when empty.
+        QStringList interfaceNames;
     };
 
     explicit DiscoveryEndpoint(QObject *parent = nullptr);
@@ -43,8 +48,18 @@ public:
     // Returns the bind failure, if any; the endpoint is then left closed.
     std::optional<EndpointError> reopen();
 
-    // Sends the text as one datagram to the destination.
+    // Sends the text as one datagram to the destination: through one
+    // interface per subnet when it is the limited broadcast. Fails only when
+    // nothing went out; sendWarnings() tells which interfaces failed.
     std::optional<EndpointError> send(const QString &text);
+    // Interfaces whose copy of the last send() failed while others carried it.
+    const QList<EndpointError> &sendWarnings() const { return m_sendWarnings; }
+    // The subnets the last send()'s broadcast went out to.
+    const QList<Ipv4Subnet> &broadcastSubnets() const { return m_broadcastSubnets; }
+
+    // Sends the text to one address at the destination port: a device that
+    // no broadcast reaches, e.g. one behind a router.
+    std::optional<EndpointError> sendTo(const QString &text, const QHostAddress &address);
 
     // Valid while a dataArrival notification is being handled.
     QString readDatagram() const;
@@ -62,11 +77,14 @@ private:
     void scheduleNotify();
     void close();
     void forgetCurrent();
-    std::optional<EndpointError> sendThrough(const QByteArray &payload, int interfaceIndex);
+    std::optional<EndpointError> sendThrough(const QByteArray &payload, const QHostAddress &host,
+                                             int interfaceIndex);
 
     Settings m_settings;
     // Sends, and owns the descriptor the reader reads.
     QUdpSocket *m_socket = nullptr;
+    QList<EndpointError> m_sendWarnings;
+    QList<Ipv4Subnet> m_broadcastSubnets;
     DatagramReader m_reader;
     // Declared after the reader: it goes first, before the reader closes
     // the descriptor it watches.

@@ -5,6 +5,8 @@
 #include "discovery_messages.h"
 #include "finder_view.h"
 
+#include <QHostAddress>
+
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -31,16 +33,24 @@ FinderController::FinderController(FinderView &view, DeviceTable &table, Discove
     , m_table(table)
     , m_endpoint(endpoint)
 {
+    connect(&m_sweep, &TargetSweep::finished, this, &FinderController::onSweepFinished);
 }
 
-void FinderController::start()
+void FinderController::start(const TargetList &targets, double ratePerSecond)
 {
     m_table.setHeaderFormat(DeviceTable::HeaderFormat);
-    refresh();
+    query(targets, ratePerSecond);
 }
 
 void FinderController::refresh()
 {
+    query({});
+}
+
+void FinderController::query(const TargetList &targets, double ratePerSecond)
+{
+    // The socket a running sweep sends from is about to close.
+    m_sweep.stop();
     // A port that cannot be bound leaves the last results on screen; the
     // user fixes the cause and presses Refresh again.
     if (const std::optional<EndpointError> failure = m_endpoint.reopen()) {
@@ -53,7 +63,33 @@ void FinderController::refresh()
     const QString request = buildRequest();
     if (const std::optional<EndpointError> failure = m_endpoint.send(request))
         m_view.reportFailure(*failure);
+    for (const EndpointError &warning : m_endpoint.sendWarnings())
+        m_view.reportWarning(warning);
     m_view.setRequestPaneText(request);
+
+    const TargetList beyondBroadcast = targets.without(m_endpoint.broadcastSubnets());
+    if (beyondBroadcast.isEmpty()) {
+        Q_EMIT sendingFinished();
+        return;
+    }
+    m_sweep.start(beyondBroadcast, ratePerSecond, [this, request](quint32 address) {
+        return m_endpoint.sendTo(request, QHostAddress(address));
+    });
+}
+
+void FinderController::onSweepFinished()
+{
+    if (const std::optional<EndpointError> &first = m_sweep.firstFailure()) {
+        if (m_sweep.failed() == m_sweep.attempted()) {
+            m_view.reportFailure(*first);
+        } else {
+            EndpointError warning = *first;
+            warning.reason = u"%1 (%2 of %3 target addresses failed)"_s.arg(
+                    first->reason, QString::number(m_sweep.failed()), QString::number(m_sweep.attempted()));
+            m_view.reportWarning(warning);
+        }
+    }
+    Q_EMIT sendingFinished();
 }
 
 void FinderController::onDatagram(qint64 bytesTotal)

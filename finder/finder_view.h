@@ -16,4 +16,7 @@ public:
     virtual void setReplyPaneText(const QString &text) = 0;
     // A bind or send failed; the window tells the user and stays open.
     virtual void reportFailure(const EndpointError &error) = 0;
+    // Part of a send failed (one interface, some target addresses) while the
+    // rest went out; the results go on. Views without a place for it ignore it.
+    virtual void reportWarning(const EndpointError &error) { Q_UNUSED(error); }
 };

@@ -33,6 +33,11 @@ public:
     void setRequestPaneText(const QString &text) override;
     void setReplyPaneText(const QString &text) override;
     void reportFailure(const EndpointError &error) override;
+    void reportWarning(const EndpointError &error) override;
+
+    // Opens "Query addresses…"; its addresses get the request along with a
+    // refresh's broadcast.
+    void queryAddresses();
 
 private:
     void createControls();
@@ -49,6 +54,7 @@ private:
     QLineEdit *m_requestPane = nullptr;    // Text2
     QPlainTextEdit *m_replyPane = nullptr; // Text1
     QPointer<QMessageBox> m_failureBox;
+    QPointer<QMessageBox> m_warningBox;
     QString m_pendingReply;
     QTimer m_replyPaneTimer;
 

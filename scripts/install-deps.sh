@@ -11,6 +11,8 @@ packages=(
   fonts-arphic-uming libcap2-bin
   # tests: virtual X server, screenshots, network namespaces, sanitizers and fuzzers
   xvfb xauth x11-utils imagemagick iproute2 procps clang libclang-rt-14-dev
+  # tests: a firewall drop on one interface of a lab namespace
+  nftables
   # packaging checks
   dpkg-dev fakeroot file lintian desktop-file-utils appstream
 )

@@ -13,3 +13,4 @@ veltrin_add_test(test_finder_lab_e2e LAB
                  LAB_ARGS --segments 1 --devices 3 --sim-args "--serial 12345678901{n}"
                  SOURCES lab_e2e/test_finder_lab_e2e.cpp ${VELTRIN_FAULT_LAB}
                  LIBS veltrin_finder_window Qt6::Network TIMEOUT 90)
+veltrin_add_test(test_command_line SOURCES test_command_line.cpp LIBS veltrin_finder_core)

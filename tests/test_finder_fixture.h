@@ -15,9 +15,10 @@ struct FakeView : FinderView
     void setRequestPaneText(const QString &text) override { requests << text; }
     void setReplyPaneText(const QString &text) override { replies << text; }
     void reportFailure(const EndpointError &error) override { failures << error; }
+    void reportWarning(const EndpointError &error) override { warnings << error; }
 
     QStringList labels, requests, replies;
-    QList<EndpointError> failures;
+    QList<EndpointError> failures, warnings;
 };
 
 struct Finder
