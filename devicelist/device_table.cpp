@@ -130,6 +130,8 @@ void DeviceTable::removeDataRow(int row)
         return;
     const int r = row - 1;
     beginRemoveRows({}, r, r);
+    // The rows below move up, so the marks no longer name the right rows.
+    m_marks.clear();
     if (!m_rows[r].isBlank())
         --m_nonBlankRows;
     if (r < m_freeHint)
@@ -166,6 +168,8 @@ bool DeviceTable::fillDeviceRow(const DeviceReply &reply, const QString &senderA
         formatPattern(reply.swVersion, QStringLiteral("###.###.###.###.###"), m_locale),
         reply.description,
     });
+    // Noted before the change signals, so views read the row with its mark.
+    m_marks.note(r, senderAddress, reply.macAddress);
     if (adding) {
         beginInsertRows({}, r, r);
         m_rows.append(row);
@@ -185,6 +189,7 @@ void DeviceTable::emptyRows()
     // The rows in use from row 1 on are the ones that go; the rest move up
     // and as many empty rows come in at the bottom.
     const qsizetype used = firstFreeRow();
+    m_marks.clear();
     if (used == 0)
         return;
 
@@ -233,7 +238,7 @@ QVariant DeviceTable::data(const QModelIndex &index, int role) const
     case Qt::TextAlignmentRole:
         return alignmentData(index.column());
     default:
-        return {};
+        return m_marks.data(index.row(), index.column(), role);
     }
 }
 
