@@ -4,6 +4,7 @@
 #include "discovery_endpoint.h"
 #include "discovery_messages.h"
 #include "finder_view.h"
+#include "request_routes.h"
 
 #include <limits>
 
@@ -31,6 +32,9 @@ FinderController::FinderController(FinderView &view, DeviceTable &table, Discove
     , m_table(table)
     , m_endpoint(endpoint)
 {
+    m_noReplyTimer.setSingleShot(true);
+    m_noReplyTimer.setInterval(NoReplyHintDelayMs);
+    connect(&m_noReplyTimer, &QTimer::timeout, this, [this] { m_view.showNoReplyHint(m_requestRoutes); });
 }
 
 void FinderController::start()
@@ -41,6 +45,8 @@ void FinderController::start()
 
 void FinderController::refresh()
 {
+    m_noReplyTimer.stop();
+    m_view.hideNoReplyHint();
     // A port that cannot be bound leaves the last results on screen; the
     // user fixes the cause and presses Refresh again.
     if (const std::optional<EndpointError> failure = m_endpoint.reopen()) {
@@ -51,8 +57,12 @@ void FinderController::refresh()
     m_view.setCountLabelText(QString());
     m_table.emptyRows();
     const QString request = buildRequest();
-    if (const std::optional<EndpointError> failure = m_endpoint.send(request))
+    if (const std::optional<EndpointError> failure = m_endpoint.send(request)) {
         m_view.reportFailure(*failure);
+    } else {
+        m_requestRoutes = requestRoutes(m_endpoint.settings());
+        m_noReplyTimer.start();
+    }
     m_view.setRequestPaneText(request);
 }
 
@@ -66,9 +76,16 @@ void FinderController::onDatagram(qint64 bytesTotal)
         // user can see, so it is not counted; the counter stops at its limit.
         if (m_table.fillDeviceRow(reply, m_endpoint.senderAddress())
             && m_foundCount < std::numeric_limits<qint16>::max()) {
-            ++m_foundCount;
+            if (++m_foundCount == 1)
+                endNoReplyWait();
         }
     }
     m_view.setCountLabelText(countLabelText(m_foundCount));
     m_view.setReplyPaneText(m_lastReply);
+}
+
+void FinderController::endNoReplyWait()
+{
+    m_noReplyTimer.stop();
+    m_view.hideNoReplyHint();
 }

@@ -2,6 +2,8 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 #include <QtGlobal>
 
 class DeviceTable;
@@ -28,11 +30,18 @@ public:
     const QString &lastReply() const { return m_lastReply; }
     qint16 foundCount() const { return m_foundCount; }
 
+    // How long a request may go unanswered before the view hints at why.
+    static constexpr int NoReplyHintDelayMs = 3000;
+
 private:
+    void endNoReplyWait();
+
     FinderView &m_view;
     DeviceTable &m_table;
     DiscoveryEndpoint &m_endpoint;
 
     QString m_lastReply;
     qint16 m_foundCount = 0;
+    QTimer m_noReplyTimer;
+    QStringList m_requestRoutes;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 struct EndpointError;
 
@@ -16,4 +17,7 @@ public:
     virtual void setReplyPaneText(const QString &text) = 0;
     // A bind or send failed; the window tells the user and stays open.
     virtual void reportFailure(const EndpointError &error) = 0;
+    // No device answered the last request in time: routes say where it went out.
+    virtual void showNoReplyHint(const QStringList &routes) = 0;
+    virtual void hideNoReplyHint() = 0;
 };

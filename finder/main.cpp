@@ -1,3 +1,4 @@
+#include "app_translations.h"
 #include "main_window.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(u"veltrin-finder"_s);
     QApplication::setApplicationVersion(u"1.0"_s);
     QGuiApplication::setDesktopFileName(u"io.veltrin.Finder"_s);
+    installTranslations(app);
 
     MainWindow window;   // its start-up broadcasts the first request
     window.show();

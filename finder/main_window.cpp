@@ -1,6 +1,9 @@
 #include "main_window.h"
 
+#include "device_actions.h"
+#include "device_sort_proxy.h"
 #include "failure_message.h"
+#include "no_reply_placeholder.h"
 #include "picture_button.h"
 #include "single_line_delegate.h"
 #include "song_font.h"
@@ -14,6 +17,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QTableView>
 
@@ -99,7 +103,9 @@ void MainWindow::createControls()
     const QFont gridFont = songFont(WindowLayout::GridPointSize);
     m_grid->setFont(gridFont);
     m_table.setFont(gridFont);
-    m_grid->setModel(&m_table);
+    showSorted(*m_grid, m_table);
+    m_deviceActions = new DeviceActions(*m_grid);
+    m_noReplyPlaceholder = new NoReplyPlaceholder(m_grid->viewport());
     m_grid->setItemDelegate(new SingleLineDelegate(m_grid));
     m_grid->verticalHeader()->hide();
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
@@ -118,6 +124,8 @@ void MainWindow::createControls()
     m_refresh->setIcon(windowIcon());
     m_refresh->setIconSize(QSize(32, 32));
     place(m_refresh, WindowLayout::RefreshButton);
+    auto *const refreshKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(refreshKey, &QShortcut::activated, m_refresh, &QAbstractButton::animateClick);
 
     m_replyPane = new QPlainTextEdit(u"Text1"_s, this);
     m_replyPane->setObjectName(u"Text1"_s);
@@ -173,6 +181,8 @@ void MainWindow::applyColumnWidths()
 void MainWindow::setCountLabelText(const QString &text)
 {
     m_foundDevice->setText(text);
+    const AnswerMarks &marks = m_table.answerMarks();
+    m_foundDevice->setToolTip(text.isEmpty() ? QString() : answerCountToolTip(marks.answers(), marks.devices()));
 }
 
 void MainWindow::setRequestPaneText(const QString &text)
@@ -198,6 +208,16 @@ void MainWindow::reportFailure(const EndpointError &error)
     // Queued: a failure during start-up is shown over the visible window,
     // and the handler that met it finishes first.
     QMetaObject::invokeMethod(this, [this, message] { showFailure(message); }, Qt::QueuedConnection);
+}
+
+void MainWindow::showNoReplyHint(const QStringList &routes)
+{
+    m_noReplyPlaceholder->showRoutes(routes);
+}
+
+void MainWindow::hideNoReplyHint()
+{
+    m_noReplyPlaceholder->hide();
 }
 
 void MainWindow::showFailure(const QString &message)
