@@ -23,3 +23,8 @@ veltrin_add_test(test_no_reply_placeholder SOURCES test_no_reply_placeholder.cpp
                  LIBS veltrin_finder_window LABELS loopback)
 veltrin_add_test(test_translations SOURCES test_translations.cpp test_finder_loopback.h
                  LIBS veltrin_finder_window LABELS loopback)
+# Three devices answering twice: the real window marks the second answers.
+veltrin_add_test(test_finder_lab_repeats LAB
+                 LAB_ARGS --segments 1 --devices 3 --sim-args "--repeat 2"
+                 SOURCES lab_e2e/test_finder_lab_repeats.cpp ${VELTRIN_FAULT_LAB}
+                 LIBS veltrin_finder_window Qt6::Network TIMEOUT 90)
