@@ -36,46 +36,79 @@ QIcon drawConflictGlyph()
 
 } // namespace
 
-void AnswerMarks::note(int row, const QString &ip, const QString &mac)
+QStringView AnswerMarks::macOf(int row) const
+{
+    const Row &r = m_rows[row];
+    return QStringView(m_text).sliced(r.textStart, r.macLength);
+}
+
+QStringView AnswerMarks::ipOf(int row) const
+{
+    const Row &r = m_rows[row];
+    return QStringView(m_text).sliced(r.textStart + r.macLength, r.ipLength);
+}
+
+std::pair<size_t, int> AnswerMarks::find(const QHash<size_t, int> &rows, QStringView text,
+                                         QStringView (AnswerMarks::*of)(int) const) const
+{
+    // The process's random seed keeps crafted texts from piling up on one key.
+    size_t key = qHash(text, QHashSeed::globalSeed());
+    for (auto it = rows.constFind(key); it != rows.cend(); it = rows.constFind(++key)) {
+        if ((this->*of)(*it) == text)
+            return {key, *it};
+    }
+    return {key, -1};
+}
+
+void AnswerMarks::note(int row, QStringView ip, QStringView mac)
 {
     ++m_answers;
-    Mark mark;
-    const auto knownMac = m_firstRowByMac.constFind(mac);
-    if (knownMac != m_firstRowByMac.cend())
-        mark.repeatsRow = *knownMac;
-    else
-        m_firstRowByMac.insert(mac, row);
+    // Looked up before this row's own text is stored under its number.
+    const auto [macKey, sameMac] = find(m_firstRowByMac, mac, &AnswerMarks::macOf);
+    const auto [ipKey, sameIp] = ip.isEmpty() ? std::pair<size_t, int>(0, -1)
+                                              : find(m_firstRowByIp, ip, &AnswerMarks::ipOf);
 
-    if (!ip.isEmpty()) {
-        Address &address = m_byIp[ip];
-        if (address.firstRow < 0) {
-            address.firstRow = row;
-            address.firstMac = mac;
-        } else if (address.firstMac != mac) {
-            mark.conflictsWithRow = address.firstRow;
-            if (address.otherRow < 0)
-                address.otherRow = row;
-        } else if (address.otherRow >= 0) {
-            mark.conflictsWithRow = address.otherRow;
-        }
+    if (row >= m_rows.size())
+        m_rows.resize(row + 1);
+    m_rows[row] = Row{{}, m_text.size(), mac.size(), ip.size(), -1};
+    m_text.append(mac);
+    m_text.append(ip);
+
+    Mark mark;
+    if (sameMac >= 0) {
+        mark.repeatsRow = sameMac;
+    } else {
+        m_firstRowByMac.insert(macKey, row);
+        ++m_devices;
     }
-    if (mark.isRepeat() || mark.isConflict())
-        m_marks.insert(row, mark);
-    else
-        m_marks.remove(row);
+    if (sameIp < 0) {
+        if (!ip.isEmpty())
+            m_firstRowByIp.insert(ipKey, row);
+    } else if (macOf(sameIp) != mac) {
+        mark.conflictsWithRow = sameIp;
+        if (m_rows[sameIp].otherRow < 0)
+            m_rows[sameIp].otherRow = row;
+    } else if (m_rows[sameIp].otherRow >= 0) {
+        mark.conflictsWithRow = m_rows[sameIp].otherRow;
+    }
+    m_rows[row].mark = mark;
+    m_anyMarked = m_anyMarked || mark.isRepeat() || mark.isConflict();
 }
 
 void AnswerMarks::clear()
 {
+    m_text.clear();
+    m_rows.clear();
     m_firstRowByMac.clear();
-    m_byIp.clear();
-    m_marks.clear();
+    m_firstRowByIp.clear();
+    m_anyMarked = false;
     m_answers = 0;
+    m_devices = 0;
 }
 
 AnswerMarks::Mark AnswerMarks::mark(int row) const
 {
-    return m_marks.value(row);
+    return row >= 0 && row < m_rows.size() ? m_rows[row].mark : Mark();
 }
 
 QString AnswerMarks::toolTip(const Mark &mark) const
@@ -100,12 +133,11 @@ const QIcon &AnswerMarks::conflictGlyph() const
 
 QVariant AnswerMarks::data(int row, int column, int role) const
 {
-    if (m_marks.isEmpty())
+    if (!m_anyMarked || row < 0 || row >= m_rows.size())
         return {};
-    const auto found = m_marks.constFind(row);
-    if (found == m_marks.cend())
+    const Mark &mark = m_rows[row].mark;
+    if (!mark.isRepeat() && !mark.isConflict())
         return {};
-    const Mark &mark = *found;
     switch (role) {
     case Qt::BackgroundRole:
         return QBrush(mark.isConflict() ? ConflictTint : RepeatTint);

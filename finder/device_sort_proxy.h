@@ -27,6 +27,33 @@ private:
 
 class QTableView;
 
-// Shows the table in the grid through a DeviceSortProxy. Clicking a column
-// header sorts ascending, again descending, a third time back to arrival order.
-void showSorted(QTableView &grid, QAbstractItemModel &table);
+// Sorting the grid by a header click: ascending, then descending, then back
+// to arrival order. Unsorted, the grid shows the table itself, so replies and
+// refreshes cost no proxy work; sorted, it shows a DeviceSortProxy. The
+// column widths, the selection and the current row survive each switch.
+class DeviceSorting : public QObject
+{
+    Q_OBJECT
+
+public:
+    DeviceSorting(QTableView &grid, QAbstractItemModel &table);
+
+    void sortBy(int column, Qt::SortOrder order);
+    void showArrivalOrder();
+    int sortColumn() const { return m_column; }
+    Qt::SortOrder sortOrder() const { return m_order; }
+
+private:
+    void onSectionClicked(int section);
+    void apply();
+    void switchModel(QAbstractItemModel *model);
+
+    QTableView &m_grid;
+    QAbstractItemModel &m_table;
+    DeviceSortProxy *m_proxy;
+    int m_column = -1;
+    Qt::SortOrder m_order = Qt::AscendingOrder;
+};
+
+// Shows the table in the grid, sortable by header clicks.
+DeviceSorting *showSorted(QTableView &grid, QAbstractItemModel &table);

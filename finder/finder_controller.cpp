@@ -34,7 +34,9 @@ FinderController::FinderController(FinderView &view, DeviceTable &table, Discove
 {
     m_noReplyTimer.setSingleShot(true);
     m_noReplyTimer.setInterval(NoReplyHintDelayMs);
-    connect(&m_noReplyTimer, &QTimer::timeout, this, [this] { m_view.showNoReplyHint(m_requestRoutes); });
+    // The routes are looked up only when the hint is due: refreshes stay fast.
+    connect(&m_noReplyTimer, &QTimer::timeout, this,
+            [this] { m_view.showNoReplyHint(requestRoutes(m_endpoint.settings())); });
 }
 
 void FinderController::start()
@@ -60,7 +62,6 @@ void FinderController::refresh()
     if (const std::optional<EndpointError> failure = m_endpoint.send(request)) {
         m_view.reportFailure(*failure);
     } else {
-        m_requestRoutes = requestRoutes(m_endpoint.settings());
         m_noReplyTimer.start();
     }
     m_view.setRequestPaneText(request);

@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QString>
-#include <QStringList>
 #include <QTimer>
 #include <QtGlobal>
 
@@ -43,5 +42,4 @@ private:
     QString m_lastReply;
     qint16 m_foundCount = 0;
     QTimer m_noReplyTimer;
-    QStringList m_requestRoutes;
 };

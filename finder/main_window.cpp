@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "count_tool_tip.h"
 #include "device_actions.h"
 #include "device_sort_proxy.h"
 #include "failure_message.h"
@@ -153,6 +154,7 @@ void MainWindow::createControls()
     m_foundDevice->setFont(songFont(WindowLayout::CountLabelPointSize));
     m_foundDevice->setAccessibleDescription(u"Devices found since the last refresh"_s);
     place(m_foundDevice, WindowLayout::CountLabel);
+    new CountToolTip(*m_foundDevice, m_table.answerMarks());
 
     // The traffic panes are kept up to date but never shown.
     for (QWidget *const hidden : std::initializer_list<QWidget *>{requestCaption, m_requestPane, replyCaption,
@@ -181,8 +183,6 @@ void MainWindow::applyColumnWidths()
 void MainWindow::setCountLabelText(const QString &text)
 {
     m_foundDevice->setText(text);
-    const AnswerMarks &marks = m_table.answerMarks();
-    m_foundDevice->setToolTip(text.isEmpty() ? QString() : answerCountToolTip(marks.answers(), marks.devices()));
 }
 
 void MainWindow::setRequestPaneText(const QString &text)

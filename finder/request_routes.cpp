@@ -27,8 +27,12 @@ QStringList requestRoutes(const DiscoveryEndpoint::Settings &settings)
     const bool limitedBroadcast = settings.destinationHost == QHostAddress(QHostAddress::Broadcast);
     QStringList routes;
     if (settings.sendOnEveryInterface && limitedBroadcast) {
-        for (const int index : broadcastInterfaceIndexes())
-            routes << interfaceLine(QNetworkInterface::interfaceFromIndex(index));
+        const QList<int> indexes = broadcastInterfaceIndexes();
+        const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+        for (const QNetworkInterface &interface : interfaces) {
+            if (indexes.contains(interface.index()))
+                routes << interfaceLine(interface);
+        }
     }
     if (routes.isEmpty()) {
         routes << u"%1, UDP port %2"_s.arg(settings.destinationHost.toString())

@@ -17,7 +17,7 @@ struct DeviceGrid
         table.setLocale(QLocale(QLocale::English));
         table.setHeaderFormat(DeviceTable::HeaderFormat);
         view.resize(720, 500);
-        showSorted(view, table);
+        sorting = showSorted(view, table);
         actions = new DeviceActions(view);
     }
 
@@ -53,5 +53,6 @@ struct DeviceGrid
 
     DeviceTable table;
     QTableView view;
+    DeviceSorting *sorting = nullptr;
     DeviceActions *actions = nullptr;
 };

@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QTest>
+#include <QToolTip>
 
 class TestAnswerMarks : public QObject
 {
@@ -64,7 +65,7 @@ private slots:
         grid.answer("10.0.0.5", "00-AA");
         grid.answer("10.0.0.5", "00-AA");
         grid.answer("10.0.0.1", "00-BB");
-        grid.view.sortByColumn(1, Qt::AscendingOrder);
+        grid.sorting->sortBy(1, Qt::AscendingOrder);
         const QAbstractItemModel &model = *grid.view.model();
         QCOMPARE(model.index(0, 0).data().toString(), "3");
         QVERIFY(!model.index(0, 0).data(Qt::ToolTipRole).isValid());
@@ -84,16 +85,25 @@ private slots:
         LoopbackDevices devices;
         QVERIFY(devices.isReady());
         MainWindow window(devices.finderSettings());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto *label = window.findChild<QLabel *>("tFoundDevice");
-        QCOMPARE(label->toolTip(), QString());
+        const auto toolTip = [label] {
+            QToolTip::hideText();
+            QTest::qWaitFor([] { return !QToolTip::isVisible(); });
+            QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), label->mapToGlobal(QPoint(2, 2)));
+            QCoreApplication::sendEvent(label, &help);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(toolTip(), QString());
         devices.answer(LoopbackDevices::reply(1));
         devices.answer(LoopbackDevices::reply(1));
         devices.answer(LoopbackDevices::reply(2));
         QTRY_COMPARE(label->text(), " 3 device found");
-        QCOMPARE(label->toolTip(), "3 answers from 2 devices");
+        QCOMPARE(toolTip(), "3 answers from 2 devices");
         window.findChild<QAbstractButton *>("cmdRefresh")->click();
         QCOMPARE(label->text(), QString());
-        QCOMPARE(label->toolTip(), QString());
+        QCOMPARE(toolTip(), QString());
     }
 };
 

@@ -48,7 +48,7 @@ private slots:
 
     void copyAllHasHeaderAndFollowsTheShownOrder()
     {
-        grid->view.sortByColumn(1, Qt::AscendingOrder);
+        grid->sorting->sortBy(1, Qt::AscendingOrder);
         QTest::keyClick(&grid->view, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(QApplication::clipboard()->text(),
                  "#\tIP Address\tSerial Number\tMAC Address\tSW Version\tDescription\n"

@@ -33,7 +33,7 @@ private slots:
 
     void writesUtf8CsvThatKeepsDeviceTextInert()
     {
-        grid->view.sortByColumn(1, Qt::AscendingOrder);  // written in the order shown
+        grid->sorting->sortBy(1, Qt::AscendingOrder);  // written in the order shown
         const QString path = dir->filePath("list.csv");
         QCOMPARE(grid->actions->writeList(path), QString());
         QFile file(path);

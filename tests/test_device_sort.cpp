@@ -25,12 +25,18 @@ private slots:
     {
         const QStringList arrival{"10.0.0.10", "10.0.0.9", "192.168.1.2", "10.0.0.100", "9.255.255.255"};
         QHeaderView *header = grid->view.horizontalHeader();
+        header->resizeSection(1, 97);
+        const int ipWidth = header->sectionSize(1);
         const QPoint ipHeader(header->sectionViewportPosition(1) + header->sectionSize(1) / 2, header->height() / 2);
         QCOMPARE(grid->shown(1), arrival);
 
+        grid->selectRows({3});  // 10.0.0.100
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, ipHeader);
         QCOMPARE(grid->shown(1),
                  QStringList({"9.255.255.255", "10.0.0.9", "10.0.0.10", "10.0.0.100", "192.168.1.2"}));
+        // The selection stays with its device, and the widths with their columns.
+        QCOMPARE(grid->view.selectionModel()->selectedRows(), QModelIndexList({grid->view.model()->index(3, 0)}));
+        QCOMPARE(header->sectionSize(1), ipWidth);
         QVERIFY(grid->view.model()->headerData(1, Qt::Horizontal, Qt::ToolTipRole).toString().contains("ascending"));
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, ipHeader);
         QCOMPARE(grid->shown(1),
@@ -38,6 +44,9 @@ private slots:
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, ipHeader);
         QCOMPARE(grid->shown(1), arrival);
         QCOMPARE(grid->shown(0), QStringList({"1", "2", "3", "4", "5"}));
+        QCOMPARE(grid->view.model(), &grid->table);
+        QCOMPARE(grid->view.selectionModel()->selectedRows(), QModelIndexList({grid->table.index(3, 0)}));
+        QCOMPARE(header->sectionSize(1), ipWidth);
 
         // The table itself never moved.
         for (int row = 0; row < arrival.size(); ++row)
@@ -55,17 +64,17 @@ private slots:
         grid->table.addEmptyRow();
         grid->table.addEmptyRow();
 
-        grid->view.sortByColumn(0, Qt::DescendingOrder);
+        grid->sorting->sortBy(0, Qt::DescendingOrder);
         QCOMPARE(grid->shown(0),
                  QStringList({"11", "10", "9", "8", "7", "6", "5", "4", "3", "2", "1", "", ""}));
-        grid->view.sortByColumn(0, Qt::AscendingOrder);
+        grid->sorting->sortBy(0, Qt::AscendingOrder);
         QCOMPARE(grid->shown(0).mid(8), QStringList({"9", "10", "11", "", ""}));
     }
 
     void sortedViewStaysSortedAsRepliesArrive()
     {
         grid->table.emptyRows();  // five free rows, refilled in place
-        grid->view.sortByColumn(1, Qt::DescendingOrder);
+        grid->sorting->sortBy(1, Qt::DescendingOrder);
         grid->answer("10.0.0.5", "00-44-01");
         grid->answer("10.0.0.50", "00-44-02");
         grid->answer("10.0.0.7", "00-44-03");

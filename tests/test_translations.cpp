@@ -1,7 +1,9 @@
 // Under a Simplified Chinese system locale the texts this finder adds are
 // Chinese; the window's fixed texts stay exactly as they are.
 #include "app_translations.h"
+#include "count_tool_tip.h"
 #include "device_actions.h"
+#include "device_sort_proxy.h"
 #include "main_window.h"
 #include "no_reply_placeholder.h"
 #include "test_finder_loopback.h"
@@ -55,13 +57,15 @@ private slots:
 
         QVERIFY(isChinese(NoReplyPlaceholder::composeText({"eth0 (192.168.1.20/24)"})));
         QVERIFY(isChinese(answerCountToolTip(3, 2)));
+        grid->findChild<DeviceSorting *>()->sortBy(1, Qt::AscendingOrder);
         QVERIFY(isChinese(grid->model()->headerData(1, Qt::Horizontal, Qt::ToolTipRole).toString()));
+        QVERIFY(isChinese(grid->model()->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString()));
 
         devices.answer(LoopbackDevices::reply(1));
         devices.answer(LoopbackDevices::reply(1));
         auto *label = window.findChild<QLabel *>("tFoundDevice");
         QTRY_COMPARE(label->text(), " 2 device found");
-        QCOMPARE(label->toolTip(), "来自 1 台设备的 2 个应答");
+        QCOMPARE(label->findChild<CountToolTip *>()->text(), "来自 1 台设备的 2 个应答");
         QVERIFY(isChinese(grid->model()->index(1, 0).data(Qt::ToolTipRole).toString()));
 
         QCOMPARE(window.windowTitle(), "Veltrin(V 1.0)");

@@ -1,6 +1,7 @@
 // The whole finder in the lab's finder namespace, answered by three simulated
 // devices that each answer twice: every answer gets its row and is counted,
 // and the second answer of each device is marked as a repeat of the first.
+#include "count_tool_tip.h"
 #include "faults/fault_lab.h"
 #include "lab/lab_environment.h"
 #include "main_window.h"
@@ -31,7 +32,7 @@ private slots:
         MainWindow window;
         window.show();
         QTRY_COMPARE_WITH_TIMEOUT(countLabel(window)->text(), " 6 device found", LabTimeoutMs);
-        QCOMPARE(countLabel(window)->toolTip(), "6 answers from 3 devices");
+        QCOMPARE(countLabel(window)->findChild<CountToolTip *>()->text(), "6 answers from 3 devices");
 
         const QAbstractItemModel &model = *table(window);
         QCOMPARE(model.rowCount(), 6);
