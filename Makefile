@@ -10,6 +10,8 @@ TEST_FUZZ_SECONDS ?= 15
 JOBS       ?= $(shell nproc)
 SUDO       := $(if $(filter 0,$(shell id -u)),,sudo)
 FINDER     := $(BUILD)/finder/veltrin-finder
+# Binds port 1010 for the finder; the only binary that carries a capability.
+BIND_HELPER := $(BUILD)/libexec/veltrin-finder/veltrin-finder-bind
 
 .PHONY: deps build run test test-debug test-asan test-fuzz fuzz fuzz-build demo clean package bench
 
@@ -20,9 +22,12 @@ build: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Port 1010 is privileged, so a normal user's binary needs cap_net_bind_service.
+# Port 1010 is privileged: a normal user's finder has the bind helper built
+# beside it bind the port, so the helper, not the finder, gets the capability
+# (and a finder given it by an older `make run` loses it).
 run: build
-	@if [ "$$(id -u)" -ne 0 ]; then $(SUDO) setcap cap_net_bind_service=+ep $(FINDER); fi
+	@if [ "$$(id -u)" -ne 0 ]; then $(SUDO) setcap cap_net_bind_service=+ep $(BIND_HELPER); fi
+	@if [ -n "$$(getcap $(FINDER) 2>/dev/null)" ]; then $(SUDO) setcap -r $(FINDER); fi
 	$(FINDER)
 
 # Simulated devices in a throw-away network lab, the finder inside it on your

@@ -1,5 +1,6 @@
 #include "discovery_endpoint.h"
 
+#include "bind_helper_client.h"
 #include "broadcast_interfaces.h"
 #include "datagram_text.h"
 
@@ -13,6 +14,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -109,9 +111,18 @@ std::optional<EndpointError> DiscoveryEndpoint::reopen()
 
     // Without address sharing a second finder, or any program on the port,
     // fails loudly instead of splitting the replies with us.
-    errno = 0;
-    if (!m_socket->bind(m_settings.localAddress, m_settings.localPort,
-                        QAbstractSocket::DontShareAddress)) {
+    // The privileged port comes bound from the helper that alone may bind it.
+    if (const std::optional<QString> helper = bind_helper::helperFor(m_settings.localAddress, m_settings.localPort)) {
+        std::variant<int, EndpointError> bound = bind_helper::requestSocket(*helper);
+        if (const EndpointError *failure = std::get_if<EndpointError>(&bound))
+            return *failure;
+        if (!m_socket->setSocketDescriptor(std::get<int>(bound), QAbstractSocket::BoundState)) {
+            ::close(std::get<int>(bound));
+            return EndpointError{EndpointError::Operation::Bind, m_settings.localAddress.toString(),
+                                 m_settings.localPort, m_socket->error(), m_socket->errorString()};
+        }
+    } else if (errno = 0; !m_socket->bind(m_settings.localAddress, m_settings.localPort,
+                                          QAbstractSocket::DontShareAddress)) {
         const int systemError = errno;
         return EndpointError{EndpointError::Operation::Bind, m_settings.localAddress.toString(),
                              m_settings.localPort, m_socket->error(),

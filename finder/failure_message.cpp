@@ -1,6 +1,11 @@
 #include "failure_message.h"
 
+#include "bind_helper_client.h"
 #include "endpoint_error.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -9,13 +14,14 @@ namespace {
 // Ports below this need root or cap_net_bind_service on Linux.
 constexpr quint16 FirstUnprivilegedPort = 1024;
 
-QString shellQuoted(const QString &path)
+// A control character pasted into a terminal acts before the shell sees it
+// (^C drops the quoted start of the line, and the rest runs); such a path is
+// named, but not offered as a command.
+bool hasControlCharacters(const QString &path)
 {
-    if (!path.contains(u' ') && !path.contains(u'\''))
-        return path;
-    QString quoted = path;
-    quoted.replace(u"'"_s, u"'\\''"_s);
-    return u'\'' + quoted + u'\'';
+    return std::any_of(path.cbegin(), path.cend(), [](QChar c) {
+        return c.category() == QChar::Other_Control || c.category() == QChar::Other_Format;
+    });
 }
 
 QString remedy(const EndpointError &error, const QString &programPath)
@@ -26,9 +32,18 @@ QString remedy(const EndpointError &error, const QString &programPath)
             return u"Another program holds UDP port %1. Close it, then press Refresh."_s.arg(port);
         }
         if (error.code == QAbstractSocket::SocketAccessError && error.port < FirstUnprivilegedPort) {
-            return u"Port %1 is a privileged port. Allow the finder to use it with\n\n"
+            const QString helper = bind_helper::pathFor(QFileInfo(programPath).absolutePath());
+            if (!QFileInfo(helper).isFile()) {
+                return u"Port %1 is a privileged port, and the finder's bind helper %2 is missing. "
+                       u"Install the finder again, then press Refresh."_s.arg(port, shellQuoted(helper));
+            }
+            if (hasControlCharacters(helper)) {
+                return u"Port %1 is a privileged port. Give the finder's bind helper %2 the "
+                       u"cap_net_bind_service capability, then press Refresh."_s.arg(port, shellQuoted(helper));
+            }
+            return u"Port %1 is a privileged port. Allow the finder's bind helper to use it with\n\n"
                    u"    sudo setcap cap_net_bind_service=+ep %2\n\n"
-                   u"and start the finder again."_s.arg(port, shellQuoted(programPath));
+                   u"then press Refresh."_s.arg(port, shellQuoted(helper));
         }
         return u"Press Refresh to try again."_s;
     }
@@ -36,6 +51,13 @@ QString remedy(const EndpointError &error, const QString &programPath)
 }
 
 } // namespace
+
+QString shellQuoted(const QString &path)
+{
+    QString quoted = path;
+    quoted.replace(u"'"_s, u"'\\''"_s);
+    return u'\'' + quoted + u'\'';
+}
 
 QString failureMessage(const EndpointError &error, const QString &programPath)
 {

@@ -5,6 +5,10 @@
 struct EndpointError;
 
 // What the user reads when a bind or send failed: what went wrong, where, the
-// system's reason, and what to do about it. programPath names the binary that
-// needs the capability for a privileged port.
+// system's reason, and what to do about it. programPath is the finder's own
+// binary; a privileged port's remedy names the bind helper installed beside it.
 QString failureMessage(const EndpointError &error, const QString &programPath);
+
+// path as one word of a POSIX shell command: single-quoted, always, so that
+// nothing in it ($, `, ;, quotes, newlines) is read by the shell.
+QString shellQuoted(const QString &path);

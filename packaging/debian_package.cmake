@@ -9,8 +9,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 the local network segment and lists every IP door-phone that answers: its IP
 address, serial number, MAC address, software version and description.
 
-The package gives the program the cap_net_bind_service capability, so a
-normal user can bind the privileged port 1010.")
+The package gives a small helper program the cap_net_bind_service
+capability; it binds the privileged port 1010 for a normal user's finder,
+which itself runs without any capability.")
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -8,7 +8,13 @@ target_compile_definitions(test_desktop_metadata PRIVATE
 
 veltrin_add_test(test_debian_package SOURCES packaging/test_debian_package.cpp LIBS Qt6::Gui
                  LABELS packaging TIMEOUT 600)
+# The installed finder is run as a user in a network lab by test_finder_as_user.
+add_dependencies(test_debian_package test_finder_as_user veltrin-device-sim)
+set_tests_properties(test_debian_package PROPERTIES RESOURCE_LOCK netlab)
 target_compile_definitions(test_debian_package PRIVATE
   VELTRIN_CPACK="${CMAKE_CPACK_COMMAND}"
   VELTRIN_CPACK_CONFIG="${PROJECT_BINARY_DIR}/CPackConfig.cmake"
-  VELTRIN_INSTALL_INTO_ROOT="${CMAKE_CURRENT_SOURCE_DIR}/packaging/install_into_root.sh")
+  VELTRIN_INSTALL_INTO_ROOT="${CMAKE_CURRENT_SOURCE_DIR}/packaging/install_into_root.sh"
+  VELTRIN_NETLAB="${PROJECT_SOURCE_DIR}/tools/netlab.sh"
+  VELTRIN_SIM="$<TARGET_FILE:veltrin-device-sim>"
+  VELTRIN_FINDER_AS_USER="$<TARGET_FILE:test_finder_as_user>")

@@ -1,11 +1,15 @@
 #!/bin/sh
-# Usage: install_into_root.sh ROOT DEB [FSTYPE]
+# Usage: install_into_root.sh ROOT DEB [FSTYPE [CHECK...]]
 # Installs DEB into the empty dpkg root ROOT, reports its state and the
-# finder's capability, purges it and lists every file the purge left behind.
+# capabilities of the finder and its bind helper, runs CHECK (with the
+# installed finder's path as its last argument) if given, purges the package
+# and lists every file the purge left behind.
 # With FSTYPE, a fresh filesystem of that type is mounted on ROOT first: run
 # it under `unshare -m` so the mount vanishes with the process.
 set -eu
 root=$1 deb=$2 fstype=${3:-}
+shift 2
+[ $# -eq 0 ] || shift
 
 [ -z "$fstype" ] || mount -t "$fstype" none "$root"
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
@@ -16,5 +20,11 @@ mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 dpkg --root="$root" --force-script-chrootless --force-depends -i "$deb" > /dev/null
 echo "status: $(dpkg-query --root="$root" -W -f='${Status}' veltrin-finder)"
 echo "capability: $(getcap "$root/usr/bin/veltrin-finder")"
+echo "helper capability: $(getcap "$root/usr/libexec/veltrin-finder/veltrin-finder-bind")"
+if [ $# -gt 0 ]; then
+    status=0
+    "$@" "$root/usr/bin/veltrin-finder" || status=$?
+    echo "check: $status"
+fi
 dpkg --root="$root" --force-script-chrootless --purge veltrin-finder > /dev/null
 find "$root" -path "$root/var/lib/dpkg" -prune -o ! -type d -printf 'left: %P\n'

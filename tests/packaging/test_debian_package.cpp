@@ -1,6 +1,8 @@
 // Builds the .deb from this build tree and checks it as dpkg, lintian and a
 // desktop see it: contents, control fields, the desktop entry's links to the
-// installed files, and the capability its postinst gives the finder.
+// installed files, and the capability its postinst gives the bind helper and
+// never the finder; then, installed into a fresh root, the finder is run by
+// a throw-away user in a network lab (test_finder_as_user).
 #include <QDir>
 #include <QImage>
 #include <QProcess>
@@ -62,6 +64,7 @@ private slots:
     void holdsExactlyTheInstallLayout()
     {
         QStringList expected{"usr/bin/veltrin-finder",
+                             "usr/libexec/veltrin-finder/veltrin-finder-bind",
                              "usr/share/applications/io.veltrin.Finder.desktop",
                              "usr/share/metainfo/io.veltrin.Finder.metainfo.xml",
                              "usr/share/man/man1/veltrin-finder.1.gz",
@@ -128,7 +131,7 @@ private slots:
     void installsIntoFreshRoot_data()
     {
         QTest::addColumn<QString>("filesystem");
-        QTest::addColumn<QString>("capability");
+        QTest::addColumn<QString>("helperCapability");
         QTest::newRow("with xattrs") << QString() << "cap_net_bind_service=ep";
         // ramfs stores no extended attributes: postinst warns, the install succeeds.
         QTest::newRow("ramfs") << "ramfs" << QString();
@@ -137,18 +140,41 @@ private slots:
     void installsIntoFreshRoot()
     {
         QFETCH(QString, filesystem);
-        QFETCH(QString, capability);
+        QFETCH(QString, helperCapability);
         if (geteuid() != 0 || !installed("unshare") || !installed("getcap"))
             QSKIP("needs root, unshare and getcap");
 
         const QTemporaryDir root;
-        const auto [code, out] = run("unshare", {"-m", VELTRIN_INSTALL_INTO_ROOT, root.path(), deb_, filesystem});
+        // A throw-away user runs the installed finder, so it must reach it.
+        QVERIFY(QFile::setPermissions(root.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                           | QFile::ReadOther | QFile::ExeOther));
+        QStringList args{"-m", VELTRIN_INSTALL_INTO_ROOT, root.path(), deb_, filesystem};
+        if (!helperCapability.isEmpty())
+            args << "sh" << "-c" << asUserInLab;
+        const auto [code, out] = run("unshare", args);
         QVERIFY2(code == 0, qPrintable(out));
         QCOMPARE(captured(out, "^status: (.*)$"), QStringLiteral("install ok installed"));
-        QCOMPARE(captured(out, "^capability: \\S+ (.*)$"), capability);
-        QCOMPARE(out.contains("could not give"), capability.isEmpty());
+        QCOMPARE(captured(out, "^helper capability: \\S+ (.*)$"), helperCapability);
+        // The window program never carries one, whatever the filesystem.
+        QVERIFY2(captured(out, "^capability: (.*)$").isEmpty(), qPrintable(out));
+        QCOMPARE(out.contains("could not give"), helperCapability.isEmpty());
         QVERIFY2(!out.contains("left: "), qPrintable(out));
+        if (helperCapability.isEmpty())
+            return;
+        // 77: no namespaces here; a skipped start: nothing a user test could show.
+        const QString check = captured(out, "^check: (\\d+)$");
+        const QString skipped = captured(out, "^SKIP   : TestFinderAsUser::initTestCase\\(\\) (.*)$");
+        if (check == "77" || !skipped.isEmpty())
+            QSKIP(qPrintable("the installed finder was not run as a user in a lab: " + skipped));
+        QVERIFY2(check == "0" && out.contains("PASS   : TestFinderAsUser::helperBindsForAFinderWithoutPrivilege()"),
+                 qPrintable(out));
     }
+
+private:
+    // In the lab, the user test of the installed finder (its path is "$0").
+    const QString asUserInLab = QStringLiteral(
+            "VELTRIN_FINDER_UNDER_TEST=\"$0\" exec bash '" VELTRIN_NETLAB "' run --tidy --sim '" VELTRIN_SIM
+            "' --segments 1 --devices 3 -- '" VELTRIN_FINDER_AS_USER "'");
 };
 
 QTEST_GUILESS_MAIN(DebianPackageTest)

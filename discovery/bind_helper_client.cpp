@@ -1,0 +1,225 @@
+#include "bind_helper_client.h"
+
+#include "bind_helper/bind_helper_protocol.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace bind_helper {
+namespace {
+
+// The helper answers within milliseconds; this only stops a hung one from
+// freezing the window.
+constexpr int AnswerTimeoutMs = 5000;
+
+bool holdsBindCapability()
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3]{};
+    if (syscall(SYS_capget, &header, data) != 0)
+        return false;
+    return (data[0].effective & CAP_TO_MASK(CAP_NET_BIND_SERVICE)) != 0;
+}
+
+QAbstractSocket::SocketError socketError(int systemError)
+{
+    switch (systemError) {
+    case EADDRINUSE:
+        return QAbstractSocket::AddressInUseError;
+    case EACCES:
+    case EPERM:
+        return QAbstractSocket::SocketAccessError;
+    case EADDRNOTAVAIL:
+        return QAbstractSocket::SocketAddressNotAvailableError;
+    case EMFILE:
+    case ENFILE:
+    case ENOBUFS:
+    case ENOMEM:
+        return QAbstractSocket::SocketResourceError;
+    default:
+        return QAbstractSocket::UnknownSocketError;
+    }
+}
+
+EndpointError bindError(QAbstractSocket::SocketError code, const QString &reason)
+{
+    return EndpointError{EndpointError::Operation::Bind, QHostAddress(QHostAddress::AnyIPv4).toString(),
+                         VELTRIN_BIND_HELPER_PORT, code, reason};
+}
+
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd = -1) : m_fd(fd) { }
+    ~Descriptor() { reset(); }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+
+    int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+    void reset(int fd = -1)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+
+private:
+    int m_fd;
+};
+
+// Starts the helper with the channel as its standard input, an empty
+// environment and no arguments; the pid, or -1 with errno.
+pid_t spawnHelper(const QString &helperPath, int channel)
+{
+    const QByteArray program = QFile::encodeName(helperPath);
+    char *const argv[] = {const_cast<char *>(program.constData()), nullptr};
+    char *const envp[] = {nullptr};
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0)
+        return -1;
+    posix_spawn_file_actions_adddup2(&actions, channel, VELTRIN_BIND_HELPER_CHANNEL_FD);
+    pid_t pid = -1;
+    const int error = posix_spawn(&pid, program.constData(), &actions, nullptr, argv, envp);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0) {
+        errno = error;
+        return -1;
+    }
+    return pid;
+}
+
+void reap(pid_t pid, bool kill)
+{
+    if (kill)
+        ::kill(pid, SIGKILL);
+    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+}
+
+// Waits for the helper's one message: its error and, on success, the socket.
+std::variant<int, EndpointError> receiveAnswer(const QString &helperPath, int channel)
+{
+    pollfd ready{channel, POLLIN, 0};
+    int polled;
+    do
+        polled = ::poll(&ready, 1, AnswerTimeoutMs);
+    while (polled < 0 && errno == EINTR);
+    if (polled <= 0)
+        return bindError(QAbstractSocket::SocketTimeoutError,
+                         u"The bind helper %1 did not answer"_s.arg(helperPath));
+
+    veltrin_bind_reply reply{};
+    iovec part{&reply, sizeof reply};
+    union {
+        cmsghdr header;
+        char space[CMSG_SPACE(sizeof(int))];
+    } control{};
+    msghdr message{};
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control.space;
+    message.msg_controllen = sizeof control.space;
+    ssize_t received;
+    do
+        received = ::recvmsg(channel, &message, MSG_CMSG_CLOEXEC | MSG_DONTWAIT);
+    while (received < 0 && errno == EINTR);
+    if (received < 0) {
+        const int error = errno;
+        return bindError(socketError(error), u"No answer from the bind helper %1: %2"_s.arg(helperPath,
+                                                                                           qt_error_string(error)));
+    }
+
+    Descriptor socket;
+    for (cmsghdr *c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_RIGHTS && c->cmsg_len == CMSG_LEN(sizeof(int))) {
+            int fd = -1;
+            std::memcpy(&fd, CMSG_DATA(c), sizeof fd);
+            socket.reset(fd);
+        }
+    }
+    if (received != static_cast<ssize_t>(sizeof reply) || (message.msg_flags & (MSG_TRUNC | MSG_CTRUNC)))
+        return bindError(QAbstractSocket::UnknownSocketError,
+                         u"The bind helper %1 ended without an answer"_s.arg(helperPath));
+    if (reply.error != 0)
+        return bindError(socketError(reply.error), qt_error_string(reply.error));
+
+    // Only a UDP socket bound to the helper's port is taken.
+    int type = 0;
+    socklen_t typeLength = sizeof type;
+    sockaddr_in local{};
+    socklen_t localLength = sizeof local;
+    if (socket.get() < 0
+        || ::getsockopt(socket.get(), SOL_SOCKET, SO_TYPE, &type, &typeLength) != 0 || type != SOCK_DGRAM
+        || ::getsockname(socket.get(), reinterpret_cast<sockaddr *>(&local), &localLength) != 0
+        || local.sin_family != AF_INET || ntohs(local.sin_port) != VELTRIN_BIND_HELPER_PORT) {
+        return bindError(QAbstractSocket::UnknownSocketError,
+                         u"The bind helper %1 handed over no usable socket"_s.arg(helperPath));
+    }
+    return socket.release();
+}
+
+} // namespace
+
+QString pathFor(const QString &programDir)
+{
+    return QDir::cleanPath(programDir + u'/' + QStringLiteral(VELTRIN_BIND_HELPER_RELATIVE_PATH));
+}
+
+std::optional<QString> helperFor(const QHostAddress &address, quint16 port)
+{
+    if (port != VELTRIN_BIND_HELPER_PORT || address != QHostAddress(QHostAddress::AnyIPv4))
+        return std::nullopt;
+    if (::geteuid() == 0 || holdsBindCapability())
+        return std::nullopt;
+    const QString path = pathFor(QCoreApplication::applicationDirPath());
+    if (::access(QFile::encodeName(path).constData(), X_OK) != 0)
+        return std::nullopt;
+    return path;
+}
+
+std::variant<int, EndpointError> requestSocket(const QString &helperPath)
+{
+    int ends[2];
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0) {
+        const int error = errno;
+        return bindError(socketError(error), qt_error_string(error));
+    }
+    Descriptor ours(ends[0]);
+    Descriptor theirs(ends[1]);
+    // dup2 onto the descriptor itself would keep close-on-exec set.
+    if (theirs.get() == VELTRIN_BIND_HELPER_CHANNEL_FD)
+        theirs.reset(::fcntl(theirs.get(), F_DUPFD_CLOEXEC, VELTRIN_BIND_HELPER_CHANNEL_FD + 1));
+
+    const pid_t pid = spawnHelper(helperPath, theirs.get());
+    if (pid < 0) {
+        const int error = errno;
+        return bindError(socketError(error),
+                         u"Could not start the bind helper %1: %2"_s.arg(helperPath, qt_error_string(error)));
+    }
+    // Our copy of its end closed, a helper that dies unheard reads as an end of file.
+    theirs.reset();
+    std::variant<int, EndpointError> answer = receiveAnswer(helperPath, ours.get());
+    reap(pid, std::holds_alternative<EndpointError>(answer));
+    return answer;
+}
+
+} // namespace bind_helper
