@@ -10,7 +10,7 @@ packages=(
   qt6-l10n-tools
   # run: a Song-style CJK serif for the table, the capability tool for port 1010
   fonts-arphic-uming libcap2-bin
-  qt6-translations-l10n
+  qt6-translations-l10n  # the file dialog and message boxes in the user's language
   # tests: virtual X server, screenshots, network namespaces, sanitizers and fuzzers
   xvfb xauth x11-utils imagemagick iproute2 procps clang libclang-rt-14-dev
   # packaging checks

@@ -10,6 +10,8 @@
 
 #include <QTableView>
 
+#include <initializer_list>
+
 struct DeviceGrid
 {
     DeviceGrid()

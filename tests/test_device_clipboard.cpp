@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QTest>
 
+#include <memory>
+
 class TestDeviceClipboard : public QObject
 {
     Q_OBJECT

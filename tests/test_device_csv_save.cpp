@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <memory>
 #include <sys/resource.h>
 
 class TestDeviceCsvSave : public QObject

@@ -4,6 +4,8 @@
 #include <QHeaderView>
 #include <QTest>
 
+#include <memory>
+
 using namespace Qt::StringLiterals;
 
 class TestDeviceSort : public QObject

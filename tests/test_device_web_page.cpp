@@ -8,6 +8,8 @@
 #include <QDesktopServices>
 #include <QMenu>
 #include <QTest>
+
+#include <memory>
 #include <QUrl>
 
 class UrlCatcher : public QObject

@@ -17,6 +17,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 bool isChinese(const QString &text)
