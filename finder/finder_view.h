@@ -17,7 +17,8 @@ public:
     virtual void setReplyPaneText(const QString &text) = 0;
     // A bind or send failed; the window tells the user and stays open.
     virtual void reportFailure(const EndpointError &error) = 0;
-    // No device answered the last request in time: routes say where it went out.
-    virtual void showNoReplyHint(const QStringList &routes) = 0;
-    virtual void hideNoReplyHint() = 0;
+    // No device answered the last request in time: routes say where it went
+    // out. A view with no place for the hint leaves these as they are.
+    virtual void showNoReplyHint(const QStringList &routes) { Q_UNUSED(routes); }
+    virtual void hideNoReplyHint() {}
 };
