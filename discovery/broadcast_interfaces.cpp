@@ -2,33 +2,40 @@
 
 #include <QNetworkInterface>
 
-#include <algorithm>
-
 namespace {
 
-bool hasIPv4Address(const QNetworkInterface &interface)
+QList<Ipv4Subnet> ipv4Subnets(const QNetworkInterface &interface)
 {
+    QList<Ipv4Subnet> subnets;
     const QList<QNetworkAddressEntry> entries = interface.addressEntries();
-    return std::any_of(entries.cbegin(), entries.cend(), [](const QNetworkAddressEntry &entry) {
-        return entry.ip().protocol() == QAbstractSocket::IPv4Protocol;
-    });
+    for (const QNetworkAddressEntry &entry : entries) {
+        if (entry.ip().protocol() != QAbstractSocket::IPv4Protocol)
+            continue;
+        const int prefix = entry.prefixLength();
+        const quint32 mask = prefix <= 0 ? 0 : 0xffffffffu << (32 - prefix);
+        const Ipv4Subnet subnet{entry.ip().toIPv4Address() & mask, prefix};
+        if (!subnets.contains(subnet))
+            subnets.append(subnet);
+    }
+    return subnets;
 }
 
 } // namespace
 
-QList<int> broadcastInterfaceIndexes()
+QList<BroadcastInterface> broadcastInterfaces()
 {
     constexpr auto required = QNetworkInterface::IsUp | QNetworkInterface::IsRunning
             | QNetworkInterface::CanBroadcast;
 
-    QList<int> indexes;
+    QList<BroadcastInterface> usable;
     const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
     for (const QNetworkInterface &interface : interfaces) {
         const auto flags = interface.flags();
-        if ((flags & required) == required && !flags.testFlag(QNetworkInterface::IsLoopBack)
-            && hasIPv4Address(interface)) {
-            indexes.append(interface.index());
-        }
+        if ((flags & required) != required || flags.testFlag(QNetworkInterface::IsLoopBack))
+            continue;
+        QList<Ipv4Subnet> subnets = ipv4Subnets(interface);
+        if (!subnets.isEmpty())
+            usable.append({interface.name(), interface.index(), std::move(subnets)});
     }
-    return indexes;
+    return usable;
 }

@@ -1,7 +1,26 @@
 #pragma once
 
 #include <QList>
+#include <QString>
+#include <QtGlobal>
 
-// Indexes of the IPv4 interfaces a limited broadcast should leave through:
-// up, running, broadcast-capable, not loopback and holding an IPv4 address.
-QList<int> broadcastInterfaceIndexes();
+// An IPv4 subnet as network address and prefix length, e.g. 192.168.1.0/24.
+struct Ipv4Subnet
+{
+    quint32 network = 0;
+    int prefixLength = 0;
+
+    bool operator==(const Ipv4Subnet &) const = default;
+};
+
+// An interface a limited broadcast can leave through: up, running,
+// broadcast-capable, not loopback and holding an IPv4 address.
+struct BroadcastInterface
+{
+    QString name;
+    int index = 0;
+    QList<Ipv4Subnet> subnets;
+};
+
+// The system's broadcast-capable interfaces, in the system's order.
+QList<BroadcastInterface> broadcastInterfaces();

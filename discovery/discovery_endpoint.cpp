@@ -2,6 +2,7 @@
 
 #include "bind_helper_client.h"
 #include "broadcast_interfaces.h"
+#include "broadcast_plan.h"
 #include "datagram_text.h"
 
 #include <QDeadlineTimer>
@@ -134,6 +135,8 @@ std::optional<EndpointError> DiscoveryEndpoint::reopen()
 
 std::optional<EndpointError> DiscoveryEndpoint::send(const QString &text)
 {
+    m_sendWarnings.clear();
+    m_broadcastSubnets.clear();
     const QByteArray payload = encodeDatagram(text);
     if (!isBound()) {
         // Sending would bind an ephemeral port whose replies nobody reads.
@@ -143,28 +146,56 @@ std::optional<EndpointError> DiscoveryEndpoint::send(const QString &text)
     }
 
     // Linux sends a limited broadcast only through the default route's
-    // interface; devices on other attached segments need their own copy.
+    // interface; devices on other attached segments need their own copy,
+    // one per subnet.
     const bool limitedBroadcast = m_settings.destinationHost == QHostAddress(QHostAddress::Broadcast);
-    const QList<int> interfaces = m_settings.sendOnEveryInterface && limitedBroadcast
-            ? broadcastInterfaceIndexes()
-            : QList<int>{};
-    if (interfaces.isEmpty())
-        return sendThrough(payload, 0);
-
-    std::optional<EndpointError> firstFailure;
-    bool anySent = false;
-    for (const int index : interfaces) {
-        std::optional<EndpointError> failure = sendThrough(payload, index);
-        anySent = anySent || !failure;
-        if (failure && !firstFailure)
-            firstFailure = std::move(failure);
+    if (!m_settings.sendOnEveryInterface || !limitedBroadcast)
+        return sendThrough(payload, m_settings.destinationHost, 0);
+    const BroadcastPlan::Selection selection =
+            BroadcastPlan::select(broadcastInterfaces(), m_settings.interfaceNames);
+    if (selection.interfaces.isEmpty()) {
+        if (m_settings.interfaceNames.isEmpty())
+            return sendThrough(payload, m_settings.destinationHost, 0);
+        return EndpointError{EndpointError::Operation::Send, m_settings.destinationHost.toString(),
+                             m_settings.destinationPort, QAbstractSocket::NetworkError,
+                             QStringLiteral("None of the chosen interfaces (%1) is up with an IPv4 address")
+                                     .arg(m_settings.interfaceNames.join(QStringLiteral(", ")))};
     }
-    return anySent ? std::nullopt : firstFailure;
+
+    QList<EndpointError> failures;
+    bool anySent = false;
+    for (const BroadcastPlan::Group &group : BroadcastPlan::groupBySubnet(selection.interfaces)) {
+        // The others on the subnet stand in when the first one's send fails.
+        for (const BroadcastInterface &interface : group) {
+            std::optional<EndpointError> failure = sendThrough(payload, m_settings.destinationHost, interface.index);
+            if (!failure) {
+                anySent = true;
+                m_broadcastSubnets += interface.subnets;
+                break;
+            }
+            failures.append(std::move(*failure));
+        }
+    }
+    if (!anySent)
+        return failures.value(0);
+    m_sendWarnings = std::move(failures);
+    return std::nullopt;
 }
 
-std::optional<EndpointError> DiscoveryEndpoint::sendThrough(const QByteArray &payload, int interfaceIndex)
+std::optional<EndpointError> DiscoveryEndpoint::sendTo(const QString &text, const QHostAddress &address)
 {
-    QNetworkDatagram datagram(payload, m_settings.destinationHost, m_settings.destinationPort);
+    if (!isBound()) {
+        return EndpointError{EndpointError::Operation::Send, address.toString(), m_settings.destinationPort,
+                             QAbstractSocket::SocketAddressNotAvailableError,
+                             QStringLiteral("The endpoint is not bound")};
+    }
+    return sendThrough(encodeDatagram(text), address, 0);
+}
+
+std::optional<EndpointError> DiscoveryEndpoint::sendThrough(const QByteArray &payload, const QHostAddress &host,
+                                                            int interfaceIndex)
+{
+    QNetworkDatagram datagram(payload, host, m_settings.destinationPort);
     if (interfaceIndex > 0)
         datagram.setInterfaceIndex(static_cast<uint>(interfaceIndex));
     errno = 0;
@@ -172,10 +203,15 @@ std::optional<EndpointError> DiscoveryEndpoint::sendThrough(const QByteArray &pa
         return std::nullopt;
 
     QString reason = failureReason(*m_socket, errno);
-    if (interfaceIndex > 0)
-        reason += QStringLiteral(" (via %1)").arg(QNetworkInterface::interfaceNameFromIndex(interfaceIndex));
-    return EndpointError{EndpointError::Operation::Send, m_settings.destinationHost.toString(),
-                         m_settings.destinationPort, m_socket->error(), reason};
+    QString interfaceName;
+    if (interfaceIndex > 0) {
+        interfaceName = QNetworkInterface::interfaceNameFromIndex(interfaceIndex);
+        reason += QStringLiteral(" (via %1)").arg(interfaceName);
+    }
+    EndpointError error{EndpointError::Operation::Send, host.toString(), m_settings.destinationPort,
+                        m_socket->error(), reason};
+    error.interfaceName = interfaceName;
+    return error;
 }
 
 QString DiscoveryEndpoint::readDatagram() const

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "broadcast_interfaces.h"
 #include "endpoint_error.h"
 
 #include <QByteArray>
 #include <QHostAddress>
 #include <QNetworkDatagram>
+#include <QList>
 #include <QObject>
+#include <QStringList>
 #include <QUdpSocket>
 
 #include <deque>
@@ -30,6 +33,8 @@ public:
         // Send the broadcast once per broadcast-capable interface; off in
         // loopback tests, where the destination is a unicast address.
         bool sendOnEveryInterface = true;
+        // Interfaces the broadcast may leave through, by name; all when empty.
+        QStringList interfaceNames;
     };
 
     explicit DiscoveryEndpoint(QObject *parent = nullptr);
@@ -40,8 +45,18 @@ public:
     // Returns the bind failure, if any; the endpoint is then left closed.
     std::optional<EndpointError> reopen();
 
-    // Sends the text as one datagram to the destination.
+    // Sends the text as one datagram to the destination: through one
+    // interface per subnet when it is the limited broadcast. Fails only when
+    // nothing went out; sendWarnings() tells which interfaces failed.
     std::optional<EndpointError> send(const QString &text);
+    // Interfaces whose copy of the last send() failed while others carried it.
+    const QList<EndpointError> &sendWarnings() const { return m_sendWarnings; }
+    // The subnets the last send()'s broadcast went out to.
+    const QList<Ipv4Subnet> &broadcastSubnets() const { return m_broadcastSubnets; }
+
+    // Sends the text to one address at the destination port: a device that
+    // no broadcast reaches, e.g. one behind a router.
+    std::optional<EndpointError> sendTo(const QString &text, const QHostAddress &address);
 
     // Valid while a dataArrival notification is being handled.
     QString readDatagram() const;
@@ -72,10 +87,13 @@ private:
     void enqueue(qsizetype length, quint32 senderIPv4, const QHostAddress *otherSender);
     bool queueIsFull() const;
     void forgetCurrent();
-    std::optional<EndpointError> sendThrough(const QByteArray &payload, int interfaceIndex);
+    std::optional<EndpointError> sendThrough(const QByteArray &payload, const QHostAddress &host,
+                                             int interfaceIndex);
 
     Settings m_settings;
     QUdpSocket *m_socket = nullptr;
+    QList<EndpointError> m_sendWarnings;
+    QList<Ipv4Subnet> m_broadcastSubnets;
     // Every read lands here first, then is copied out at its length.
     QByteArray m_receiveBuffer;
     // Read ahead of the notifications, so the kernel's buffer is emptied

@@ -14,6 +14,7 @@ struct EndpointError
     quint16 port = 0;
     QAbstractSocket::SocketError code = QAbstractSocket::UnknownSocketError;
     QString reason;    // the socket layer's error text
+    QString interfaceName;   // a broadcast's copy through one interface
 
     // One line, e.g. "Bind to 0.0.0.0:1010 failed: Permission denied".
     QString toString() const;

@@ -69,3 +69,20 @@ QString failureMessage(const EndpointError &error, const QString &programPath)
     const QString reason = error.reason.isEmpty() ? u"unknown"_s : error.reason;
     return what + u"\n\nReason: "_s + reason + u"\n\n"_s + remedy(error, programPath);
 }
+
+QString warningMessage(const EndpointError &error)
+{
+    QString reason = error.reason.isEmpty() ? u"unknown"_s : error.reason;
+    if (!error.interfaceName.isEmpty()) {
+        // The interface is named in the text already.
+        const QString via = u" (via %1)"_s.arg(error.interfaceName);
+        if (reason.endsWith(via))
+            reason.chop(via.size());
+        return u"The request could not be sent through interface %1.\n\nReason: %2\n\n"
+               u"Devices reached only through %1 are not listed. Check its firewall and "
+               u"its connection."_s.arg(error.interfaceName, reason);
+    }
+    return u"The request could not be sent to every target address; the first failure was %1:%2."
+           u"\n\nReason: %3\n\nDevices at those addresses are not listed."_s.arg(
+                   error.address, QString::number(error.port), reason);
+}

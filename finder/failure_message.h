@@ -9,6 +9,10 @@ struct EndpointError;
 // binary; a privileged port's remedy names the bind helper installed beside it.
 QString failureMessage(const EndpointError &error, const QString &programPath);
 
+// What the user reads when part of a send failed while the rest went out:
+// which interface or addresses, the system's reason, and what is missed.
+QString warningMessage(const EndpointError &error);
+
 // path as one word of a POSIX shell command: single-quoted, always, so that
 // nothing in it ($, `, ;, quotes, newlines) is read by the shell.
 QString shellQuoted(const QString &path);

@@ -6,6 +6,8 @@
 #include "finder_view.h"
 #include "request_routes.h"
 
+#include <QHostAddress>
+
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -32,6 +34,7 @@ FinderController::FinderController(FinderView &view, DeviceTable &table, Discove
     , m_table(table)
     , m_endpoint(endpoint)
 {
+    connect(&m_sweep, &TargetSweep::finished, this, &FinderController::onSweepFinished);
     m_noReplyTimer.setSingleShot(true);
     m_noReplyTimer.setInterval(NoReplyHintDelayMs);
     // The routes are looked up only when the hint is due: refreshes stay fast.
@@ -39,14 +42,21 @@ FinderController::FinderController(FinderView &view, DeviceTable &table, Discove
             [this] { m_view.showNoReplyHint(requestRoutes(m_endpoint.settings())); });
 }
 
-void FinderController::start()
+void FinderController::start(const TargetList &targets, double ratePerSecond)
 {
     m_table.setHeaderFormat(DeviceTable::HeaderFormat);
-    refresh();
+    query(targets, ratePerSecond);
 }
 
 void FinderController::refresh()
 {
+    query({});
+}
+
+void FinderController::query(const TargetList &targets, double ratePerSecond)
+{
+    // The socket a running sweep sends from is about to close.
+    m_sweep.stop();
     m_noReplyTimer.stop();
     m_view.hideNoReplyHint();
     // A port that cannot be bound leaves the last results on screen; the
@@ -64,7 +74,33 @@ void FinderController::refresh()
     } else {
         m_noReplyTimer.start();
     }
+    for (const EndpointError &warning : m_endpoint.sendWarnings())
+        m_view.reportWarning(warning);
     m_view.setRequestPaneText(request);
+
+    const TargetList beyondBroadcast = targets.without(m_endpoint.broadcastSubnets());
+    if (beyondBroadcast.isEmpty()) {
+        Q_EMIT sendingFinished();
+        return;
+    }
+    m_sweep.start(beyondBroadcast, ratePerSecond, [this, request](quint32 address) {
+        return m_endpoint.sendTo(request, QHostAddress(address));
+    });
+}
+
+void FinderController::onSweepFinished()
+{
+    if (const std::optional<EndpointError> &first = m_sweep.firstFailure()) {
+        if (m_sweep.failed() == m_sweep.attempted()) {
+            m_view.reportFailure(*first);
+        } else {
+            EndpointError warning = *first;
+            warning.reason = u"%1 (%2 of %3 target addresses failed)"_s.arg(
+                    first->reason, QString::number(m_sweep.failed()), QString::number(m_sweep.attempted()));
+            m_view.reportWarning(warning);
+        }
+    }
+    Q_EMIT sendingFinished();
 }
 
 void FinderController::onDatagram(qint64 bytesTotal)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "target_spec.h"
+#include "target_sweep.h"
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -19,26 +22,37 @@ public:
     FinderController(FinderView &view, DeviceTable &table, DiscoveryEndpoint &endpoint,
                      QObject *parent = nullptr);
 
-    // The window has been created: set the header, then refresh.
-    void start();
+    // The window has been created: set the header, then query (a refresh
+    // when there are no targets).
+    void start(const TargetList &targets = {}, double ratePerSecond = TargetSweep::DefaultRate);
     // The Refresh button (or start-up): rebind, clear, send the request.
     void refresh();
+    // A refresh whose request also goes to every target address, paced,
+    // after the broadcast. A later refresh broadcasts only.
+    void query(const TargetList &targets, double ratePerSecond = TargetSweep::DefaultRate);
     // One datagram arrived on the endpoint.
     void onDatagram(qint64 bytesTotal);
 
     const QString &lastReply() const { return m_lastReply; }
     qint16 foundCount() const { return m_foundCount; }
+    bool isSending() const { return m_sweep.isRunning(); }
 
     // How long a request may go unanswered before the view hints at why.
     static constexpr int NoReplyHintDelayMs = 3000;
 
+Q_SIGNALS:
+    // The last refresh or query has sent everything it had to send.
+    void sendingFinished();
+
 private:
     void endNoReplyWait();
+    void onSweepFinished();
 
     FinderView &m_view;
     DeviceTable &m_table;
     DiscoveryEndpoint &m_endpoint;
 
+    TargetSweep m_sweep;
     QString m_lastReply;
     qint16 m_foundCount = 0;
     QTimer m_noReplyTimer;

@@ -21,4 +21,7 @@ public:
     // out. A view with no place for the hint leaves these as they are.
     virtual void showNoReplyHint(const QStringList &routes) { Q_UNUSED(routes); }
     virtual void hideNoReplyHint() {}
+    // Part of a send failed (one interface, some target addresses) while the
+    // rest went out; the results go on. Views without a place for it ignore it.
+    virtual void reportWarning(const EndpointError &error) { Q_UNUSED(error); }
 };

@@ -6,6 +6,7 @@
 #include "failure_message.h"
 #include "no_reply_placeholder.h"
 #include "picture_button.h"
+#include "query_addresses_dialog.h"
 #include "single_line_delegate.h"
 #include "song_font.h"
 #include "window_layout.h"
@@ -83,6 +84,10 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
     // Column widths follow the header texts and the table's font.
     connect(&m_table, &QAbstractItemModel::headerDataChanged, this, &MainWindow::applyColumnWidths);
     connect(&m_table, &DeviceTable::repaintRequested, m_grid->viewport(), qOverload<>(&QWidget::repaint));
+
+    // Devices behind a router; the table's context menu offers it too.
+    auto *const query = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
+    connect(query, &QShortcut::activated, this, &MainWindow::queryAddresses);
 
     // The window's load: header and first refresh happen before it shows.
     m_controller.start();
@@ -232,4 +237,32 @@ void MainWindow::showFailure(const QString &message)
     // Window-modal but not blocking: the event loop, and the window behind
     // it, keep running.
     m_failureBox->open();
+}
+
+void MainWindow::reportWarning(const EndpointError &error)
+{
+    const QString message = warningMessage(error);
+    // Not modal: the results keep coming in behind it. Several warnings of
+    // one refresh share the box.
+    if (m_warningBox && m_warningBox->isVisible()) {
+        m_warningBox->setText(m_warningBox->text() + u"\n\n"_s + message);
+        return;
+    }
+    if (!m_warningBox) {
+        m_warningBox = new QMessageBox(QMessageBox::Information, windowTitle(), QString(), QMessageBox::Ok, this);
+        m_warningBox->setObjectName(u"warningDialog"_s);
+        m_warningBox->setTextFormat(Qt::PlainText);
+        m_warningBox->setWindowModality(Qt::NonModal);
+        m_warningBox->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_warningBox->setText(message);
+    m_warningBox->show();
+}
+
+void MainWindow::queryAddresses()
+{
+    auto *const dialog = new QueryAddressesDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { m_controller.query(dialog->targets()); });
+    dialog->open();
 }

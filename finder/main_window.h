@@ -37,6 +37,11 @@ public:
     void reportFailure(const EndpointError &error) override;
     void showNoReplyHint(const QStringList &routes) override;
     void hideNoReplyHint() override;
+    void reportWarning(const EndpointError &error) override;
+
+    // Opens "Query addresses…"; its addresses get the request along with a
+    // refresh's broadcast.
+    void queryAddresses();
 
 private:
     void createControls();
@@ -55,6 +60,7 @@ private:
     DeviceActions *m_deviceActions = nullptr;
     NoReplyPlaceholder *m_noReplyPlaceholder = nullptr;
     QPointer<QMessageBox> m_failureBox;
+    QPointer<QMessageBox> m_warningBox;
     QString m_pendingReply;
     QTimer m_replyPaneTimer;
 

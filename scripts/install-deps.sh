@@ -13,6 +13,8 @@ packages=(
   qt6-translations-l10n  # the file dialog and message boxes in the user's language
   # tests: virtual X server, screenshots, network namespaces, sanitizers and fuzzers
   xvfb xauth x11-utils imagemagick iproute2 procps clang libclang-rt-14-dev
+  # tests: a firewall drop on one interface of a lab namespace
+  nftables
   # packaging checks
   dpkg-dev fakeroot file lintian desktop-file-utils appstream
 )

@@ -1,3 +1,4 @@
 veltrin_add_test(test_device_table SOURCES test_device_table.cpp LIBS veltrin_devicelist)
 veltrin_add_test(test_display_pattern SOURCES test_display_pattern.cpp LIBS veltrin_devicelist)
 veltrin_add_test(test_device_export SOURCES test_device_export.cpp LIBS veltrin_devicelist)
+veltrin_add_test(test_device_listing SOURCES test_device_listing.cpp LIBS veltrin_devicelist)

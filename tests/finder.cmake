@@ -28,3 +28,4 @@ veltrin_add_test(test_finder_lab_repeats LAB
                  LAB_ARGS --segments 1 --devices 3 --sim-args "--repeat 2"
                  SOURCES lab_e2e/test_finder_lab_repeats.cpp ${VELTRIN_FAULT_LAB}
                  LIBS veltrin_finder_window Qt6::Network TIMEOUT 90)
+veltrin_add_test(test_command_line SOURCES test_command_line.cpp LIBS veltrin_finder_core)

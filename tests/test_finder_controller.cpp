@@ -1,6 +1,7 @@
 #include "discovery_messages.h"
 #include "test_finder_fixture.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -121,6 +122,46 @@ private slots:
 
 private:
     std::unique_ptr<LoopbackDevices> devices;
+
+    // Target addresses get the request after the broadcast, once per query;
+    // a refresh in the middle stops the rest.
+    void queryAlsoAsksTheTargets()
+    {
+        Finder finder(devices->finderSettings());
+        QSignalSpy sent(&finder.controller, &FinderController::sendingFinished);
+        finder.controller.start();
+        QCOMPARE(sent.count(), 1);
+        QTRY_COMPARE(devices->requests().size(), 1);
+
+        const TargetList loopback = parseTargetSpecs({QStringLiteral("127.0.0.1")});
+        finder.controller.query(loopback);
+        QTRY_COMPARE(sent.count(), 2);
+        QTRY_COMPARE(devices->requests().size(), 3);
+        for (const QNetworkDatagram &request : devices->requests()) {
+            QCOMPARE(request.data(), "hip/1.0\nrequest: echo");
+            QCOMPARE(request.senderPort(), devices->finderPort);
+        }
+        devices->answer(LoopbackDevices::reply(1));
+        QTRY_COMPARE(finder.controller.foundCount(), 1);
+        QVERIFY(finder.view.failures.isEmpty() && finder.view.warnings.isEmpty());
+
+        // A plain refresh broadcasts only.
+        finder.controller.refresh();
+        QCOMPARE(sent.count(), 3);
+        QTest::qWait(50);
+        QCOMPARE(devices->requests().size(), 4);
+
+        // 200 loopback addresses at 20/s: a refresh cuts the sweep short.
+        finder.controller.query(parseTargetSpecs({QStringLiteral("127.0.0.1-127.0.0.200")}), 20);
+        QVERIFY(finder.controller.isSending());
+        finder.controller.refresh();
+        QVERIFY(!finder.controller.isSending());
+        QCOMPARE(sent.count(), 4);   // the refresh's; the stopped sweep never finishes
+        QTest::qWait(100);
+        QCOMPARE(sent.count(), 4);
+        // Two broadcasts and the sweep's first address, 127.0.0.1.
+        QCOMPARE(devices->requests().size(), 7);
+    }
 };
 
 QTEST_MAIN(TestFinderController)

@@ -84,6 +84,24 @@ private slots:
         QCOMPARE(message.contains("setcap"), mentionsSetcap);
     }
 
+    // Part of a send failed: the interface is named once, the reason kept.
+    void warningNamesWhatWasMissed()
+    {
+        using E = EndpointError;
+        E error{E::Operation::Send, "255.255.255.255", 8002, QAbstractSocket::NetworkError,
+                "Unable to send a message (Operation not permitted) (via wlan0)"};
+        error.interfaceName = "wlan0";
+        QCOMPARE(warningMessage(error),
+                 "The request could not be sent through interface wlan0.\n\n"
+                 "Reason: Unable to send a message (Operation not permitted)\n\n"
+                 "Devices reached only through wlan0 are not listed. Check its firewall and its connection.");
+
+        const E target{E::Operation::Send, "10.5.0.9", 8002, QAbstractSocket::NetworkError,
+                       "No route (3 of 254 target addresses failed)"};
+        const QString message = warningMessage(target);
+        QVERIFY2(message.contains("10.5.0.9:8002") && message.contains("3 of 254"), qPrintable(message));
+    }
+
     // The capability goes to the helper, never to the window program.
     void remedyGivesTheCapabilityToTheHelper()
     {

@@ -17,11 +17,12 @@ struct FakeView : FinderView
     void reportFailure(const EndpointError &error) override { failures << error; }
     void showNoReplyHint(const QStringList &routes) override { hints << routes.join(u'\n'); }
     void hideNoReplyHint() override { hints << QString(); }
+    void reportWarning(const EndpointError &error) override { warnings << error; }
 
     QStringList labels, requests, replies;
     // A hint's routes each time one is shown, an empty string each time it is hidden.
     QStringList hints;
-    QList<EndpointError> failures;
+    QList<EndpointError> failures, warnings;
 };
 
 struct Finder

@@ -4,6 +4,9 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDialog>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -114,6 +117,49 @@ private slots:
         // F5 refreshes from anywhere in the window.
         QTest::keyClick(control(*window, "MSFlexGrid1"), Qt::Key_F5);
         QTRY_COMPARE(devices->requests().size(), 5);
+    }
+
+    // Ctrl+T: the addresses are checked before anything is sent, a good
+    // list is remembered and asked along with the broadcast.
+    void queryAddressesDialog()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().remove(QStringLiteral("query/targets"));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTRY_COMPARE(devices->requests().size(), 1);
+
+        QTest::keyClick(control(*window, "MSFlexGrid1"), Qt::Key_T, Qt::ControlModifier);
+        QDialog *dialog = nullptr;
+        QTRY_VERIFY((dialog = window->findChild<QDialog *>(QStringLiteral("queryAddressesDialog"))));
+        auto *edit = control<QLineEdit>(*dialog, "targetEdit");
+        QCOMPARE(edit->text(), QString());
+        auto *error = control<QLabel>(*dialog, "targetError");
+        QCOMPARE(error->textFormat(), Qt::PlainText);
+
+        QTest::keyClicks(edit, QStringLiteral("127.0.0.1, <b>127.0.0.999</b>"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QVERIFY(dialog->isVisible());
+        QVERIFY(error->isVisible());
+        QCOMPARE(error->text(), QStringLiteral("Not an address, CIDR block or range: \"<b>127.0.0.999</b>\""));
+        QTest::qWait(50);
+        QCOMPARE(devices->requests().size(), 1);
+
+        edit->setText(QStringLiteral("127.0.0.1"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTRY_VERIFY(!window->findChild<QDialog *>(QStringLiteral("queryAddressesDialog")));
+        // The refresh's broadcast (here to the loopback device) and the target.
+        QTRY_COMPARE(devices->requests().size(), 3);
+
+        // The offscreen platform does not hand activation back by itself.
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(control(*window, "MSFlexGrid1"), Qt::Key_T, Qt::ControlModifier);
+        QTRY_VERIFY((dialog = window->findChild<QDialog *>(QStringLiteral("queryAddressesDialog"))));
+        QCOMPARE(control<QLineEdit>(*dialog, "targetEdit")->text(), QStringLiteral("127.0.0.1"));
+        dialog->reject();
+        QTest::qWait(50);
+        QCOMPARE(devices->requests().size(), 3);
     }
 
     void replyShownLiterallyAndToScreenReaders()

@@ -9,10 +9,18 @@
 # Names carry the creating shell's pid, so parallel runs never collide, and
 # every namespace is removed again, on failure and on INT/TERM too.
 #
+# Two other shapes of segment 1, for what a finder meets beyond one plain link:
+#   --routed          segment 1 sits behind a router namespace that forwards:
+#                     finder 10.78.0.1/24 -- 10.78.0.254 router 10.77.16.1 --
+#                     devices. No broadcast reaches the devices; unicast does.
+#   --shared-segment  the finder reaches segment 1 through two links bridged in
+#                     the device namespace, with 10.77.16.1/20 and 10.77.16.2/20
+#                     (wired and Wi-Fi on one LAN).
+#
 # Command line:
 #   tools/netlab.sh run [--segments N] [--devices N] [--sim PATH]
 #                       [--sim-args "ARGS"] [--no-sim] [--no-default-route]
-#                       [--tidy] -- CMD [ARGS...]
+#                       [--routed | --shared-segment] [--tidy] -- CMD [ARGS...]
 #       Builds the lab, starts one simulator per device namespace, runs CMD in
 #       the finder namespace, tears everything down and exits with CMD's
 #       status (77 when namespaces cannot be made here). --tidy removes the
@@ -22,6 +30,7 @@
 #
 # Library (source this file; functions return non-zero on failure):
 #   lab_up [--segments N] [--devices N] [--no-default-route]
+#          [--routed | --shared-segment]
 #       Builds the lab (77: not possible here). Installs EXIT/INT/TERM traps
 #       that call lab_down unless LAB_NO_TRAP=1.
 #   lab_start_sim SEG [SIM ARGS...]
@@ -37,9 +46,12 @@
 #   VELTRIN_LAB_DIR              folder of simulator logs
 #   VELTRIN_LAB_SEGMENTS         number of segments
 #   VELTRIN_LAB_FINDER_ADDRESSES finder address per segment, space-separated
+#   VELTRIN_LAB_SHAPE            plain, routed or shared-segment
+#   VELTRIN_LAB_SECOND_ADDRESS   shared-segment: the finder's second address
 #   VELTRIN_LAB_DEVICES_<s>      device addresses of segment s, space-separated
 #   VELTRIN_LAB_SIM_LOGS         simulator logs in start order, space-separated
 #   VELTRIN_LAB_FINDER_NS, VELTRIN_LAB_DEVICE_NS_<s>  namespace names
+#   VELTRIN_LAB_ROUTER_NS        routed: the router's namespace
 #   VELTRIN_SIM, VELTRIN_NETLAB  the simulator binary and this script
 
 LAB_SCRIPT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/$(basename "${BASH_SOURCE[0]}")"
@@ -47,6 +59,9 @@ LAB_PREFIX=vtlab
 LAB_ID=""
 LAB_SUDO=()
 LAB_FINDER_NS=""
+LAB_ROUTER_NS=""
+LAB_SHAPE=plain
+LAB_FINDER_ADDRS=()
 LAB_DEVICE_NS=()
 LAB_SEGMENTS=0
 LAB_DEVICES=0
@@ -131,7 +146,7 @@ lab_down() {
   if [ -z "$LAB_ID" ]; then return 0; fi
   for pid in "${LAB_SIM_PIDS[@]}"; do "${LAB_SUDO[@]}" kill -TERM "$pid" 2>/dev/null || true; done
   for pid in "${LAB_SIM_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
-  for ns in "${LAB_DEVICE_NS[@]}" "$LAB_FINDER_NS"; do
+  for ns in "${LAB_DEVICE_NS[@]}" "$LAB_ROUTER_NS" "$LAB_FINDER_NS"; do
     if [ -n "$ns" ]; then _lab_remove_ns "$ns"; fi
   done
   if [ -n "$LAB_DIR" ] && [ "$LAB_KEEP_DIR" = 0 ]; then
@@ -139,6 +154,8 @@ lab_down() {
   fi
   LAB_ID=""
   LAB_FINDER_NS=""
+  LAB_ROUTER_NS=""
+  LAB_FINDER_ADDRS=()
   LAB_DEVICE_NS=()
   LAB_SIM_PIDS=()
   LAB_SIM_LOGS=()
@@ -154,40 +171,104 @@ _lab_wait_link() {
   return 1
 }
 
+# Segment s as one veth pair from the finder straight to its devices.
+_lab_link_plain() {
+  local s=$1 dev_ns=$2
+  _lab_ip -n "$LAB_FINDER_NS" link add "vf$s" type veth peer name "vd$s" netns "$dev_ns" || return 1
+  LAB_FINDER_ADDRS[s]=$(_lab_addr "$s" 1)
+  _lab_ip -n "$LAB_FINDER_NS" addr add "${LAB_FINDER_ADDRS[s]}/20" dev "vf$s" || return 1
+  _lab_ip -n "$dev_ns" link set "vd$s" up || return 1
+  DEVICE_LINK="vd$s"
+}
+
+# Segment s behind a forwarding router: the finder's vf<s> is on a transit
+# net, the router holds the segment's .1.
+_lab_link_routed() {
+  local s=$1 dev_ns=$2
+  LAB_ROUTER_NS="$LAB_ID-r"
+  _lab_ip netns add "$LAB_ROUTER_NS" || return 1
+  _lab_ip -n "$LAB_ROUTER_NS" link set lo up || return 1
+  _lab_ip -n "$LAB_FINDER_NS" link add "vf$s" type veth peer name vr0 netns "$LAB_ROUTER_NS" || return 1
+  _lab_ip -n "$LAB_ROUTER_NS" link add vr1 type veth peer name "vd$s" netns "$dev_ns" || return 1
+  LAB_FINDER_ADDRS[s]=10.78.0.1
+  _lab_ip -n "$LAB_FINDER_NS" addr add 10.78.0.1/24 dev "vf$s" || return 1
+  _lab_ip -n "$LAB_ROUTER_NS" addr add 10.78.0.254/24 dev vr0 || return 1
+  _lab_ip -n "$LAB_ROUTER_NS" addr add "$(_lab_addr "$s" 1)/20" dev vr1 || return 1
+  _lab_ip -n "$LAB_ROUTER_NS" link set vr0 up || return 1
+  _lab_ip -n "$LAB_ROUTER_NS" link set vr1 up || return 1
+  "${LAB_SUDO[@]}" ip netns exec "$LAB_ROUTER_NS" sysctl -q -w net.ipv4.ip_forward=1 || return 1
+  _lab_ip -n "$dev_ns" link set "vd$s" up || return 1
+  ROUTED_VIA=10.78.0.254
+  DEVICE_LINK="vd$s"
+  DEVICE_GATEWAY=$(_lab_addr "$s" 1)
+}
+
+# Segment s reached through two finder links, bridged on the device side.
+_lab_link_shared() {
+  local s=$1 dev_ns=$2 side
+  _lab_ip -n "$dev_ns" link add "br$s" type bridge || return 1
+  for side in "" b; do
+    _lab_ip -n "$LAB_FINDER_NS" link add "vf$s$side" type veth peer name "vd$s$side" netns "$dev_ns" || return 1
+    _lab_ip -n "$dev_ns" link set "vd$s$side" master "br$s" up || return 1
+  done
+  LAB_FINDER_ADDRS[s]=$(_lab_addr "$s" 1)
+  _lab_ip -n "$LAB_FINDER_NS" addr add "${LAB_FINDER_ADDRS[s]}/20" dev "vf$s" || return 1
+  _lab_ip -n "$LAB_FINDER_NS" addr add "$(_lab_addr "$s" 2)/20" dev "vf${s}b" || return 1
+  _lab_ip -n "$LAB_FINDER_NS" link set "vf${s}b" up || return 1
+  _lab_ip -n "$dev_ns" link set "br$s" up || return 1
+  DEVICE_LINK="br$s"
+}
+
 _lab_build() {
-  local default_route=$1 s dev_ns i a
+  local default_route=$1 s dev_ns i a DEVICE_LINK DEVICE_GATEWAY ROUTED_VIA=""
   _lab_ip -n "$LAB_FINDER_NS" link set lo up || return 1
   for (( s = 1; s <= LAB_SEGMENTS; s++ )); do
     dev_ns="$LAB_ID-d$s"
     _lab_ip netns add "$dev_ns" || return 1
     LAB_DEVICE_NS[s]=$dev_ns
     _lab_ip -n "$dev_ns" link set lo up || return 1
-    _lab_ip -n "$LAB_FINDER_NS" link add "vf$s" type veth peer name "vd$s" netns "$dev_ns" || return 1
-    _lab_ip -n "$LAB_FINDER_NS" addr add "$(_lab_addr "$s" 1)/20" dev "vf$s" || return 1
+    DEVICE_GATEWAY=""
+    case "$s:$LAB_SHAPE" in
+      1:routed) _lab_link_routed "$s" "$dev_ns" || return 1 ;;
+      1:shared-segment) _lab_link_shared "$s" "$dev_ns" || return 1 ;;
+      *) _lab_link_plain "$s" "$dev_ns" || return 1 ;;
+    esac
     # One batch: thousands of addresses would take seconds one ip call each.
     for (( i = 0; i < LAB_DEVICES; i++ )); do
       _lab_addr_to a "$s" $((10 + i))
-      echo "addr add $a/20 dev vd$s"
+      echo "addr add $a/20 dev $DEVICE_LINK"
     done | _lab_ip -n "$dev_ns" -batch - || return 1
+    if [ -n "$DEVICE_GATEWAY" ]; then
+      _lab_ip -n "$dev_ns" route add default via "$DEVICE_GATEWAY" dev "$DEVICE_LINK" || return 1
+    else
+      _lab_ip -n "$dev_ns" route add default dev "$DEVICE_LINK" || return 1
+    fi
     _lab_ip -n "$LAB_FINDER_NS" link set "vf$s" up || return 1
-    _lab_ip -n "$dev_ns" link set "vd$s" up || return 1
-    _lab_ip -n "$dev_ns" route add default dev "vd$s" || return 1
   done
   if [ "$default_route" = 1 ]; then
-    _lab_ip -n "$LAB_FINDER_NS" route add default dev vf1 || return 1
+    if [ -n "$ROUTED_VIA" ]; then
+      _lab_ip -n "$LAB_FINDER_NS" route add default via "$ROUTED_VIA" dev vf1 || return 1
+    else
+      _lab_ip -n "$LAB_FINDER_NS" route add default dev vf1 || return 1
+    fi
   fi
   for (( s = 1; s <= LAB_SEGMENTS; s++ )); do
     _lab_wait_link "$LAB_FINDER_NS" "vf$s" || return 1
   done
+  if [ "$LAB_SHAPE" = shared-segment ]; then
+    _lab_wait_link "$LAB_FINDER_NS" vf1b || return 1
+  fi
 }
 
 lab_up() {
-  local segments=1 devices=3 default_route=1 err
+  local segments=1 devices=3 default_route=1 shape=plain err
   while [ $# -gt 0 ]; do
     case $1 in
       --segments) segments=$2; shift 2 ;;
       --devices) devices=$2; shift 2 ;;
       --no-default-route) default_route=0; shift ;;
+      --routed) shape=routed; shift ;;
+      --shared-segment) shape=shared-segment; shift ;;
       *) _lab_say "lab_up: unknown option $1"; return 2 ;;
     esac
   done
@@ -201,6 +282,7 @@ lab_up() {
 
   LAB_SEGMENTS=$segments
   LAB_DEVICES=$devices
+  LAB_SHAPE=$shape
   LAB_ID="$LAB_PREFIX$$-$RANDOM"
   LAB_FINDER_NS="$LAB_ID-f"
   if ! err=$(_lab_ip netns add "$LAB_FINDER_NS" 2>&1); then
@@ -228,13 +310,18 @@ _lab_env() {
     VELTRIN_LAB_DIR="$LAB_DIR"
     VELTRIN_LAB_SEGMENTS="$LAB_SEGMENTS"
     VELTRIN_LAB_FINDER_NS="$LAB_FINDER_NS"
+    VELTRIN_LAB_ROUTER_NS="$LAB_ROUTER_NS"
+    VELTRIN_LAB_SHAPE="$LAB_SHAPE"
     VELTRIN_LAB_SIM_LOGS="${LAB_SIM_LOGS[*]}"
     VELTRIN_SIM="$LAB_SIM"
     VELTRIN_NETLAB="$LAB_SCRIPT"
   )
   local finders=()
+  if [ "$LAB_SHAPE" = shared-segment ]; then
+    LAB_ENV+=("VELTRIN_LAB_SECOND_ADDRESS=$(_lab_addr 1 2)")
+  fi
   for (( s = 1; s <= LAB_SEGMENTS; s++ )); do
-    finders+=("$(_lab_addr "$s" 1)")
+    finders+=("${LAB_FINDER_ADDRS[s]}")
     LAB_ENV+=("VELTRIN_LAB_DEVICES_$s=$(lab_device_addresses "$s")" "VELTRIN_LAB_DEVICE_NS_$s=${LAB_DEVICE_NS[s]}")
   done
   LAB_ENV+=("VELTRIN_LAB_FINDER_ADDRESSES=${finders[*]}")
@@ -292,7 +379,7 @@ lab_start_sim() {
 }
 
 _lab_run() {
-  local segments=1 devices=3 sims=1 tidy=0 route=() sim_args_text="" s rc
+  local segments=1 devices=3 sims=1 tidy=0 route=() shape=() sim_args_text="" s rc
   while [ $# -gt 0 ]; do
     case $1 in
       --segments) segments=$2; shift 2 ;;
@@ -301,6 +388,7 @@ _lab_run() {
       --sim-args) sim_args_text=$2; shift 2 ;;
       --no-sim) sims=0; shift ;;
       --no-default-route) route=(--no-default-route); shift ;;
+      --routed|--shared-segment) shape=("$1"); shift ;;
       --tidy) tidy=1; shift ;;
       --) shift; break ;;
       *) _lab_say "unknown option $1"; return 2 ;;
@@ -312,7 +400,7 @@ _lab_run() {
   local sim_args=()
   eval "sim_args=($sim_args_text)" || return 2
 
-  lab_up --segments "$segments" --devices "$devices" "${route[@]}" || return $?
+  lab_up --segments "$segments" --devices "$devices" "${route[@]}" "${shape[@]}" || return $?
   if [ "$sims" = 1 ]; then
     for (( s = 1; s <= segments; s++ )); do
       lab_start_sim "$s" "${sim_args[@]}" || return 1

@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 
 #include <unistd.h>
 
@@ -64,6 +65,8 @@ private slots:
     void holdsExactlyTheInstallLayout()
     {
         QStringList expected{"usr/bin/veltrin-finder",
+                             "usr/lib/firewalld/services/veltrin-finder.xml",
+                             "etc/ufw/applications.d/veltrin-finder",
                              "usr/libexec/veltrin-finder/veltrin-finder-bind",
                              "usr/share/applications/io.veltrin.Finder.desktop",
                              "usr/share/metainfo/io.veltrin.Finder.metainfo.xml",
@@ -118,6 +121,41 @@ private slots:
             const QString png = QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(icon);
             QCOMPARE(QImage(tree.filePath(png)).size(), QSize(size, size));
         }
+    }
+
+    // The rules that let the answers in: what firewalld and ufw read from
+    // the files, and the ufw profile kept as the admin's own on upgrades.
+    void firewallRulesOpenUdp1010()
+    {
+        const QDir tree(work_.filePath("tree"));
+        QFile service(tree.filePath("usr/lib/firewalld/services/veltrin-finder.xml"));
+        QVERIFY(service.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&service);
+        QStringList ports;
+        QString shortName;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == u"port")
+                ports << xml.attributes().value("port").toString() + "/" + xml.attributes().value("protocol").toString();
+            else if (xml.name() == u"short")
+                shortName = xml.readElementText();
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QCOMPARE(ports, QStringList{"1010/udp"});
+        QVERIFY(!shortName.isEmpty());
+
+        QFile profile(tree.filePath("etc/ufw/applications.d/veltrin-finder"));
+        QVERIFY(profile.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(profile.readAll());
+        // ufw takes the section name as the application name.
+        QCOMPARE(captured(text, "^\\[([^\\]]+)\\]$"), QStringLiteral("Veltrin-Finder"));
+        QCOMPARE(captured(text, "^ports=(.*)$"), QStringLiteral("1010/udp"));
+        QVERIFY(!captured(text, "^title=(.+)$").isEmpty());
+        QVERIFY(!captured(text, "^description=(.+)$").isEmpty());
+
+        const QString conffiles = run("dpkg-deb", {"-I", deb_, "conffiles"}).second;
+        QCOMPARE(conffiles.trimmed(), QStringLiteral("/etc/ufw/applications.d/veltrin-finder"));
     }
 
     void lintianFindsNoErrors()

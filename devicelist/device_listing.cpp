@@ -1,0 +1,106 @@
+#include "device_listing.h"
+
+#include "device_export.h"
+#include "device_table.h"
+
+#include <array>
+
+using namespace Qt::StringLiterals;
+
+namespace DeviceListing {
+namespace {
+
+// Widths of the header format's segments, without the "<" marks.
+QList<qsizetype> columnWidths()
+{
+    QList<qsizetype> widths;
+    for (const QString &segment : DeviceTable::HeaderFormat.split(u'|'))
+        widths << segment.size() - (segment.startsWith(u'<') ? 1 : 0);
+    return widths;
+}
+
+QString terminalSafe(QString text)
+{
+    for (QChar &c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7f && u < 0xa0))
+            c = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
+QByteArray alignedLine(const QStringList &cells)
+{
+    const QList<qsizetype> widths = columnWidths();
+    QString line;
+    for (qsizetype c = 0; c < cells.size(); ++c) {
+        if (c > 0)
+            line += u' ';
+        line += terminalSafe(cells[c]);
+        if (c + 1 < cells.size())
+            line += QString(std::max<qsizetype>(0, widths.value(c) - cells[c].size()), u' ');
+    }
+    while (line.endsWith(u' '))
+        line.chop(1);
+    return (line + u'\n').toUtf8();
+}
+
+QString jsonString(const QString &value)
+{
+    QString out = u"\""_s;
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case u'"': out += u"\\\""_s; break;
+        case u'\\': out += u"\\\\"_s; break;
+        case u'\n': out += u"\\n"_s; break;
+        case u'\r': out += u"\\r"_s; break;
+        case u'\t': out += u"\\t"_s; break;
+        default:
+            // Also the line and paragraph separators, which some parsers
+            // take for line ends.
+            if (c.unicode() < 0x20 || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+                out += u"\\u%1"_s.arg(uint(c.unicode()), 4, 16, QChar(u'0'));
+            else
+                out += c;
+        }
+    }
+    return out + u'"';
+}
+
+} // namespace
+
+QByteArray textHeader()
+{
+    return alignedLine(DeviceExport::headerLabels());
+}
+
+QByteArray textLine(const QStringList &row)
+{
+    // The clipboard's conversion: line breaks and tabs become spaces, so a
+    // row stays one line.
+    QString tabbed = DeviceExport::toTabSeparated({row}, false);
+    tabbed.chop(1);
+    return alignedLine(tabbed.split(u'\t'));
+}
+
+QByteArray json(const QList<QStringList> &rows)
+{
+    static constexpr std::array<QStringView, 5> keys{u"ip", u"serial", u"mac", u"version", u"description"};
+    if (rows.isEmpty())
+        return "[]\n";
+    QString text = u"[\n"_s;
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        text += u"  {"_s;
+        // Column 0 is the row number, which the array's order already gives.
+        for (qsizetype k = 0; k < qsizetype(keys.size()); ++k) {
+            if (k > 0)
+                text += u", "_s;
+            text += jsonString(keys[k].toString()) + u": "_s
+                    + jsonString(DeviceExport::withoutTrailingLineBreaks(rows[r].value(k + 1)));
+        }
+        text += r + 1 < rows.size() ? u"},\n"_s : u"}\n"_s;
+    }
+    return (text + u"]\n"_s).toUtf8();
+}
+
+} // namespace DeviceListing

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QStringList>
+
+// The device list on a terminal or in a pipe: an aligned text table and a
+// JSON array, each as UTF-8. Rows hold the table's six cells as the table
+// shows them; CSV comes from DeviceExport, as the window's save writes it.
+namespace DeviceListing {
+
+// Text table: the header's labels, then one line per row, each column as
+// wide as its header segment and one space between columns. Control
+// characters in device text are shown as U+FFFD, so a reply cannot drive
+// the terminal.
+QByteArray textHeader();
+QByteArray textLine(const QStringList &row);
+
+// [ {"ip": ..., "serial": ..., "mac": ..., "version": ..., "description": ...}, ... ]
+// one object per line, values without their trailing line breaks.
+QByteArray json(const QList<QStringList> &rows);
+
+} // namespace DeviceListing

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "target_spec.h"
+
+#include <QString>
+#include <QStringList>
+
+// What the command line asks for. Parsed before any application object
+// exists, so that --list and --help never need a display.
+struct CommandLine
+{
+    enum class Action { Window, List, Help, Version, Error };
+    enum class Format { Text, Json, Csv };
+
+    Action action = Action::Window;
+    QString error;   // for Action::Error: one line naming what is wrong
+
+    // --list
+    double waitSeconds = 2;
+    Format format = Format::Text;
+    TargetList targets;
+    double ratePerSecond = 2000;
+    QStringList interfaceNames;
+};
+
+// arguments as main() got them, the program's name first.
+CommandLine parseCommandLine(const QStringList &arguments);
+
+// The --help text. Needs the application object (for the program's name).
+QString commandLineHelp();
