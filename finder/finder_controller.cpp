@@ -39,7 +39,7 @@ FinderController::FinderController(FinderView &view, DeviceTable &table, Discove
     m_noReplyTimer.setInterval(NoReplyHintDelayMs);
     // The routes are looked up only when the hint is due: refreshes stay fast.
     connect(&m_noReplyTimer, &QTimer::timeout, this,
-            [this] { m_view.showNoReplyHint(requestRoutes(m_endpoint.settings())); });
+            [this] { m_view.showNoReplyHint(requestRoutes(m_endpoint)); });
 }
 
 void FinderController::start(const TargetList &targets, double ratePerSecond)
