@@ -3,6 +3,8 @@ SHELL := /bin/bash
 BUILD      ?= build
 TEST_BUILD ?= build-test
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
+BENCH_BUILD ?= build-bench
 FUZZ_BUILD ?= build-fuzz
 # Seconds per fuzz target: `make fuzz`, and the short run in `make test`.
 FUZZ_SECONDS      ?= 300
@@ -13,13 +15,13 @@ FINDER     := $(BUILD)/finder/veltrin-finder
 # Binds port 1010 for the finder; the only binary that carries a capability.
 BIND_HELPER := $(BUILD)/libexec/veltrin-finder/veltrin-finder-bind
 
-.PHONY: deps build run test test-debug test-asan test-fuzz fuzz fuzz-build demo clean package bench
+.PHONY: deps build run test test-debug test-asan test-tsan test-fuzz fuzz fuzz-build demo clean package bench
 
 deps:
 	@bash scripts/install-deps.sh
 
 build: deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DVELTRIN_TOOLS=OFF
 	cmake --build $(BUILD) -j $(JOBS)
 
 # Port 1010 is privileged: a normal user's finder has the bind helper built
@@ -33,6 +35,8 @@ run: build
 # Simulated devices in a throw-away network lab, the finder inside it on your
 # display; needs root for the namespaces, and nothing is broadcast outside.
 demo: build
+	cmake -S . -B $(BUILD) -DVELTRIN_TOOLS=ON
+	cmake --build $(BUILD) -j $(JOBS) --target veltrin-device-sim
 	$(SUDO) env DISPLAY="$$DISPLAY" XAUTHORITY="$${XAUTHORITY:-$$HOME/.Xauthority}" \
 	  bash finder/demo.sh $(FINDER) $(BUILD)/tools/device_simulator/veltrin-device-sim
 
@@ -40,12 +44,15 @@ demo: build
 package: build
 	cd $(BUILD) && cpack -G DEB
 
-# The benchmark: the Release build in a throw-away network lab (root, for the
-# namespaces); prints one table, exits non-zero when a target is missed.
-bench: build
-	$(SUDO) bash bench/run.sh $(BUILD)
+# The benchmark: a Release build of its own in a throw-away network lab
+# (root, for the namespaces and net.core.rmem_max); prints one table, exits
+# non-zero when a target is missed.
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DVELTRIN_BENCH=ON
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target veltrin-bench
+	$(SUDO) bash bench/run.sh $(BENCH_BUILD)
 
-test: deps test-debug test-asan test-fuzz
+test: deps test-debug test-asan test-tsan test-fuzz
 
 test-debug:
 	cmake -S . -B $(TEST_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON
@@ -58,6 +65,15 @@ test-asan:
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+# The tests that cross the endpoint's reader thread, under ThreadSanitizer.
+TSAN_TESTS := test_discovery_endpoint test_finder_controller test_malformed_datagrams test_finder_window
+test-tsan:
+	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVELTRIN_SANITIZE_THREAD=ON
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TESTS)
+	cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/tsan.supp \
+	  ctest --output-on-failure -j $(JOBS) -R '^($(subst $(eval) ,|,$(TSAN_TESTS)))$$'
 
 # libFuzzer targets (clang): fuzz/run.sh runs each for the given seconds.
 fuzz-build: deps
@@ -72,4 +88,4 @@ test-fuzz: fuzz-build
 	bash fuzz/run.sh $(FUZZ_BUILD) $(TEST_FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(TEST_BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -1,6 +1,7 @@
 #include "discovery_endpoint.h"
 
 #include "bind_helper_client.h"
+#include "bound_socket.h"
 #include "broadcast_interfaces.h"
 #include "broadcast_plan.h"
 #include "datagram_text.h"
@@ -12,17 +13,17 @@
 #include <QThread>
 #include <QVariant>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <variant>
 
 namespace {
 
-// A burst of replies must not be dropped by the kernel before the window
-// thread gets to them; without privileges net.core.rmem_max caps this.
+// A burst of replies should wait in the kernel's buffer rather than be
+// dropped while the reader thread is not scheduled; without privileges
+// net.core.rmem_max caps this.
 constexpr int ReceiveBufferBytes = 4 * 1024 * 1024;
 
 // How long one round may go on handing over datagrams. Every round ends in
@@ -30,19 +31,6 @@ constexpr int ReceiveBufferBytes = 4 * 1024 * 1024;
 // flood is handled in long rounds; this one is still short enough that
 // input and paint events wait no longer than a frame or so.
 constexpr int NotifyBudgetMs = 12;
-
-// How often a round moves what the kernel holds into the queue. Reading
-// costs a fraction of handling, so reading ahead keeps a burst out of the
-// kernel's buffer, whose size an unprivileged process cannot raise.
-constexpr int ReadAheadEveryMs = 1;
-
-// What the queue may hold before further datagrams are left to the kernel:
-// a full table's worth of replies several times over.
-constexpr qsizetype QueueLimitBytes = 16 * 1024 * 1024;
-constexpr qsizetype QueuedDatagramOverhead = 64;
-
-// Larger than any UDP payload, so a datagram is always read whole.
-constexpr qsizetype ReceiveBufferSize = 65536;
 
 void pause(int ms)
 {
@@ -88,49 +76,66 @@ DiscoveryEndpoint::DiscoveryEndpoint(const Settings &settings, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_socket(new QUdpSocket(this))
-    , m_receiveBuffer(ReceiveBufferSize, Qt::Uninitialized)
+    , m_readerWake(m_reader.wakeDescriptor(), QSocketNotifier::Read)
 {
     // A broadcast to the local segment never goes through a proxy, and asking
     // the system's proxy configuration costs every bind a lookup.
     m_socket->setProxy(QNetworkProxy::NoProxy);
-    connect(m_socket, &QUdpSocket::readyRead, this, &DiscoveryEndpoint::readPending);
+    connect(&m_readerWake, &QSocketNotifier::activated, this, [this] {
+        m_reader.clearWake();
+        // A handler that lets the event loop run lands here too; the round it
+        // interrupted goes on with what the reader holds.
+        notifyQueued();
+    });
 }
 
-DiscoveryEndpoint::~DiscoveryEndpoint() = default;
+DiscoveryEndpoint::~DiscoveryEndpoint()
+{
+    close();
+}
+
+void DiscoveryEndpoint::close()
+{
+    // The reader lets go of the descriptor before the socket closes it.
+    m_reader.stop();
+    m_socket->close();
+}
 
 std::optional<EndpointError> DiscoveryEndpoint::reopen()
 {
     pause(m_settings.pauseMs);
     ++m_generation;
-    m_socket->close();
-    // What was read ahead from the old socket goes with it.
+    close();
+    // What was read from the old socket goes with it.
     m_queue.clear();
-    m_queuedBytes = 0;
     forgetCurrent();
     // Destination and local port are fixed in m_settings for the endpoint's life.
     pause(m_settings.pauseMs);
 
-    // Without address sharing a second finder, or any program on the port,
-    // fails loudly instead of splitting the replies with us.
     // The privileged port comes bound from the helper that alone may bind it.
-    if (const std::optional<QString> helper = bind_helper::helperFor(m_settings.localAddress, m_settings.localPort)) {
-        std::variant<int, EndpointError> bound = bind_helper::requestSocket(*helper);
-        if (const EndpointError *failure = std::get_if<EndpointError>(&bound))
-            return *failure;
-        if (!m_socket->setSocketDescriptor(std::get<int>(bound), QAbstractSocket::BoundState)) {
-            ::close(std::get<int>(bound));
-            return EndpointError{EndpointError::Operation::Bind, m_settings.localAddress.toString(),
-                                 m_settings.localPort, m_socket->error(), m_socket->errorString()};
-        }
-    } else if (errno = 0; !m_socket->bind(m_settings.localAddress, m_settings.localPort,
-                                          QAbstractSocket::DontShareAddress)) {
-        const int systemError = errno;
-        return EndpointError{EndpointError::Operation::Bind, m_settings.localAddress.toString(),
-                             m_settings.localPort, m_socket->error(),
-                             failureReason(*m_socket, systemError)};
+    const std::optional<QString> helper = bind_helper::helperFor(m_settings.localAddress, m_settings.localPort);
+    std::variant<int, EndpointError> bound = helper
+            ? bind_helper::requestSocket(*helper)
+            : bindDiscoverySocket(m_settings.localAddress, m_settings.localPort);
+    if (auto *const failure = std::get_if<EndpointError>(&bound))
+        return std::move(*failure);
+    const int descriptor = std::get<int>(bound);
+    ::setsockopt(descriptor, SOL_SOCKET, SO_RCVBUF, &ReceiveBufferBytes, sizeof ReceiveBufferBytes);
+
+    // The socket only sends; the reader alone receives.
+    int systemError = 0;
+    if (!m_socket->setSocketDescriptor(descriptor, QAbstractSocket::BoundState, QIODevice::WriteOnly)) {
+        systemError = EBADF;
+        ::close(descriptor);
+    } else {
+        systemError = m_reader.start(descriptor);
+        if (systemError != 0)
+            m_socket->close();
     }
-    m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, ReceiveBufferBytes);
-    return std::nullopt;
+    if (systemError == 0)
+        return std::nullopt;
+    return EndpointError{EndpointError::Operation::Bind, m_settings.localAddress.toString(), m_settings.localPort,
+                         QAbstractSocket::SocketResourceError, qt_error_string(systemError)};
 }
 
 std::optional<EndpointError> DiscoveryEndpoint::send(const QString &text)
@@ -237,75 +242,6 @@ void DiscoveryEndpoint::forgetCurrent()
     m_hasCurrent = false;
 }
 
-bool DiscoveryEndpoint::queueIsFull() const
-{
-    return m_queuedBytes >= QueueLimitBytes;
-}
-
-void DiscoveryEndpoint::enqueue(qsizetype length, quint32 senderIPv4, const QHostAddress *otherSender)
-{
-    Datagram datagram{QByteArray(m_receiveBuffer.constData(), length), senderIPv4, QString()};
-    if (otherSender)
-        datagram.otherSender = otherSender->toString();
-    m_queuedBytes += length + QueuedDatagramOverhead;
-    m_queue.push_back(std::move(datagram));
-}
-
-bool DiscoveryEndpoint::readThroughSocket()
-{
-    QHostAddress sender;
-    const qint64 received = m_socket->readDatagram(m_receiveBuffer.data(), m_receiveBuffer.size(), &sender);
-    if (received < 0)
-        return false;
-    bool isIPv4 = false;
-    const quint32 ipv4 = sender.toIPv4Address(&isIPv4);   // also unwraps ::ffff:a.b.c.d
-    enqueue(received, ipv4, isIPv4 ? nullptr : &sender);
-    return true;
-}
-
-void DiscoveryEndpoint::readFromDescriptor()
-{
-    const int descriptor = static_cast<int>(m_socket->socketDescriptor());
-    if (descriptor < 0)
-        return;
-    while (!queueIsFull()) {
-        sockaddr_storage from{};
-        socklen_t fromLength = sizeof from;
-        const ssize_t received = ::recvfrom(descriptor, m_receiveBuffer.data(),
-                                            static_cast<size_t>(m_receiveBuffer.size()), MSG_DONTWAIT,
-                                            reinterpret_cast<sockaddr *>(&from), &fromLength);
-        if (received < 0) {
-            if (errno == EINTR)
-                continue;
-            // Nothing left (EAGAIN), or an error that the socket's own read
-            // meets and reports on the notifier's next round.
-            return;
-        }
-        if (from.ss_family == AF_INET) {
-            enqueue(received, ntohl(reinterpret_cast<const sockaddr_in &>(from).sin_addr.s_addr), nullptr);
-            continue;
-        }
-        const QHostAddress sender(reinterpret_cast<const sockaddr *>(&from));
-        bool isIPv4 = false;
-        const quint32 ipv4 = sender.toIPv4Address(&isIPv4);
-        enqueue(received, ipv4, isIPv4 ? nullptr : &sender);
-    }
-}
-
-void DiscoveryEndpoint::readPending()
-{
-    // The first read goes through the socket: that tells it its readyRead
-    // was answered, so it keeps its read notifier on. The rest come straight
-    // from the descriptor, one system call each instead of three.
-    if (!readThroughSocket())
-        return;
-    readFromDescriptor();
-    // A handler that lets the event loop run lands here too; the round it
-    // interrupted goes on with what was read.
-    if (!m_notifying)
-        notifyQueued();
-}
-
 void DiscoveryEndpoint::notifyQueued()
 {
     m_notifyScheduled = false;
@@ -314,29 +250,24 @@ void DiscoveryEndpoint::notifyQueued()
     m_notifying = true;
     const quint64 generation = m_generation;
     const QDeadlineTimer budget(NotifyBudgetMs, Qt::PreciseTimer);
-    QDeadlineTimer readAhead(ReadAheadEveryMs, Qt::PreciseTimer);
     for (;;) {
-        if (m_queue.empty() || readAhead.hasExpired()) {
-            readFromDescriptor();
-            readAhead.setRemainingTime(ReadAheadEveryMs, Qt::PreciseTimer);
+        if (m_queue.empty()) {
+            m_reader.takeAll(m_queue);
             if (m_queue.empty())
                 break;
         }
         m_current = std::move(m_queue.front());
         m_queue.pop_front();
         m_hasCurrent = true;
-        const qsizetype size = m_current.payload.size();
-        m_queuedBytes -= size + QueuedDatagramOverhead;
-        Q_EMIT dataArrival(size);
+        Q_EMIT dataArrival(m_current.payload.size());
         // A handler that refreshed has emptied the queue and closed the
         // socket these came from.
         if (generation != m_generation || budget.hasExpired())
             break;
     }
     m_notifying = false;
-    // The rest waits for the repaint and input this round held up. The
-    // notifier only fires for what is still in the kernel's buffer.
-    if (!m_queue.empty())
+    // The rest waits for the repaint and input this round held up.
+    if (!m_queue.empty() || m_reader.hasQueued())
         scheduleNotify();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "broadcast_interfaces.h"
+#include "datagram_reader.h"
 #include "endpoint_error.h"
 
 #include <QByteArray>
@@ -8,14 +9,16 @@
 #include <QNetworkDatagram>
 #include <QList>
 #include <QObject>
+#include <QSocketNotifier>
 #include <QStringList>
 #include <QUdpSocket>
 
 #include <deque>
 #include <optional>
 
-// The finder's single UDP endpoint: broadcasts the request and receives the
-// replies on the window's thread, one notification per datagram.
+// The finder's single UDP endpoint: broadcasts the request and hands the
+// replies to the window's thread, one notification per datagram. A reader
+// thread drains the socket meanwhile, so a repaint never costs a reply.
 class DiscoveryEndpoint : public QObject
 {
     Q_OBJECT
@@ -70,40 +73,28 @@ Q_SIGNALS:
     void dataArrival(qint64 bytesTotal);
 
 private:
-    // A received datagram waiting for, or in, its notification. An IPv4
-    // sender is kept as a number and only turned into text when asked for.
-    struct Datagram
-    {
-        QByteArray payload;
-        quint32 senderIPv4 = 0;
-        QString otherSender;   // set only for a sender that is not IPv4
-    };
-
-    void readPending();
     void notifyQueued();
     void scheduleNotify();
-    bool readThroughSocket();
-    void readFromDescriptor();
-    void enqueue(qsizetype length, quint32 senderIPv4, const QHostAddress *otherSender);
-    bool queueIsFull() const;
+    void close();
     void forgetCurrent();
     std::optional<EndpointError> sendThrough(const QByteArray &payload, const QHostAddress &host,
                                              int interfaceIndex);
 
     Settings m_settings;
+    // Sends, and owns the descriptor the reader reads.
     QUdpSocket *m_socket = nullptr;
     QList<EndpointError> m_sendWarnings;
     QList<Ipv4Subnet> m_broadcastSubnets;
-    // Every read lands here first, then is copied out at its length.
-    QByteArray m_receiveBuffer;
-    // Read ahead of the notifications, so the kernel's buffer is emptied
-    // faster than the notifications are handled.
-    std::deque<Datagram> m_queue;
-    qsizetype m_queuedBytes = 0;
-    Datagram m_current;
+    DatagramReader m_reader;
+    // Declared after the reader: it goes first, before the reader closes
+    // the descriptor it watches.
+    QSocketNotifier m_readerWake;
+    // Taken from the reader, waiting for their notifications.
+    std::deque<ReceivedDatagram> m_queue;
+    ReceivedDatagram m_current;
     bool m_hasCurrent = false;
     bool m_notifying = false;
     bool m_notifyScheduled = false;
-    // Counts reopens, so a read loop notices one made by a notification handler.
+    // Counts reopens, so a notification round notices one made by a handler.
     quint64 m_generation = 0;
 };

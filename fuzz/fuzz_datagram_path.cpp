@@ -1,7 +1,7 @@
 // The whole path of one datagram through the finder: a loopback socket sends
-// the payload to the real endpoint, whose readyRead handling reads it and
-// notifies the real controller, which parses it, fills the table and writes
-// the label and the reply pane to a recording view. Loopback only: the
+// the payload to the real endpoint, whose reader thread takes it and whose
+// notification reaches the real controller, which parses it, fills the table
+// and writes the label and the reply pane to a recording view. Loopback only: the
 // endpoint and its "devices" live on 127.0.0.1, nothing is broadcast.
 //
 // The table keeps its rows from one input to the next, so fills meet a table
@@ -19,6 +19,7 @@
 #include "fuzz_check.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QNetworkProxyFactory>
 #include <QUdpSocket>
@@ -77,7 +78,7 @@ struct Finder
         return s;
     }
 
-    // The socket whose readyRead the event loop would deliver.
+    // The socket the endpoint is bound with, new at every refresh.
     QUdpSocket &socket() const
     {
         QUdpSocket *const s = endpoint.findChild<QUdpSocket *>();
@@ -125,12 +126,14 @@ public:
         const qint16 foundBefore = f.controller.foundCount();
         const int writesBefore = f.view.replyPaneWrites;
 
-        QUdpSocket &socket = f.socket();
+        const QUdpSocket &socket = f.socket();
         FUZZ_CHECK(m_device.writeDatagram(payload, QHostAddress::LocalHost, socket.localPort())
                    == payload.size());
-        // Loopback delivery is done when the send returns; this is what the
-        // socket notifier would emit on the next round of the event loop.
-        Q_EMIT socket.readyRead();
+        // The endpoint's reader thread takes it; its notification comes
+        // with the window thread's next rounds of the event loop.
+        const QDeadlineTimer deadline(10000);
+        while (f.view.replyPaneWrites == writesBefore && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 
         const QString text = decodeDatagram(payload);
         FUZZ_CHECK(f.view.replyPaneWrites == writesBefore + 1);

@@ -6,10 +6,7 @@ veltrin_add_test(test_fault_start_up LAB LAB_ARGS --segments 1 --devices 3
                  SOURCES faults/test_fault_start_up.cpp ${VELTRIN_FAULT_LAB}
                  LIBS veltrin_finder_window Qt6::Network TIMEOUT 60)
 
-# The flood comes from the benchmark's sender, from the device namespace.
+# The flood comes from the device simulator, from the device namespace.
 veltrin_add_test(test_fault_flood LAB LAB_ARGS --segments 1 --devices 3
                  SOURCES faults/test_fault_flood.cpp ${VELTRIN_FAULT_LAB}
                  LIBS veltrin_finder_window Qt6::Network TIMEOUT 60)
-add_dependencies(test_fault_flood veltrin-bench-sender)
-set_property(TEST test_fault_flood APPEND PROPERTY ENVIRONMENT
-             "VELTRIN_FLOOD_SENDER=$<TARGET_FILE:veltrin-bench-sender>")

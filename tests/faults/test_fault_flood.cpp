@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
+#include <QTemporaryFile>
 #include <QTest>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -47,7 +48,41 @@ qint64 anonymousResidentKiB()
     return -1;
 }
 
-// The sender, in the device namespace, speaking for the lab's devices.
+// Datagram k of a flood: half of them device replies, the rest what a busy
+// segment also carries (empty MAC, other finders' requests, wrong-case keys,
+// keys out of order, binary noise, large texts, some in IP fragments).
+QByteArray floodDatagram(quint32 k)
+{
+    const QByteArray mac = QByteArray::number(0x02be0000u + k, 16).rightJustified(12, '0');
+    const QByteArray reply = "mac-address: " + mac + "\nsw-version: 2.0.1\nserial-number: " + QByteArray::number(k)
+            + "\ndisplay: 1\ndescription: Flood door phone " + QByteArray::number(k);
+    switch (k % 10) {
+    case 5:
+        return "mac-address: sw-version: 1.0\nserial-number: 7\ndisplay: 1\ndescription: no MAC";
+    case 6:
+        return "hip/1.0\nrequest: echo";
+    case 7:
+        return k % 20 == 7 ? QByteArray(reply).replace("mac-address", "MAC-ADDRESS")
+                           : "description: keys out of order\nmac-address: 02-00-00-00-00-01\nserial-number: 1\n"
+                             "sw-version: 1\ndisplay: 1";
+    case 8: {
+        QByteArray noise(1 + k % 200, Qt::Uninitialized);   // every byte value, NUL and invalid UTF-8 included
+        quint32 state = k * 2654435761u + 1;
+        for (char &b : noise) {
+            state = state * 1103515245u + 12345u;
+            b = char(state >> 24);
+        }
+        return noise;
+    }
+    case 9:
+        return ("status: busy\n" + QByteArray("lorem ipsum dolor sit amet ").repeated(300))
+                .left(k % 100 == 9 ? 8000 : 1400);
+    default:
+        return reply;
+    }
+}
+
+// The device simulator in the device namespace, speaking for the lab's devices.
 class Sender
 {
 public:
@@ -55,8 +90,8 @@ public:
     {
         const QStringList devices = lab::deviceAddresses(1);
         m_process.start("ip", QStringList{"netns", "exec", qEnvironmentVariable("VELTRIN_LAB_DEVICE_NS_1"),
-                                          qEnvironmentVariable("VELTRIN_FLOOD_SENDER"), "--to",
-                                          lab::finderAddress(1) + ":1010", "--from",
+                                          qEnvironmentVariable("VELTRIN_SIM"), "send", "--quiet", "--to",
+                                          lab::finderAddress(1) + ":1010", "--addresses",
                                           devices.constFirst() + '+' + QString::number(devices.size())}
                                       + arguments.split(' '));
     }
@@ -119,10 +154,18 @@ private slots:
     {
         if (!lab::inLab())
             QSKIP("needs the network lab: run it through ctest or tools/netlab.sh run");
-        QVERIFY2(QFile::exists(qEnvironmentVariable("VELTRIN_FLOOD_SENDER")), "VELTRIN_FLOOD_SENDER names no sender");
+        QVERIFY2(QFile::exists(qEnvironmentVariable("VELTRIN_SIM")), "VELTRIN_SIM names no simulator");
+        // A thousand kinds of datagram, sent in turn.
+        QVERIFY(m_floodPayloads.open());
+        for (quint32 k = 0; k < 1000; ++k)
+            m_floodPayloads.write(floodDatagram(k).toHex() + '\n');
+        QVERIFY(m_floodPayloads.flush());
     }
 
     void floodAgainstFullTable();
+
+private:
+    QTemporaryFile m_floodPayloads;
 };
 
 void TestFaultFlood::floodAgainstFullTable()
@@ -137,8 +180,7 @@ void TestFaultFlood::floodAgainstFullTable()
 
     // Fill the table, topping up whatever the kernel dropped.
     for (int round = 0; round < 5 && rowsInUse(model) < TableRows; ++round) {
-        Sender fill(QString("--count %1 --first-index %2 --rate %3")
-                            .arg(TableRows - rowsInUse(model) + 1000).arg(1000000 * (round + 1)).arg(FillRate));
+        Sender fill(QString("--burst %1 --rate %2").arg(TableRows - rowsInUse(model) + 1000).arg(FillRate));
         QVERIFY2(fill.finishedWell(LabTimeoutMs), fill.errors().constData());
         QVERIFY(waitForQuiet(label));
     }
@@ -151,7 +193,8 @@ void TestFaultFlood::floodAgainstFullTable()
 
     // Runs right after the window's own handler of the press.
     AtRefresh atRefresh;
-    Sender flood(QString("--count %1 --flood --rate %2").arg(FloodDatagrams).arg(FloodRate));
+    Sender flood(QString("--burst %1 --rate %2 --payloads %3")
+                         .arg(FloodDatagrams).arg(FloodRate).arg(m_floodPayloads.fileName()));
     connect(refreshButton(window), &QAbstractButton::clicked, this, [&] {
         atRefresh = {true, flood.running(), rowsInUse(model), model.rowCount(), label.text()};
     });

@@ -1,7 +1,30 @@
 #include "answer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::int64_t nanoseconds(Clock::time_point t)
+{
+    // steady_clock is CLOCK_MONOTONIC, one clock for every network namespace.
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+}
+
+// A sleep alone overshoots by tens of microseconds; the last stretch spins.
+void waitUntil(Clock::time_point deadline)
+{
+    constexpr auto Spin = std::chrono::microseconds(200);
+    if (deadline - Clock::now() > Spin)
+        std::this_thread::sleep_until(deadline - Spin / 2);
+    while (Clock::now() < deadline) {
+    }
+}
+
+} // namespace
 
 std::vector<PlannedReply> planAnswer(const SimOptions &options, std::uint32_t fallbackAddress)
 {
@@ -17,6 +40,8 @@ std::vector<PlannedReply> planAnswer(const SimOptions &options, std::uint32_t fa
         reply.source = options.addresses.empty() ? 0 : address;
         if (options.raw) {
             reply.payload = *options.raw;
+        } else if (!options.payloads.empty()) {
+            reply.payload = options.payloads[k % options.payloads.size()];
         } else {
             reply.identity = makeIdentity(address, static_cast<unsigned>(k / addresses.size()),
                                           static_cast<unsigned>(k + 1), options.fields);
@@ -27,10 +52,9 @@ std::vector<PlannedReply> planAnswer(const SimOptions &options, std::uint32_t fa
     return replies;
 }
 
-int sendAnswer(UdpPort &port, DatagramLog &log, const SimOptions &options,
-               const std::vector<PlannedReply> &replies, const Ipv4Endpoint &to)
+SendReport sendAnswer(UdpPort &port, DatagramLog &log, const SimOptions &options,
+                      const std::vector<PlannedReply> &replies, const Ipv4Endpoint &to)
 {
-    using Clock = std::chrono::steady_clock;
     const std::size_t total = replies.size() * static_cast<std::size_t>(options.repeat);
     Clock::duration step{};
     if (options.rate > 0)
@@ -38,23 +62,48 @@ int sendAnswer(UdpPort &port, DatagramLog &log, const SimOptions &options,
     else if (options.spreadMs > 0 && total > 1)
         step = std::chrono::duration_cast<Clock::duration>(std::chrono::milliseconds(options.spreadMs)) / (total - 1);
 
-    // Deadlines from one start time, so pacing does not drift with send cost.
+    SendReport report;
     const auto start = Clock::now();
-    std::size_t sent = 0;
-    int failures = 0;
-    for (const auto &reply : replies) {
-        for (int r = 0; r < options.repeat; ++r) {
-            if (step != Clock::duration{} && sent > 0)
-                std::this_thread::sleep_until(start + step * sent);
-            ++sent;
-            const Ipv4Endpoint from{reply.source, port.localPort()};
-            if (const int error = port.send(reply.source, to, reply.payload)) {
-                log.sendFailed(from, to, error);
-                ++failures;
+    report.firstNs = nanoseconds(start);
+    const auto reply = [&](std::size_t n) -> const PlannedReply & { return replies[n / options.repeat]; };
+    // Unlogged, every send that is due goes in one system call, so a burst
+    // keeps its schedule even where one send takes longer than a step.
+    std::vector<std::uint32_t> sources;
+    std::vector<std::string_view> payloads;
+    for (std::size_t n = 0; n < total && !log.active(); ++n) {
+        sources.push_back(reply(n).source);
+        payloads.push_back(reply(n).payload);
+    }
+
+    // Deadlines from one start time, so pacing does not drift with send cost.
+    for (std::size_t n = 0; n < total;) {
+        if (step != Clock::duration{})
+            waitUntil(start + step * n);
+        const auto now = Clock::now();
+        report.lastNs = nanoseconds(now);
+        if (!log.active()) {
+            std::size_t due = total - n;
+            if (step != Clock::duration{})
+                due = std::min(due, static_cast<std::size_t>((now - start) / step) + 1 - n);
+            const int sent = port.sendBatch(&sources[n], &payloads[n], due, to);
+            if (sent <= 0) {
+                ++report.failures;   // the first of them failed; go on with the next
+                ++n;
             } else {
-                log.sent(from, to, reply.payload, reply.identity ? &*reply.identity : nullptr);
+                report.sent += static_cast<std::size_t>(sent);
+                n += static_cast<std::size_t>(sent);
             }
+            continue;
+        }
+        const PlannedReply &r = reply(n++);
+        const Ipv4Endpoint from{r.source, port.localPort()};
+        if (const int error = port.send(r.source, to, r.payload)) {
+            log.sendFailed(from, to, error);
+            ++report.failures;
+        } else {
+            ++report.sent;
+            log.sent(from, to, r.payload, r.identity ? &*r.identity : nullptr);
         }
     }
-    return failures;
+    return report;
 }

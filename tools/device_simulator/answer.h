@@ -5,6 +5,7 @@
 #include "sim_options.h"
 #include "udp_port.h"
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -21,7 +22,15 @@ struct PlannedReply
 // fallbackAddress stands in when no address is configured.
 std::vector<PlannedReply> planAnswer(const SimOptions &options, std::uint32_t fallbackAddress);
 
-// Sends every reply options.repeat times, paced by --rate or --spread-ms.
-// Returns the number of failed sends (each is logged).
-int sendAnswer(UdpPort &port, DatagramLog &log, const SimOptions &options,
-               const std::vector<PlannedReply> &replies, const Ipv4Endpoint &to);
+struct SendReport
+{
+    std::size_t sent = 0;
+    int failures = 0;            // each is logged
+    std::int64_t firstNs = 0;    // CLOCK_MONOTONIC at the first send and the last
+    std::int64_t lastNs = 0;
+};
+
+// Sends every reply options.repeat times, paced by --rate or --spread-ms,
+// or else as fast as the socket takes them.
+SendReport sendAnswer(UdpPort &port, DatagramLog &log, const SimOptions &options,
+                      const std::vector<PlannedReply> &replies, const Ipv4Endpoint &to);

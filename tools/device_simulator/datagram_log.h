@@ -25,6 +25,9 @@ public:
     DatagramLog(const DatagramLog &) = delete;
     DatagramLog &operator=(const DatagramLog &) = delete;
 
+    // Whether lines go anywhere; building them costs more than a send.
+    bool active() const { return m_file || m_toStdout; }
+
     void received(const UdpPort::Datagram &datagram, std::uint16_t localPort);
     // identity is null for raw payloads.
     void sent(const Ipv4Endpoint &from, const Ipv4Endpoint &to, std::string_view payload,

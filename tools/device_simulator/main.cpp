@@ -67,7 +67,11 @@ int sendOnce(const SimOptions &options)
 {
     UdpPort port({0, options.fromPort}, options.broadcast);
     DatagramLog log(options.logFile, !options.quiet);
-    return sendAnswer(port, log, options, planAnswer(options, 0), *options.to) == 0 ? 0 : 1;
+    const std::vector<PlannedReply> replies = planAnswer(options, 0);
+    const SendReport report = sendAnswer(port, log, options, replies, *options.to);
+    std::printf("sent=%zu failed=%d first_ns=%lld last_ns=%lld\n", report.sent, report.failures,
+                static_cast<long long>(report.firstNs), static_cast<long long>(report.lastNs));
+    return report.failures == 0 ? 0 : 1;
 }
 
 void followParent()

@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 #include <string_view>
 
@@ -55,6 +56,7 @@ Devices
   --trailing-lf         end the description line with a line feed too
   --raw TEXT            reply with exactly this payload (\n \r \t \\ \xHH)
   --raw-hex HEX         reply with exactly these bytes
+  --payloads FILE       reply with these payloads in turn, one per line in hex
 
 Pacing
   --repeat N            send each reply N times
@@ -62,6 +64,7 @@ Pacing
                         round-robin over the addresses
   --rate R              at most R replies per second
   --spread-ms T         spread one answer's replies evenly over T ms
+                        (neither: as fast as the socket takes them)
 
 Listening
   --port P              listen port (default 8002)
@@ -71,7 +74,8 @@ Listening
   --exit-with-parent    exit when the parent process dies
   --ready-file FILE     written once the port is bound
 
-Sending (send mode)
+Sending (send mode; ends with "sent=N failed=F first_ns=T last_ns=T",
+times of the first and last send on CLOCK_MONOTONIC)
   --to A:P              destination
   --from-port P         source port (default: any)
   --broadcast           allow a broadcast destination
@@ -126,6 +130,12 @@ SimOptions parseSimOptions(int argc, char **argv)
             o.raw = payload_text::unescape(value(a));
         } else if (a == "--raw-hex") {
             o.raw = payload_text::fromHex(value(a));
+        } else if (a == "--payloads") {
+            std::ifstream file{std::string(value(a))};
+            for (std::string line; std::getline(file, line);)
+                o.payloads.push_back(payload_text::fromHex(line));
+            if (!file.eof() || o.payloads.empty())
+                throw std::invalid_argument("--payloads: no payloads read from " + std::string(argv[i]));
         } else if (a == "--repeat") {
             o.repeat = parseCount(a, value(a), 1);
         } else if (a == "--burst") {

@@ -18,6 +18,7 @@ struct SimOptions
     IdentityOverrides fields;
     bool trailingLineFeed = false;
     std::optional<std::string> raw;  // exact reply payload
+    std::vector<std::string> payloads;  // or: exact payloads taken in turn
 
     int repeat = 1;                  // copies of each reply
     std::optional<int> burst;        // replies per answer; default one per address

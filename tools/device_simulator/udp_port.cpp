@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -108,33 +109,73 @@ bool UdpPort::receive(Datagram &out, int timeoutMs)
     return true;
 }
 
+namespace {
+
+struct Control
+{
+    alignas(cmsghdr) char bytes[CMSG_SPACE(sizeof(in_pktinfo))];
+};
+
+// msg for one datagram from source (0: the kernel picks); the buffers must
+// outlive the send.
+void prepare(msghdr &msg, iovec &iov, Control &control, sockaddr_in &to, std::uint32_t source,
+             std::string_view payload)
+{
+    iov = {const_cast<char *>(payload.data()), payload.size()};
+    msg = {};
+    msg.msg_name = &to;
+    msg.msg_namelen = sizeof to;
+    msg.msg_iov = &iov;
+    msg.msg_iovlen = 1;
+    if (source == 0)
+        return;
+    std::memset(control.bytes, 0, sizeof control.bytes);
+    msg.msg_control = control.bytes;
+    msg.msg_controllen = sizeof control.bytes;
+    cmsghdr *c = CMSG_FIRSTHDR(&msg);
+    c->cmsg_level = IPPROTO_IP;
+    c->cmsg_type = IP_PKTINFO;
+    c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+    in_pktinfo info{};
+    info.ipi_spec_dst.s_addr = htonl(source);
+    std::memcpy(CMSG_DATA(c), &info, sizeof info);
+}
+
+} // namespace
+
 int UdpPort::send(std::uint32_t source, const Ipv4Endpoint &to, std::string_view payload)
 {
     sockaddr_in dest = toSockaddr(to);
-    iovec iov{const_cast<char *>(payload.data()), payload.size()};
-    msghdr msg{};
-    msg.msg_name = &dest;
-    msg.msg_namelen = sizeof dest;
-    msg.msg_iov = &iov;
-    msg.msg_iovlen = 1;
-
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
-    if (source != 0) {
-        msg.msg_control = control;
-        msg.msg_controllen = sizeof control;
-        cmsghdr *c = CMSG_FIRSTHDR(&msg);
-        c->cmsg_level = IPPROTO_IP;
-        c->cmsg_type = IP_PKTINFO;
-        c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
-        in_pktinfo info{};
-        info.ipi_spec_dst.s_addr = htonl(source);
-        std::memcpy(CMSG_DATA(c), &info, sizeof info);
-    }
+    msghdr msg;
+    iovec iov;
+    Control control;
+    prepare(msg, iov, control, dest, source, payload);
     for (;;) {
         if (::sendmsg(m_fd, &msg, 0) >= 0)
             return 0;
         if (errno != EINTR)
             return errno;
+    }
+}
+
+int UdpPort::sendBatch(const std::uint32_t *sources, const std::string_view *payloads, std::size_t count,
+                       const Ipv4Endpoint &to)
+{
+    constexpr std::size_t Batch = 64;
+    mmsghdr messages[Batch];
+    iovec iovs[Batch];
+    Control controls[Batch];
+    sockaddr_in dest[Batch];
+    count = std::min(count, Batch);
+    for (std::size_t i = 0; i < count; ++i) {
+        dest[i] = toSockaddr(to);
+        messages[i].msg_len = 0;
+        prepare(messages[i].msg_hdr, iovs[i], controls[i], dest[i], sources[i], payloads[i]);
+    }
+    for (;;) {
+        const int sent = ::sendmmsg(m_fd, messages, static_cast<unsigned>(count), 0);
+        if (sent >= 0 || errno != EINTR)
+            return sent >= 0 ? sent : -errno;
     }
 }
 

@@ -34,6 +34,10 @@ public:
 
     // source 0 lets the kernel choose. Returns 0 or the errno of the send.
     int send(std::uint32_t source, const Ipv4Endpoint &to, std::string_view payload);
+    // As many of the count payloads as one system call takes (at most 64),
+    // payloads[i] from sources[i]; returns how many went, or -errno.
+    int sendBatch(const std::uint32_t *sources, const std::string_view *payloads, std::size_t count,
+                  const Ipv4Endpoint &to);
 
 private:
     int m_fd = -1;

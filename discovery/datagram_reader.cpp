@@ -1,0 +1,222 @@
+#include "datagram_reader.h"
+
+#include <QHostAddress>
+
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Larger than any UDP payload, so a datagram is always read whole.
+constexpr std::size_t SlotBytes = 65536;
+// Datagrams per system call when the kernel holds many.
+constexpr unsigned Batch = 32;
+
+// What the queue may hold before further datagrams are left to the kernel:
+// a full table's worth of ordinary replies twice over.
+constexpr std::int64_t QueueLimitBytes = 16 * 1024 * 1024;
+constexpr std::int64_t QueuedDatagramOverhead = 64;
+
+// The owner's thread is woken at once for a datagram or two, then, while
+// they keep coming, at most about once a frame: each wake-up ends in a
+// repaint of the table, and a repaint per handful of replies would take from
+// a flood the CPU time its reading needs.
+constexpr auto WakeEvery = std::chrono::milliseconds(10);
+constexpr int WakeAtOnceUpTo = 4;   // datagrams since the last wake-up
+
+// After a read, the next waits this long: in a flood, datagrams then come
+// dozens per system call instead of one per wake-up, which leaves the CPU
+// time to the reading. A 416 KiB buffer holds hundreds of replies, so this
+// is far from filling it.
+constexpr auto Gather = std::chrono::microseconds(250);
+
+void signal(int eventDescriptor)
+{
+    const std::uint64_t one = 1;
+    while (::write(eventDescriptor, &one, sizeof one) < 0 && errno == EINTR) {
+    }
+}
+
+void drain(int eventDescriptor)
+{
+    std::uint64_t count = 0;
+    while (::read(eventDescriptor, &count, sizeof count) < 0 && errno == EINTR) {
+    }
+}
+
+ReceivedDatagram datagramFrom(const char *bytes, unsigned length, const sockaddr_storage &from)
+{
+    ReceivedDatagram datagram{QByteArray(bytes, length), 0, QString()};
+    if (from.ss_family == AF_INET) {
+        datagram.senderIPv4 = ntohl(reinterpret_cast<const sockaddr_in &>(from).sin_addr.s_addr);
+        return datagram;
+    }
+    const QHostAddress sender(reinterpret_cast<const sockaddr *>(&from));
+    bool isIPv4 = false;
+    datagram.senderIPv4 = sender.toIPv4Address(&isIPv4);   // also unwraps ::ffff:a.b.c.d
+    if (!isIPv4)
+        datagram.otherSender = sender.toString();
+    return datagram;
+}
+
+} // namespace
+
+DatagramReader::DatagramReader()
+    : m_wakeDescriptor(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+    , m_stopDescriptor(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+{
+}
+
+DatagramReader::~DatagramReader()
+{
+    stop();
+    for (const int descriptor : {m_wakeDescriptor, m_stopDescriptor}) {
+        if (descriptor >= 0)
+            ::close(descriptor);
+    }
+}
+
+int DatagramReader::start(int descriptor)
+{
+    stop();
+    if (m_wakeDescriptor < 0 || m_stopDescriptor < 0)
+        return EMFILE;
+    m_stopping = false;
+    m_thread = std::thread(&DatagramReader::run, this, descriptor);
+    return 0;
+}
+
+void DatagramReader::stop()
+{
+    if (!m_thread.joinable())
+        return;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_space.notify_all();
+    signal(m_stopDescriptor);
+    m_thread.join();
+    drain(m_stopDescriptor);
+    clearWake();
+    const std::lock_guard lock(m_mutex);
+    m_queue.clear();
+    m_queuedBytes = 0;
+}
+
+void DatagramReader::clearWake()
+{
+    drain(m_wakeDescriptor);
+}
+
+void DatagramReader::takeAll(std::deque<ReceivedDatagram> &out)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        if (out.empty())
+            out.swap(m_queue);
+        else
+            std::move(m_queue.begin(), m_queue.end(), std::back_inserter(out));
+        m_queue.clear();
+        m_queuedBytes = 0;
+    }
+    m_space.notify_one();
+}
+
+bool DatagramReader::hasQueued() const
+{
+    const std::lock_guard lock(m_mutex);
+    return !m_queue.empty();
+}
+
+void DatagramReader::run(int descriptor)
+{
+    // Untouched pages of the buffer cost no memory.
+    QByteArray buffer(qsizetype(Batch * SlotBytes), Qt::Uninitialized);
+    std::array<mmsghdr, Batch> messages{};
+    std::array<iovec, Batch> pieces{};
+    std::array<sockaddr_storage, Batch> senders{};
+    for (unsigned i = 0; i < Batch; ++i) {
+        pieces[i] = {buffer.data() + i * SlotBytes, SlotBytes};
+        messages[i].msg_hdr.msg_iov = &pieces[i];
+        messages[i].msg_hdr.msg_iovlen = 1;
+        messages[i].msg_hdr.msg_name = &senders[i];
+    }
+    std::array<pollfd, 2> waitFor{{{descriptor, POLLIN, 0}, {m_stopDescriptor, POLLIN, 0}}};
+    std::vector<ReceivedDatagram> received;
+    received.reserve(Batch);
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point lastWake;
+    bool wakeDue = false;
+    int sinceWake = 0;
+    const auto wake = [&] {
+        signal(m_wakeDescriptor);
+        lastWake = Clock::now();
+        wakeDue = false;
+        sinceWake = 0;
+    };
+
+    for (;;) {
+        {
+            std::unique_lock lock(m_mutex);
+            if (wakeDue && m_queuedBytes >= QueueLimitBytes)
+                wake();   // the owner makes the room
+            m_space.wait(lock, [this] { return m_stopping || m_queuedBytes < QueueLimitBytes; });
+            if (m_stopping)
+                return;
+        }
+        int timeoutMs = -1;
+        if (wakeDue) {
+            const auto left = lastWake + WakeEvery - Clock::now();
+            timeoutMs = int(std::chrono::ceil<std::chrono::milliseconds>(std::max(left, Clock::duration{})).count());
+        }
+        const int ready = ::poll(waitFor.data(), waitFor.size(), timeoutMs);
+        if (wakeDue && Clock::now() >= lastWake + WakeEvery)
+            wake();
+        if (ready <= 0)
+            continue;   // the timeout, or EINTR
+        if (waitFor[1].revents != 0 || (waitFor[0].revents & POLLNVAL) != 0)
+            return;
+        for (mmsghdr &message : messages)
+            message.msg_hdr.msg_namelen = sizeof(sockaddr_storage);
+        const int count = ::recvmmsg(descriptor, messages.data(), Batch, MSG_DONTWAIT, nullptr);
+        // Nothing after all, or an error the socket reported once (an ICMP
+        // notice, say); the next datagram reads as before.
+        if (count <= 0)
+            continue;
+
+        std::int64_t bytes = 0;
+        for (int i = 0; i < count; ++i) {
+            received.push_back(datagramFrom(static_cast<const char *>(pieces[i].iov_base), messages[i].msg_len,
+                                            senders[i]));
+            bytes += messages[i].msg_len + QueuedDatagramOverhead;
+        }
+        bool wasEmpty = false;
+        {
+            const std::lock_guard lock(m_mutex);
+            wasEmpty = m_queue.empty();
+            std::move(received.begin(), received.end(), std::back_inserter(m_queue));
+            m_queuedBytes += bytes;
+        }
+        received.clear();
+        sinceWake += count;
+        if (wasEmpty && !wakeDue) {
+            if (sinceWake <= WakeAtOnceUpTo || Clock::now() >= lastWake + WakeEvery)
+                wake();
+            else
+                wakeDue = true;
+        }
+        if (count < int(Batch))
+            std::this_thread::sleep_for(Gather);
+    }
+}
