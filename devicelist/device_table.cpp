@@ -131,6 +131,8 @@ void DeviceTable::removeDataRow(int row)
         return;
     const int r = row - 1;
     beginRemoveRows({}, r, r);
+    // The rows below move up, so the marks no longer name the right rows.
+    m_marks.clear();
     if (!m_rows[r].isBlank())
         --m_nonBlankRows;
     if (r < m_freeHint)
@@ -169,6 +171,8 @@ bool DeviceTable::fillDeviceRow(const DeviceReply &reply, const QString &senderA
         formatPattern(reply.swVersion, QStringLiteral("###.###.###.###.###"), m_locale),
         reply.description,
     });
+    // Noted before the change signals, so views read the row with its mark.
+    m_marks.note(r, senderAddress, reply.macAddress);
     if (adding) {
         beginInsertRows({}, r, r);
         m_rows.append(row);
@@ -188,6 +192,7 @@ void DeviceTable::emptyRows()
     // The rows in use from row 1 on are the ones that go; the rest move up
     // and as many empty rows come in at the bottom.
     const qsizetype used = firstFreeRow();
+    m_marks.clear();
     if (used == 0)
         return;
 
@@ -237,17 +242,21 @@ QVariant DeviceTable::data(const QModelIndex &index, int role) const
     case Qt::TextAlignmentRole:
         return alignmentData(index.column());
     case Qt::ToolTipRole:
-    case Qt::AccessibleDescriptionRole:
-        if (row.cellIsShortened(index.column()))
-            return u"Shortened: only the first %1 characters are kept."_s.arg(PackedRow::MaxCellLength);
-        return {};
+    case Qt::AccessibleDescriptionRole: {
+        // A row's mark and a cell's shortening can both apply; say both.
+        const QString mark = m_marks.data(index.row(), index.column(), role).toString();
+        if (!row.cellIsShortened(index.column()))
+            return mark.isEmpty() ? QVariant() : QVariant(mark);
+        const QString shortened = tr("Shortened: only the first %1 characters are kept.").arg(PackedRow::MaxCellLength);
+        return mark.isEmpty() ? shortened : mark + u'\n' + shortened;
+    }
     case Qt::AccessibleTextRole:
         // Unset, screen readers read the display text as it is.
         if (row.cellIsShortened(index.column()))
             return row.cell(index.column()) + u" (shortened)"_s;
         return {};
     default:
-        return {};
+        return m_marks.data(index.row(), index.column(), role);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "answer_marks.h"
 #include "discovery_messages.h"
 #include "packed_row.h"
 
@@ -54,6 +55,9 @@ public:
     bool fillDeviceRow(const DeviceReply &reply, const QString &senderAddress);
     // Frees every row in use; the row count stays as it was.
     void emptyRows();
+    // Repeats and address conflicts among the rows filled since the last
+    // emptying; data() shows them through the tint, tooltip and decoration roles.
+    const AnswerMarks &answerMarks() const { return m_marks; }
 
     // QAbstractTableModel
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -83,4 +87,5 @@ private:
     // Rows holding any text; when only the block in use does, emptying is
     // a clear in place.
     qsizetype m_nonBlankRows = 0;
+    AnswerMarks m_marks;
 };

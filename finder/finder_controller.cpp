@@ -4,6 +4,7 @@
 #include "discovery_endpoint.h"
 #include "discovery_messages.h"
 #include "finder_view.h"
+#include "request_routes.h"
 
 #include <QHostAddress>
 
@@ -34,6 +35,11 @@ FinderController::FinderController(FinderView &view, DeviceTable &table, Discove
     , m_endpoint(endpoint)
 {
     connect(&m_sweep, &TargetSweep::finished, this, &FinderController::onSweepFinished);
+    m_noReplyTimer.setSingleShot(true);
+    m_noReplyTimer.setInterval(NoReplyHintDelayMs);
+    // The routes are looked up only when the hint is due: refreshes stay fast.
+    connect(&m_noReplyTimer, &QTimer::timeout, this,
+            [this] { m_view.showNoReplyHint(requestRoutes(m_endpoint)); });
 }
 
 void FinderController::start(const TargetList &targets, double ratePerSecond)
@@ -51,6 +57,8 @@ void FinderController::query(const TargetList &targets, double ratePerSecond)
 {
     // The socket a running sweep sends from is about to close.
     m_sweep.stop();
+    m_noReplyTimer.stop();
+    m_view.hideNoReplyHint();
     // A port that cannot be bound leaves the last results on screen; the
     // user fixes the cause and presses Refresh again.
     if (const std::optional<EndpointError> failure = m_endpoint.reopen()) {
@@ -61,8 +69,11 @@ void FinderController::query(const TargetList &targets, double ratePerSecond)
     m_view.setCountLabelText(QString());
     m_table.emptyRows();
     const QString request = buildRequest();
-    if (const std::optional<EndpointError> failure = m_endpoint.send(request))
+    if (const std::optional<EndpointError> failure = m_endpoint.send(request)) {
         m_view.reportFailure(*failure);
+    } else {
+        m_noReplyTimer.start();
+    }
     for (const EndpointError &warning : m_endpoint.sendWarnings())
         m_view.reportWarning(warning);
     m_view.setRequestPaneText(request);
@@ -102,9 +113,16 @@ void FinderController::onDatagram(qint64 bytesTotal)
         // user can see, so it is not counted; the counter stops at its limit.
         if (m_table.fillDeviceRow(reply, m_endpoint.senderAddress())
             && m_foundCount < std::numeric_limits<qint16>::max()) {
-            ++m_foundCount;
+            if (++m_foundCount == 1)
+                endNoReplyWait();
         }
     }
     m_view.setCountLabelText(countLabelText(m_foundCount));
     m_view.setReplyPaneText(m_lastReply);
+}
+
+void FinderController::endNoReplyWait()
+{
+    m_noReplyTimer.stop();
+    m_view.hideNoReplyHint();
 }

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QtGlobal>
 
 class DeviceTable;
@@ -36,11 +37,15 @@ public:
     qint16 foundCount() const { return m_foundCount; }
     bool isSending() const { return m_sweep.isRunning(); }
 
+    // How long a request may go unanswered before the view hints at why.
+    static constexpr int NoReplyHintDelayMs = 3000;
+
 Q_SIGNALS:
     // The last refresh or query has sent everything it had to send.
     void sendingFinished();
 
 private:
+    void endNoReplyWait();
     void onSweepFinished();
 
     FinderView &m_view;
@@ -50,4 +55,5 @@ private:
     TargetSweep m_sweep;
     QString m_lastReply;
     qint16 m_foundCount = 0;
+    QTimer m_noReplyTimer;
 };

@@ -1,3 +1,4 @@
+#include "app_translations.h"
 #include "command_line.h"
 #include "list_run.h"
 #include "main_window.h"
@@ -62,6 +63,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     setApplicationIdentity();
     QGuiApplication::setDesktopFileName(u"io.veltrin.Finder"_s);
+    installTranslations(app);
 
     MainWindow window;   // its start-up broadcasts the first request
     window.show();

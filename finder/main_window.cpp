@@ -1,18 +1,24 @@
 #include "main_window.h"
 
 #include "column_widths.h"
+#include "count_tool_tip.h"
+#include "device_actions.h"
+#include "device_sort_proxy.h"
 #include "failure_message.h"
+#include "no_reply_placeholder.h"
 #include "picture_button.h"
 #include "query_addresses_dialog.h"
 #include "single_line_delegate.h"
 #include "song_font.h"
 #include "window_layout.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -82,9 +88,15 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
     // Column widths follow the header texts and the table's font.
     connect(&m_table, &QAbstractItemModel::headerDataChanged, this, &MainWindow::applyColumnWidths);
 
-    // Devices behind a router; the table's context menu offers it too.
-    auto *const query = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
-    connect(query, &QShortcut::activated, this, &MainWindow::queryAddresses);
+    // Devices behind a router, from the table's context menu or Ctrl+T.
+    auto *const query = new QAction(tr("&Query addresses\u2026"), this);
+    query->setObjectName(u"queryAddressesAction"_s);
+    query->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    query->setShortcutContext(Qt::WindowShortcut);
+    addAction(query);
+    connect(query, &QAction::triggered, this, &MainWindow::queryAddresses);
+    m_deviceActions->contextMenu()->addSeparator();
+    m_deviceActions->contextMenu()->addAction(query);
 
     // The window's load: header and first refresh happen before it shows.
     m_controller.start();
@@ -105,7 +117,9 @@ void MainWindow::createControls()
     m_grid->setAccessibleName(u"Found devices"_s);
     const QFont gridFont = songFont(WindowLayout::GridPointSize);
     m_grid->setFont(gridFont);
-    m_grid->setModel(&m_table);
+    showSorted(*m_grid, m_table);
+    m_deviceActions = new DeviceActions(*m_grid);
+    m_noReplyPlaceholder = new NoReplyPlaceholder(m_grid->viewport());
     m_grid->setItemDelegate(new SingleLineDelegate(m_grid));
     m_grid->verticalHeader()->hide();
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
@@ -124,6 +138,8 @@ void MainWindow::createControls()
     m_refresh->setIcon(windowIcon());
     m_refresh->setIconSize(QSize(32, 32));
     place(m_refresh, WindowLayout::RefreshButton);
+    auto *const refreshKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(refreshKey, &QShortcut::activated, m_refresh, &QAbstractButton::animateClick);
 
     m_replyPane = new QPlainTextEdit(u"Text1"_s, this);
     m_replyPane->setObjectName(u"Text1"_s);
@@ -151,6 +167,7 @@ void MainWindow::createControls()
     m_foundDevice->setFont(songFont(WindowLayout::CountLabelPointSize));
     m_foundDevice->setAccessibleDescription(u"Devices found since the last refresh"_s);
     fitCountLabel();
+    new CountToolTip(*m_foundDevice, m_table.answerMarks());
 
     // The traffic panes are kept up to date but never shown.
     for (QWidget *const hidden : std::initializer_list<QWidget *>{requestCaption, m_requestPane, replyCaption,
@@ -227,6 +244,16 @@ void MainWindow::reportFailure(const EndpointError &error)
     // Queued: a failure during start-up is shown over the visible window,
     // and the handler that met it finishes first.
     QMetaObject::invokeMethod(this, [this, message] { showFailure(message); }, Qt::QueuedConnection);
+}
+
+void MainWindow::showNoReplyHint(const QStringList &routes)
+{
+    m_noReplyPlaceholder->showRoutes(routes);
+}
+
+void MainWindow::hideNoReplyHint()
+{
+    m_noReplyPlaceholder->hide();
 }
 
 void MainWindow::showFailure(const QString &message)

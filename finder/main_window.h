@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QWidget>
 
+class DeviceActions;
+class NoReplyPlaceholder;
 class PictureButton;
 class QLabel;
 class QLineEdit;
@@ -33,6 +35,8 @@ public:
     void setRequestPaneText(const QString &text) override;
     void setReplyPaneText(const QString &text) override;
     void reportFailure(const EndpointError &error) override;
+    void showNoReplyHint(const QStringList &routes) override;
+    void hideNoReplyHint() override;
     void reportWarning(const EndpointError &error) override;
 
     // Opens "Query addresses…"; its addresses get the request along with a
@@ -54,6 +58,8 @@ private:
     QLabel *m_foundDevice = nullptr;       // tFoundDevice
     QLineEdit *m_requestPane = nullptr;    // Text2
     QPlainTextEdit *m_replyPane = nullptr; // Text1
+    DeviceActions *m_deviceActions = nullptr;
+    NoReplyPlaceholder *m_noReplyPlaceholder = nullptr;
     QPointer<QMessageBox> m_failureBox;
     QPointer<QMessageBox> m_warningBox;
     QString m_pendingReply;

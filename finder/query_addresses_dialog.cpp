@@ -19,19 +19,19 @@ QueryAddressesDialog::QueryAddressesDialog(QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(u"queryAddressesDialog"_s);
-    setWindowTitle(u"Query addresses"_s);
+    setWindowTitle(tr("Query addresses"));
 
     auto *const layout = new QVBoxLayout(this);
-    auto *const prompt = new QLabel(u"Send the request also to these addresses (for devices behind a router).\n"
-                                    u"An address, a block such as 10.5.0.0/24 or a range such as "
-                                    u"10.5.0.10-10.5.0.99;\nseparate several with commas. At most 65536 "
-                                    u"addresses."_s, this);
+    auto *const prompt = new QLabel(tr("Send the request also to these addresses (for devices behind a router).\n"
+                                       "An address, a block such as 10.5.0.0/24 or a range such as "
+                                       "10.5.0.10-10.5.0.99;\nseparate several with commas. At most 65536 "
+                                       "addresses."), this);
     prompt->setTextFormat(Qt::PlainText);
     layout->addWidget(prompt);
 
     m_edit = new QLineEdit(this);
     m_edit->setObjectName(u"targetEdit"_s);
-    m_edit->setAccessibleName(u"Addresses to query"_s);
+    m_edit->setAccessibleName(tr("Addresses to query"));
     m_edit->setMaxLength(4096);
     m_edit->setText(QSettings().value(SettingsKey).toString());
     prompt->setBuddy(m_edit);
@@ -45,7 +45,7 @@ QueryAddressesDialog::QueryAddressesDialog(QWidget *parent)
     layout->addWidget(m_error);
 
     auto *const buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(u"&Query"_s);
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("&Query"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QueryAddressesDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);

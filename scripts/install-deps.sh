@@ -19,8 +19,9 @@ set -euo pipefail
 declare -A group
 # Compiler and build tools, Qt, the Song-style CJK serif for the table and the
 # capability tool that lets a normal user bind port 1010.
+# Qt's Chinese for the file dialog and message boxes, lrelease for ours.
 group[run]="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-            fonts-arphic-uming libcap2-bin"
+            qt6-l10n-tools qt6-translations-l10n fonts-arphic-uming libcap2-bin"
 group[lab]="iproute2 procps"
 group[fuzz]="clang libclang-rt-dev"
 group[package]="dpkg-dev fakeroot file lintian desktop-file-utils appstream"

@@ -15,9 +15,13 @@ struct FakeView : FinderView
     void setRequestPaneText(const QString &text) override { requests << text; }
     void setReplyPaneText(const QString &text) override { replies << text; }
     void reportFailure(const EndpointError &error) override { failures << error; }
+    void showNoReplyHint(const QStringList &routes) override { hints << routes.join(u'\n'); }
+    void hideNoReplyHint() override { hints << QString(); }
     void reportWarning(const EndpointError &error) override { warnings << error; }
 
     QStringList labels, requests, replies;
+    // A hint's routes each time one is shown, an empty string each time it is hidden.
+    QStringList hints;
     QList<EndpointError> failures, warnings;
 };
 

@@ -115,6 +115,9 @@ private slots:
         QTRY_COMPARE(devices->requests().size(), 3);
         QTest::keyClick(button, Qt::Key_Space);
         QTRY_COMPARE(devices->requests().size(), 4);
+        // F5 refreshes from anywhere in the window.
+        QTest::keyClick(control(*window, "MSFlexGrid1"), Qt::Key_F5);
+        QTRY_COMPARE(devices->requests().size(), 5);
     }
 
     // Ctrl+T: the addresses are checked before anything is sent, a good

@@ -1,0 +1,149 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>AnswerMarks</name>
+    <message>
+        <source>Address conflict: row %1 answered from the same IP address with another MAC address.</source>
+        <translation>地址冲突：第 %1 行从同一 IP 地址应答，但 MAC 地址不同。</translation>
+    </message>
+    <message>
+        <source>Repeated answer: row %1 has the same MAC address.</source>
+        <translation>重复应答：第 %1 行的 MAC 地址相同。</translation>
+    </message>
+    <message>
+        <source>1 answer from 1 device</source>
+        <translation>来自 1 台设备的 1 个应答</translation>
+    </message>
+    <message>
+        <source>%1 answers from 1 device</source>
+        <translation>来自 1 台设备的 %1 个应答</translation>
+    </message>
+    <message>
+        <source>%1 answers from %2 devices</source>
+        <translation>来自 %2 台设备的 %1 个应答</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceTable</name>
+    <message>
+        <source>Shortened: only the first %1 characters are kept.</source>
+        <translation>已截短：只保留前 %1 个字符。</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceActions</name>
+    <message>
+        <source>&amp;Open web page</source>
+        <translation>打开网页(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Copy &amp;IP address</source>
+        <translation>复制 IP 地址(&amp;I)</translation>
+    </message>
+    <message>
+        <source>Copy &amp;MAC address</source>
+        <translation>复制 MAC 地址(&amp;M)</translation>
+    </message>
+    <message>
+        <source>&amp;Copy row(s)</source>
+        <translation>复制所选行(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Copy &amp;all</source>
+        <translation>全部复制(&amp;A)</translation>
+    </message>
+    <message>
+        <source>&amp;Save list…</source>
+        <translation>保存列表(&amp;S)…</translation>
+    </message>
+    <message>
+        <source>Save list</source>
+        <translation>保存列表</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV 文件 (*.csv)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>The list could not be saved as %1.</source>
+        <translation>无法将列表保存为 %1。</translation>
+    </message>
+    <message>
+        <source>Reason: %1</source>
+        <translation>原因：%1</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>未知</translation>
+    </message>
+    <message>
+        <source>Only %1 of %2 bytes could be written; the disk may be full.</source>
+        <translation>只写入了 %2 字节中的 %1 字节，磁盘可能已满。</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceSortProxy</name>
+    <message>
+        <source>Click to sort by this column.</source>
+        <translation>单击可按此列排序。</translation>
+    </message>
+    <message>
+        <source>Sorted in ascending order. Click to sort in descending order.</source>
+        <translation>已按升序排列。单击可按降序排列。</translation>
+    </message>
+    <message>
+        <source>Sorted in descending order. Click to show the arrival order.</source>
+        <translation>已按降序排列。单击可恢复为应答到达的顺序。</translation>
+    </message>
+</context>
+<context>
+    <name>NoReplyPlaceholder</name>
+    <message>
+        <source>No device has answered yet.</source>
+        <translation>尚无设备应答。</translation>
+    </message>
+    <message>
+        <source>The request went out on:</source>
+        <translation>请求已从以下位置发出：</translation>
+    </message>
+    <message>
+        <source>Devices usually stay silent because they are on another network segment, because a firewall blocks incoming UDP traffic to port 1010, or because a VPN carries this computer&apos;s traffic.</source>
+        <translation>设备没有应答，通常是因为它们位于另一个网段，防火墙阻止了发往端口 1010 的传入 UDP 流量，或者 VPN 接管了本机的网络流量。</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>&amp;Query addresses…</source>
+        <translation>查询地址(&amp;Q)…</translation>
+    </message>
+</context>
+<context>
+    <name>QueryAddressesDialog</name>
+    <message>
+        <source>Query addresses</source>
+        <translation>查询地址</translation>
+    </message>
+    <message>
+        <source>Send the request also to these addresses (for devices behind a router).
+An address, a block such as 10.5.0.0/24 or a range such as 10.5.0.10-10.5.0.99;
+separate several with commas. At most 65536 addresses.</source>
+        <translation>也向这些地址发送请求（用于路由器后面的设备）。
+可以是一个地址、一个网段（如 10.5.0.0/24）或一个范围（如 10.5.0.10-10.5.0.99）；
+多个用逗号分隔。最多 65536 个地址。</translation>
+    </message>
+    <message>
+        <source>Addresses to query</source>
+        <translation>要查询的地址</translation>
+    </message>
+    <message>
+        <source>&amp;Query</source>
+        <translation>查询(&amp;Q)</translation>
+    </message>
+</context>
+</TS>

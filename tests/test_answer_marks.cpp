@@ -1,0 +1,111 @@
+// Repeated answers and address conflicts: marked with a tint, a tooltip and,
+// for a conflict, a glyph; never merged. The count label's tooltip.
+#include "device_grid_fixture.h"
+#include "main_window.h"
+#include "test_finder_loopback.h"
+
+#include <QAbstractButton>
+#include <QBrush>
+#include <QIcon>
+#include <QLabel>
+#include <QTest>
+#include <QToolTip>
+
+class TestAnswerMarks : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void repeatsAndConflictsAreMarkedWithTheRowTheyMatch()
+    {
+        DeviceGrid grid;
+        grid.answer("10.0.0.1", "00-AA");  // row 1
+        grid.answer("10.0.0.2", "00-BB");  // row 2
+        grid.answer("10.0.0.1", "00-AA");  // row 3: repeats row 1
+        grid.answer("10.0.0.2", "00-CC");  // row 4: conflicts with row 2
+        grid.answer("10.0.0.2", "00-BB");  // row 5: repeats row 2, conflicts with row 4
+        grid.answer("10.0.0.9", "00-AA");  // row 6: repeats row 1 from another address
+        const QAbstractItemModel &model = *grid.view.model();
+        QCOMPARE(model.rowCount(), 6);  // nothing merged
+        const auto data = [&](int row, int column, int role) { return model.index(row, column).data(role); };
+
+        for (int column = 0; column < DeviceTable::ColumnCount; ++column) {
+            for (int row : {0, 1}) {
+                QVERIFY(!data(row, column, Qt::BackgroundRole).isValid());
+                QVERIFY(!data(row, column, Qt::ToolTipRole).isValid());
+            }
+            QCOMPARE(data(2, column, Qt::ToolTipRole).toString(), "Repeated answer: row 1 has the same MAC address.");
+        }
+        QCOMPARE(data(3, 5, Qt::ToolTipRole).toString(),
+                 "Address conflict: row 2 answered from the same IP address with another MAC address.");
+        QCOMPARE(data(4, 0, Qt::ToolTipRole).toString(),
+                 "Address conflict: row 4 answered from the same IP address with another MAC address.\n"
+                 "Repeated answer: row 2 has the same MAC address.");
+        QCOMPARE(data(5, 3, Qt::ToolTipRole).toString(), "Repeated answer: row 1 has the same MAC address.");
+
+        // Tints differ; only conflicts carry a glyph, in the IP column.
+        const QColor repeat = data(2, 0, Qt::BackgroundRole).value<QBrush>().color();
+        const QColor conflict = data(3, 0, Qt::BackgroundRole).value<QBrush>().color();
+        QVERIFY(repeat.isValid() && conflict.isValid() && repeat != conflict);
+        QVERIFY(!data(2, 1, Qt::DecorationRole).isValid());
+        QVERIFY(!data(3, 0, Qt::DecorationRole).isValid());
+        QVERIFY(!data(3, 1, Qt::DecorationRole).value<QIcon>().isNull());
+        QVERIFY(!data(4, 1, Qt::DecorationRole).value<QIcon>().isNull());
+
+        QCOMPARE(grid.table.answerMarks().answers(), 6);
+        QCOMPARE(grid.table.answerMarks().devices(), 3);
+        QCOMPARE(answerCountToolTip(6, 3), "6 answers from 3 devices");
+        QCOMPARE(answerCountToolTip(2, 1), "2 answers from 1 device");
+        QCOMPARE(answerCountToolTip(1, 1), "1 answer from 1 device");
+    }
+
+    void marksFollowTheRowsWhenSortedAndGoWithARefresh()
+    {
+        DeviceGrid grid;
+        grid.answer("10.0.0.5", "00-AA");
+        grid.answer("10.0.0.5", "00-AA");
+        grid.answer("10.0.0.1", "00-BB");
+        grid.sorting->sortBy(1, Qt::AscendingOrder);
+        const QAbstractItemModel &model = *grid.view.model();
+        QCOMPARE(model.index(0, 0).data().toString(), "3");
+        QVERIFY(!model.index(0, 0).data(Qt::ToolTipRole).isValid());
+        QCOMPARE(model.index(2, 0).data().toString(), "2");
+        QCOMPARE(model.index(2, 0).data(Qt::ToolTipRole).toString(),
+                 "Repeated answer: row 1 has the same MAC address.");
+
+        grid.table.emptyRows();
+        grid.answer("10.0.0.5", "00-AA");
+        QCOMPARE(grid.table.answerMarks().answers(), 1);
+        for (int row = 0; row < model.rowCount(); ++row)
+            QVERIFY(!model.index(row, 0).data(Qt::ToolTipRole).isValid());
+    }
+
+    void countLabelKeepsItsTextAndExplainsInItsTooltip()
+    {
+        LoopbackDevices devices;
+        QVERIFY(devices.isReady());
+        MainWindow window(devices.finderSettings());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *label = window.findChild<QLabel *>("tFoundDevice");
+        const auto toolTip = [label] {
+            QToolTip::hideText();
+            (void)QTest::qWaitFor([] { return !QToolTip::isVisible(); });
+            QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), label->mapToGlobal(QPoint(2, 2)));
+            QCoreApplication::sendEvent(label, &help);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(toolTip(), QString());
+        devices.answer(LoopbackDevices::reply(1));
+        devices.answer(LoopbackDevices::reply(1));
+        devices.answer(LoopbackDevices::reply(2));
+        QTRY_COMPARE(label->text(), " 3 device found");
+        QCOMPARE(toolTip(), "3 answers from 2 devices");
+        window.findChild<QAbstractButton *>("cmdRefresh")->click();
+        QCOMPARE(label->text(), QString());
+        QCOMPARE(toolTip(), QString());
+    }
+};
+
+QTEST_MAIN(TestAnswerMarks)
+#include "test_answer_marks.moc"

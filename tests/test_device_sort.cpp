@@ -1,0 +1,96 @@
+// Sorting the grid by a column: only the view's order changes.
+#include "device_grid_fixture.h"
+
+#include <QHeaderView>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+class TestDeviceSort : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        grid = std::make_unique<DeviceGrid>();
+        for (const char *ip : {"10.0.0.10", "10.0.0.9", "192.168.1.2", "10.0.0.100", "9.255.255.255"})
+            grid->answer(ip, u"00-11-%1"_s.arg(grid->table.rowCount()));
+        grid->view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid->view));
+    }
+    void cleanup() { grid.reset(); }
+
+    void headerClicksGoAscendingDescendingArrival()
+    {
+        const QStringList arrival{"10.0.0.10", "10.0.0.9", "192.168.1.2", "10.0.0.100", "9.255.255.255"};
+        QHeaderView *header = grid->view.horizontalHeader();
+        header->resizeSection(1, 97);
+        const int ipWidth = header->sectionSize(1);
+        const QPoint ipHeader(header->sectionViewportPosition(1) + header->sectionSize(1) / 2, header->height() / 2);
+        QCOMPARE(grid->shown(1), arrival);
+
+        grid->selectRows({3});  // 10.0.0.100
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, ipHeader);
+        QCOMPARE(grid->shown(1),
+                 QStringList({"9.255.255.255", "10.0.0.9", "10.0.0.10", "10.0.0.100", "192.168.1.2"}));
+        // The selection stays with its device, and the widths with their columns.
+        QCOMPARE(grid->view.selectionModel()->selectedRows(), QModelIndexList({grid->view.model()->index(3, 0)}));
+        QCOMPARE(header->sectionSize(1), ipWidth);
+        QVERIFY(grid->view.model()->headerData(1, Qt::Horizontal, Qt::ToolTipRole).toString().contains("ascending"));
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, ipHeader);
+        QCOMPARE(grid->shown(1),
+                 QStringList({"192.168.1.2", "10.0.0.100", "10.0.0.10", "10.0.0.9", "9.255.255.255"}));
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, ipHeader);
+        QCOMPARE(grid->shown(1), arrival);
+        QCOMPARE(grid->shown(0), QStringList({"1", "2", "3", "4", "5"}));
+        QCOMPARE(grid->view.model(), &grid->table);
+        QCOMPARE(grid->view.selectionModel()->selectedRows(), QModelIndexList({grid->table.index(3, 0)}));
+        QCOMPARE(header->sectionSize(1), ipWidth);
+
+        // The table itself never moved.
+        for (int row = 0; row < arrival.size(); ++row)
+            QCOMPARE(grid->table.cellText(row + 1, 1), arrival[row]);
+    }
+
+    void numberColumnByValueAndFreeRowsStayAtTheBottom()
+    {
+        for (int i = 0; i < 6; ++i)
+            grid->answer(u"10.1.0.%1"_s.arg(i), u"00-22-%1"_s.arg(i));
+        grid->table.emptyRows();
+        for (int i = 0; i < 11; ++i)
+            grid->answer(u"10.2.0.%1"_s.arg(i), u"00-33-%1"_s.arg(i));
+        QCOMPARE(grid->table.rowCount(), 11);
+        grid->table.addEmptyRow();
+        grid->table.addEmptyRow();
+
+        grid->sorting->sortBy(0, Qt::DescendingOrder);
+        QCOMPARE(grid->shown(0),
+                 QStringList({"11", "10", "9", "8", "7", "6", "5", "4", "3", "2", "1", "", ""}));
+        grid->sorting->sortBy(0, Qt::AscendingOrder);
+        QCOMPARE(grid->shown(0).mid(8), QStringList({"9", "10", "11", "", ""}));
+    }
+
+    void sortedViewStaysSortedAsRepliesArrive()
+    {
+        grid->table.emptyRows();  // five free rows, refilled in place
+        grid->sorting->sortBy(1, Qt::DescendingOrder);
+        grid->answer("10.0.0.5", "00-44-01");
+        grid->answer("10.0.0.50", "00-44-02");
+        grid->answer("10.0.0.7", "00-44-03");
+        QCOMPARE(grid->shown(1), QStringList({"10.0.0.50", "10.0.0.7", "10.0.0.5", "", ""}));
+        for (int i = 0; i < 4; ++i)  // past the free rows: new rows appended
+            grid->answer(u"10.0.0.%1"_s.arg(20 + i), u"00-45-%1"_s.arg(i));
+        QCOMPARE(grid->shown(1), QStringList({"10.0.0.50", "10.0.0.23", "10.0.0.22", "10.0.0.21", "10.0.0.20",
+                                              "10.0.0.7", "10.0.0.5"}));
+        QCOMPARE(grid->table.cellText(7, 1), "10.0.0.23");
+    }
+
+private:
+    std::unique_ptr<DeviceGrid> grid;
+};
+
+QTEST_MAIN(TestDeviceSort)
+#include "test_device_sort.moc"

@@ -1,0 +1,79 @@
+// When nothing answers a request, the empty grid says where the request went
+// and what usually keeps devices silent; the first reply or a refresh takes
+// it away. The count label is left alone.
+#include "finder_controller.h"
+#include "main_window.h"
+#include "test_finder_loopback.h"
+
+#include <QAbstractButton>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTableView>
+#include <QTest>
+
+constexpr int GenerousMs = 15000;
+
+class TestNoReplyPlaceholder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void appearsAfterThreeSecondsAndGoesWithTheFirstReply()
+    {
+        LoopbackDevices devices;
+        QVERIFY(devices.isReady());
+        QElapsedTimer sinceRequest;
+        sinceRequest.start();
+        MainWindow window(devices.finderSettings());
+        window.show();
+        auto *grid = window.findChild<QTableView *>("MSFlexGrid1");
+        auto *label = window.findChild<QLabel *>("tFoundDevice");
+        auto *placeholder = grid->viewport()->findChild<QLabel *>("noReplyPlaceholder");
+        QVERIFY(placeholder);
+        QVERIFY(!placeholder->isVisible());
+
+        QTRY_VERIFY_WITH_TIMEOUT(placeholder->isVisible(), GenerousMs);
+        // Not at once; Qt's coarse timers may fire up to 5 % early.
+        QVERIFY(sinceRequest.elapsed() >= FinderController::NoReplyHintDelayMs * 9 / 10);
+        const QString text = placeholder->text();
+        QCOMPARE(placeholder->textFormat(), Qt::PlainText);
+        QVERIFY2(text.contains("No device has answered yet."), qPrintable(text));
+        // Loopback tests send straight to the simulated device's address.
+        QVERIFY2(text.contains("127.0.0.1, UDP port " + QString::number(devices.finderSettings().destinationPort)),
+                 qPrintable(text));
+        for (const char *cause : {"another network segment", "firewall", "port 1010", "VPN"})
+            QVERIFY2(text.contains(cause), cause);
+        QCOMPARE(placeholder->geometry(), grid->viewport()->rect());
+        QCOMPARE(label->text(), QString());
+
+        // A datagram that is no device reply changes nothing here.
+        devices.answer("hello");
+        QTRY_COMPARE(label->text(), " 0 device found");
+        QVERIFY(placeholder->isVisible());
+        devices.answer(LoopbackDevices::reply(1));
+        QTRY_COMPARE(label->text(), " 1 device found");
+        QVERIFY(!placeholder->isVisible());
+    }
+
+    void refreshTakesItAwayAndWaitsAgain()
+    {
+        LoopbackDevices devices;
+        QVERIFY(devices.isReady());
+        MainWindow window(devices.finderSettings());
+        window.show();
+        auto *placeholder = window.findChild<QLabel *>("noReplyPlaceholder");
+        QTRY_VERIFY_WITH_TIMEOUT(placeholder->isVisible(), GenerousMs);
+        window.findChild<QAbstractButton *>("cmdRefresh")->click();
+        QVERIFY(!placeholder->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(placeholder->isVisible(), GenerousMs);
+
+        // An answer within the wait: no placeholder at all.
+        window.findChild<QAbstractButton *>("cmdRefresh")->click();
+        devices.answer(LoopbackDevices::reply(1));
+        QTest::qWait(FinderController::NoReplyHintDelayMs + 500);
+        QVERIFY(!placeholder->isVisible());
+    }
+};
+
+QTEST_MAIN(TestNoReplyPlaceholder)
+#include "test_no_reply_placeholder.moc"
