@@ -77,7 +77,10 @@ class TestFinderAsUser : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir stage_{QCoreApplication::applicationDirPath() + "/as-user-XXXXXX"};
+    // In the temporary folder, not the build tree: a checkout under /root
+    // is out of the throw-away user's reach.
+    QTemporaryDir stage_{QDir::tempPath() + "/veltrin-as-user-XXXXXX"};
+    QString plugins_;
     QString finder_;
     QString helper_;
     uid_t uid_ = 0;
@@ -93,7 +96,7 @@ class TestFinderAsUser : public QObject
         const QString id = QString::number(uid_);
         QStringList args{"--reuid=" + id, "--regid=" + id, "--clear-groups", "--inh-caps=-all", "env", "-i",
                          "HOME=" + home.path(), "XDG_RUNTIME_DIR=" + home.path(), "QT_QPA_PLATFORM=offscreen",
-                         "QT_PLUGIN_PATH=" + QStringLiteral(VELTRIN_PROBE_PLUGIN_PATH),
+                         "QT_PLUGIN_PATH=" + plugins_,
                          "QT_QPA_GENERIC_PLUGINS=veltrinprobe", "VELTRIN_PROBE_REPORT=" + report};
         // A sanitizer build's settings reach the finder too.
         for (const char *name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
@@ -164,6 +167,11 @@ private slots:
         QVERIFY(stage_.isValid());
         QVERIFY(openToAll(stage_.path()));
         uid_ = unusedUid();
+        plugins_ = stage_.filePath("plugins");
+        const QString probe = QDir(VELTRIN_PROBE_PLUGIN_PATH "/generic").entryList({"*.so"}, QDir::Files).value(0);
+        QVERIFY(!probe.isEmpty());
+        QVERIFY(copyExecutable(VELTRIN_PROBE_PLUGIN_PATH "/generic/" + probe, plugins_ + "/generic/" + probe));
+        QVERIFY(openToAll(plugins_) && openToAll(plugins_ + "/generic"));
 
         finder_ = qEnvironmentVariable("VELTRIN_FINDER_UNDER_TEST");
         if (finder_.isEmpty()) {
