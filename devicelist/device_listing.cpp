@@ -2,6 +2,7 @@
 
 #include "device_export.h"
 #include "device_table.h"
+#include "visible_text.h"
 
 #include <array>
 
@@ -19,16 +20,6 @@ QList<qsizetype> columnWidths()
     return widths;
 }
 
-QString terminalSafe(QString text)
-{
-    for (QChar &c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || (u >= 0x7f && u < 0xa0))
-            c = QChar::ReplacementCharacter;
-    }
-    return text;
-}
-
 QByteArray alignedLine(const QStringList &cells)
 {
     const QList<qsizetype> widths = columnWidths();
@@ -36,7 +27,7 @@ QByteArray alignedLine(const QStringList &cells)
     for (qsizetype c = 0; c < cells.size(); ++c) {
         if (c > 0)
             line += u' ';
-        line += terminalSafe(cells[c]);
+        line += cells[c];
         if (c + 1 < cells.size())
             line += QString(std::max<qsizetype>(0, widths.value(c) - cells[c].size()), u' ');
     }
@@ -76,11 +67,13 @@ QByteArray textHeader()
 
 QByteArray textLine(const QStringList &row)
 {
-    // The clipboard's conversion: line breaks and tabs become spaces, so a
-    // row stays one line.
-    QString tabbed = DeviceExport::toTabSeparated({row}, false);
-    tabbed.chop(1);
-    return alignedLine(tabbed.split(u'\t'));
+    // As the window draws it: one line, with every control, bidi and
+    // invisible character escaped, so a reply can neither drive the
+    // terminal nor disguise a value.
+    QStringList shown;
+    for (const QString &cell : row)
+        shown << visibleText(cell);
+    return alignedLine(shown);
 }
 
 QByteArray json(const QList<QStringList> &rows)

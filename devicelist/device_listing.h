@@ -10,9 +10,8 @@
 namespace DeviceListing {
 
 // Text table: the header's labels, then one line per row, each column as
-// wide as its header segment and one space between columns. Control
-// characters in device text are shown as U+FFFD, so a reply cannot drive
-// the terminal.
+// wide as its header segment and one space between columns. Device text
+// goes through visibleText(), as in the window.
 QByteArray textHeader();
 QByteArray textLine(const QStringList &row);
 

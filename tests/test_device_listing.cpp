@@ -34,8 +34,11 @@ private slots:
         hostile[5] = QStringLiteral("Gate\tA\nrm -rf\x1b]0;owned\x07\u009b31m end\r\n");
         const QByteArray line = DeviceListing::textLine(hostile);
         QCOMPARE(line.count('\n'), 1);
-        QVERIFY(line.endsWith("Gate A rm -rf\xef\xbf\xbd]0;owned\xef\xbf\xbd\xef\xbf\xbd" "31m end\n"));
+        QVERIFY(line.endsWith("Gate<U+0009>A<U+000A>rm -rf<U+001B>]0;owned<U+0007><U+009B>31m end\n"));
         QVERIFY(!line.contains('\x1b') && !line.contains('\a') && !line.contains('\t'));
+        QStringList lying = plain;
+        lying[3] = QStringLiteral("\u202e55-44-33-22-11-00");
+        QVERIFY(DeviceListing::textLine(lying).contains("<U+202E>55-44-33-22-11-00"));
     }
 
     void jsonArray()

@@ -94,7 +94,8 @@ private slots:
         // From dpkg-shlibdeps, with the versions of Debian's shlibs files.
         QTest::newRow("qt widgets") << "Depends" << "(^|, )libqt6widgets6 \\(>= [0-9.]+\\)";
         QTest::newRow("qt network") << "Depends" << "(^|, )libqt6network6 \\(>= [0-9.]+\\)";
-        QTest::newRow("cjk serif") << "Recommends" << "^fonts-arphic-uming \\| fonts-noto-cjk$";
+        QTest::newRow("cjk serif") << "Recommends" << "^fonts-arphic-uming \\| fonts-noto-cjk(,|$)";
+        QTest::newRow("qt translations") << "Recommends" << "(^|, )qt6-translations-l10n(,|$)";
     }
 
     void controlField()
