@@ -39,26 +39,6 @@ bool holdsBindCapability()
     return (data[0].effective & CAP_TO_MASK(CAP_NET_BIND_SERVICE)) != 0;
 }
 
-QAbstractSocket::SocketError socketError(int systemError)
-{
-    switch (systemError) {
-    case EADDRINUSE:
-        return QAbstractSocket::AddressInUseError;
-    case EACCES:
-    case EPERM:
-        return QAbstractSocket::SocketAccessError;
-    case EADDRNOTAVAIL:
-        return QAbstractSocket::SocketAddressNotAvailableError;
-    case EMFILE:
-    case ENFILE:
-    case ENOBUFS:
-    case ENOMEM:
-        return QAbstractSocket::SocketResourceError;
-    default:
-        return QAbstractSocket::UnknownSocketError;
-    }
-}
-
 EndpointError bindError(QAbstractSocket::SocketError code, const QString &reason)
 {
     return EndpointError{EndpointError::Operation::Bind, QHostAddress(QHostAddress::AnyIPv4).toString(),
@@ -144,7 +124,7 @@ std::variant<int, EndpointError> receiveAnswer(const QString &helperPath, int ch
     while (received < 0 && errno == EINTR);
     if (received < 0) {
         const int error = errno;
-        return bindError(socketError(error), u"No answer from the bind helper %1: %2"_s.arg(helperPath,
+        return bindError(socketErrorFor(error), u"No answer from the bind helper %1: %2"_s.arg(helperPath,
                                                                                            qt_error_string(error)));
     }
 
@@ -160,7 +140,7 @@ std::variant<int, EndpointError> receiveAnswer(const QString &helperPath, int ch
         return bindError(QAbstractSocket::UnknownSocketError,
                          u"The bind helper %1 ended without an answer"_s.arg(helperPath));
     if (reply.error != 0)
-        return bindError(socketError(reply.error), qt_error_string(reply.error));
+        return bindError(socketErrorFor(reply.error), qt_error_string(reply.error));
 
     // Only a UDP socket bound to the helper's port is taken.
     int type = 0;
@@ -201,7 +181,7 @@ std::variant<int, EndpointError> requestSocket(const QString &helperPath)
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0) {
         const int error = errno;
-        return bindError(socketError(error), qt_error_string(error));
+        return bindError(socketErrorFor(error), qt_error_string(error));
     }
     Descriptor ours(ends[0]);
     Descriptor theirs(ends[1]);
@@ -212,7 +192,7 @@ std::variant<int, EndpointError> requestSocket(const QString &helperPath)
     const pid_t pid = spawnHelper(helperPath, theirs.get());
     if (pid < 0) {
         const int error = errno;
-        return bindError(socketError(error),
+        return bindError(socketErrorFor(error),
                          u"Could not start the bind helper %1: %2"_s.arg(helperPath, qt_error_string(error)));
     }
     // Our copy of its end closed, a helper that dies unheard reads as an end of file.

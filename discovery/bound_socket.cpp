@@ -7,33 +7,6 @@
 #include <cerrno>
 #include <cstring>
 
-namespace {
-
-QAbstractSocket::SocketError socketError(int systemError)
-{
-    switch (systemError) {
-    case EADDRINUSE:
-        return QAbstractSocket::AddressInUseError;
-    case EACCES:
-    case EPERM:
-        return QAbstractSocket::SocketAccessError;
-    case EADDRNOTAVAIL:
-        return QAbstractSocket::SocketAddressNotAvailableError;
-    case EAFNOSUPPORT:
-    case EPROTONOSUPPORT:
-        return QAbstractSocket::UnsupportedSocketOperationError;
-    case EMFILE:
-    case ENFILE:
-    case ENOBUFS:
-    case ENOMEM:
-        return QAbstractSocket::SocketResourceError;
-    default:
-        return QAbstractSocket::UnknownSocketError;
-    }
-}
-
-} // namespace
-
 std::variant<int, EndpointError> bindDiscoverySocket(const QHostAddress &address, quint16 port)
 {
     const bool ipv4 = address.protocol() == QAbstractSocket::IPv4Protocol;
@@ -72,6 +45,6 @@ std::variant<int, EndpointError> bindDiscoverySocket(const QHostAddress &address
     const int systemError = errno;
     if (descriptor >= 0)
         ::close(descriptor);
-    return EndpointError{EndpointError::Operation::Bind, address.toString(), port, socketError(systemError),
+    return EndpointError{EndpointError::Operation::Bind, address.toString(), port, socketErrorFor(systemError),
                          qt_error_string(systemError)};
 }

@@ -19,3 +19,6 @@ struct EndpointError
     // One line, e.g. "Bind to 0.0.0.0:1010 failed: Permission denied".
     QString toString() const;
 };
+
+// The socket error that best names a system errno from socket(), bind() and the like.
+QAbstractSocket::SocketError socketErrorFor(int systemError);
