@@ -1,6 +1,6 @@
 #pragma once
 
-#include "target_spec.h"
+#include "target_addresses.h"
 #include "target_sweep.h"
 
 #include <QObject>

@@ -4,7 +4,7 @@
 // Input: the first 5 bytes are a subnet (address, prefix), the rest the specs.
 
 #include "fuzz_check.h"
-#include "target_spec.h"
+#include "target_addresses.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "target_spec.h"
+#include "target_addresses.h"
 
 #include <QRegularExpression>
 

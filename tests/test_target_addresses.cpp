@@ -1,6 +1,6 @@
 // Target specs as users type them after --target or into "Query addresses…":
 // what each form stands for, what is refused, and how a list adds up.
-#include "target_spec.h"
+#include "target_addresses.h"
 
 #include <QHostAddress>
 #include <QTest>
@@ -16,7 +16,7 @@ quint32 ip(const char *text)
 
 Q_DECLARE_METATYPE(TargetRange)
 
-class TargetSpecTest : public QObject
+class TargetAddressesTest : public QObject
 {
     Q_OBJECT
 
@@ -123,5 +123,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TargetSpecTest)
-#include "test_target_spec.moc"
+QTEST_GUILESS_MAIN(TargetAddressesTest)
+#include "test_target_addresses.moc"
