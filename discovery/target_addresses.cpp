@@ -8,8 +8,22 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Strict dotted quad: four decimal octets, no leading zeros (which some
-// parsers read as octal), nothing else.
+// A plain decimal of at most maxDigits digits and no leading zero (which
+// some parsers read as octal), no larger than max.
+std::optional<unsigned> parseDecimal(QStringView text, qsizetype maxDigits, unsigned max)
+{
+    if (text.isEmpty() || text.size() > maxDigits || (text.size() > 1 && text.front() == u'0'))
+        return std::nullopt;
+    unsigned value = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    return value <= max ? std::optional<unsigned>(value) : std::nullopt;
+}
+
+// Strict dotted quad: four decimal octets, nothing else.
 std::optional<quint32> parseAddress(QStringView text)
 {
     const QList<QStringView> parts = text.split(u'.');
@@ -17,32 +31,18 @@ std::optional<quint32> parseAddress(QStringView text)
         return std::nullopt;
     quint32 address = 0;
     for (const QStringView part : parts) {
-        if (part.isEmpty() || part.size() > 3 || (part.size() > 1 && part.front() == u'0'))
+        const std::optional<unsigned> octet = parseDecimal(part, 3, 255);
+        if (!octet)
             return std::nullopt;
-        unsigned octet = 0;
-        for (const QChar c : part) {
-            if (c < u'0' || c > u'9')
-                return std::nullopt;
-            octet = octet * 10 + (c.unicode() - u'0');
-        }
-        if (octet > 255)
-            return std::nullopt;
-        address = address << 8 | octet;
+        address = address << 8 | *octet;
     }
     return address;
 }
 
 std::optional<int> parsePrefix(QStringView text)
 {
-    if (text.isEmpty() || text.size() > 2 || (text.size() > 1 && text.front() == u'0'))
-        return std::nullopt;
-    int prefix = 0;
-    for (const QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        prefix = prefix * 10 + (c.unicode() - u'0');
-    }
-    return prefix <= 32 ? std::optional<int>(prefix) : std::nullopt;
+    const std::optional<unsigned> prefix = parseDecimal(text, 2, 32);
+    return prefix ? std::optional<int>(int(*prefix)) : std::nullopt;
 }
 
 } // namespace
