@@ -5,13 +5,16 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -27,12 +30,26 @@ constexpr unsigned Batch = 32;
 constexpr std::int64_t QueueLimitBytes = 16 * 1024 * 1024;
 constexpr std::int64_t QueuedDatagramOverhead = 64;
 
-// The owner's thread is woken at once for a datagram or two, then, while
-// they keep coming, at most about once a frame: each wake-up ends in a
-// repaint of the table, and a repaint per handful of replies would take from
-// a flood the CPU time its reading needs.
+// The owner's thread is woken a millisecond after the first datagrams, by
+// when a flood has shown itself (see isBehind()), then, while they keep
+// coming, at most about once a frame: each wake-up ends in a repaint of the
+// table, and a repaint per handful of replies would take from a flood the
+// CPU time its reading needs.
+constexpr auto FirstWakeAfter = std::chrono::milliseconds(1);
 constexpr auto WakeEvery = std::chrono::milliseconds(10);
-constexpr int WakeAtOnceUpTo = 4;   // datagrams since the last wake-up
+constexpr int FirstFewUpTo = 4;   // datagrams since the last wake-up
+
+// This many datagrams within a millisecond make a flood: where the stock
+// limit gives a socket 416 KiB, the kernel's buffer then lasts only a few
+// milliseconds. It counts as over once FloodQuietFor passes without one.
+constexpr int FloodPerMs = 48;
+constexpr auto FloodQuietFor = std::chrono::milliseconds(2);
+
+// Asked of the scheduler for the reader's time slices (Linux 6.12 and
+// later; earlier kernels ignore it): a reader that wakes while another task
+// runs on its core then gets the core at once instead of after that task's
+// slice of several milliseconds, longer than the buffer lasts in a flood.
+constexpr std::uint64_t SliceNs = 100'000;
 
 // After a read, the next waits this long: in a flood, datagrams then come
 // dozens per system call instead of one per wake-up, which leaves the CPU
@@ -45,6 +62,36 @@ void signal(int eventDescriptor)
     const std::uint64_t one = 1;
     while (::write(eventDescriptor, &one, sizeof one) < 0 && errno == EINTR) {
     }
+}
+
+std::int64_t nanoseconds(std::chrono::steady_clock::time_point t)
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+}
+
+// Fields as in the kernel's struct sched_attr; glibc before 2.41 has none.
+struct SchedulingAttributes
+{
+    std::uint32_t size = sizeof(SchedulingAttributes);
+    std::uint32_t policy = 0;   // SCHED_OTHER
+    std::uint64_t flags = 0;
+    std::int32_t nice = 0;
+    std::uint32_t priority = 0;
+    std::uint64_t runtime = 0;   // the slice, for SCHED_OTHER
+    std::uint64_t deadline = 0;
+    std::uint64_t period = 0;
+};
+
+void askForShortSlices()
+{
+    SchedulingAttributes attributes;
+    errno = 0;
+    const int nice = ::getpriority(PRIO_PROCESS, 0);   // this thread's; kept, not raised
+    if (errno != 0)
+        return;
+    attributes.nice = nice;
+    attributes.runtime = SliceNs;
+    ::syscall(SYS_sched_setattr, 0, &attributes, 0);
 }
 
 void drain(int eventDescriptor)
@@ -92,6 +139,7 @@ int DatagramReader::start(int descriptor)
     if (m_wakeDescriptor < 0 || m_stopDescriptor < 0)
         return EMFILE;
     m_stopping = false;
+    m_lastFlood.store(0, std::memory_order_relaxed);
     m_thread = std::thread(&DatagramReader::run, this, descriptor);
     return 0;
 }
@@ -139,8 +187,16 @@ bool DatagramReader::hasQueued() const
     return !m_queue.empty();
 }
 
+bool DatagramReader::isBehind() const
+{
+    const std::int64_t last = m_lastFlood.load(std::memory_order_relaxed);
+    return last != 0
+        && nanoseconds(std::chrono::steady_clock::now()) - last < std::chrono::nanoseconds(FloodQuietFor).count();
+}
+
 void DatagramReader::run(int descriptor)
 {
+    askForShortSlices();
     // Untouched pages of the buffer cost no memory.
     QByteArray buffer(qsizetype(Batch * SlotBytes), Qt::Uninitialized);
     std::array<mmsghdr, Batch> messages{};
@@ -157,31 +213,33 @@ void DatagramReader::run(int descriptor)
     received.reserve(Batch);
     using Clock = std::chrono::steady_clock;
     Clock::time_point lastWake;
-    bool wakeDue = false;
+    std::optional<Clock::time_point> wakeAt;   // set while a wake-up is due
     int sinceWake = 0;
+    Clock::time_point rateFrom;
+    int rateCount = 0;
     const auto wake = [&] {
         signal(m_wakeDescriptor);
         lastWake = Clock::now();
-        wakeDue = false;
+        wakeAt.reset();
         sinceWake = 0;
     };
 
     for (;;) {
         {
             std::unique_lock lock(m_mutex);
-            if (wakeDue && m_queuedBytes >= QueueLimitBytes)
+            if (wakeAt && m_queuedBytes >= QueueLimitBytes)
                 wake();   // the owner makes the room
             m_space.wait(lock, [this] { return m_stopping || m_queuedBytes < QueueLimitBytes; });
             if (m_stopping)
                 return;
         }
         int timeoutMs = -1;
-        if (wakeDue) {
-            const auto left = lastWake + WakeEvery - Clock::now();
+        if (wakeAt) {
+            const auto left = *wakeAt - Clock::now();
             timeoutMs = int(std::chrono::ceil<std::chrono::milliseconds>(std::max(left, Clock::duration{})).count());
         }
         const int ready = ::poll(waitFor.data(), waitFor.size(), timeoutMs);
-        if (wakeDue && Clock::now() >= lastWake + WakeEvery)
+        if (wakeAt && Clock::now() >= *wakeAt)
             wake();
         if (ready <= 0)
             continue;   // the timeout, or EINTR
@@ -194,6 +252,14 @@ void DatagramReader::run(int descriptor)
         // notice, say); the next datagram reads as before.
         if (count <= 0)
             continue;
+        const Clock::time_point readAt = Clock::now();
+        if (readAt - rateFrom > std::chrono::milliseconds(1)) {
+            rateFrom = readAt;
+            rateCount = 0;
+        }
+        rateCount += count;
+        if (rateCount >= FloodPerMs)
+            m_lastFlood.store(nanoseconds(readAt), std::memory_order_relaxed);
 
         std::int64_t bytes = 0;
         for (int i = 0; i < count; ++i) {
@@ -210,11 +276,10 @@ void DatagramReader::run(int descriptor)
         }
         received.clear();
         sinceWake += count;
-        if (wasEmpty && !wakeDue) {
-            if (sinceWake <= WakeAtOnceUpTo || Clock::now() >= lastWake + WakeEvery)
+        if (wasEmpty && !wakeAt) {
+            wakeAt = sinceWake <= FirstFewUpTo ? readAt + FirstWakeAfter : lastWake + WakeEvery;
+            if (readAt >= *wakeAt)
                 wake();
-            else
-                wakeDue = true;
         }
         if (count < int(Batch))
             std::this_thread::sleep_for(Gather);

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -22,8 +23,8 @@ struct ReceivedDatagram
 // empties as fast as a plain receive loop empties it, whatever the owner's
 // thread is busy with. Datagrams wait in a bounded queue, in arrival order;
 // when it is full, further ones stay with the kernel. The owner's thread
-// learns of them through wakeDescriptor(), which turns readable whenever the
-// queue stops being empty, and takes them with takeAll().
+// learns of them through wakeDescriptor(), which turns readable soon after
+// the queue stops being empty, and takes them with takeAll().
 class DatagramReader
 {
 public:
@@ -44,6 +45,9 @@ public:
     // Appends everything queued to out, in arrival order.
     void takeAll(std::deque<ReceivedDatagram> &out);
     bool hasQueued() const;
+    // True while a flood is coming in: CPU time the owner's thread takes now
+    // may be time the reading misses.
+    bool isBehind() const;
 
 private:
     void run(int descriptor);
@@ -57,4 +61,6 @@ private:
     std::deque<ReceivedDatagram> m_queue;
     std::int64_t m_queuedBytes = 0;
     bool m_stopping = false;
+    // steady_clock nanoseconds when a flood was last seen; 0 for never.
+    std::atomic<std::int64_t> m_lastFlood{0};
 };

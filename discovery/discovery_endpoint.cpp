@@ -32,6 +32,19 @@ constexpr int ReceiveBufferBytes = 4 * 1024 * 1024;
 // input and paint events wait no longer than a frame or so.
 constexpr int NotifyBudgetMs = 12;
 
+// While a flood comes in, hand-over waits and looks again every
+// ReaderCatchUpMs: where every core is busy (the replies' senders on this
+// very machine, a loaded laptop), any time the window's thread takes then,
+// a repaint most of all, is time the reader may miss while the kernel's
+// buffer overflows. Input is still handled meanwhile; the rows follow when
+// the flood ebbs, and in one that goes on, a short round of them every
+// YieldAtMostMs.
+constexpr int ReaderCatchUpMs = 1;
+constexpr int YieldAtMostMs = 250;
+constexpr int FloodRoundMs = 2;
+// Datagrams handed over between two looks at the reader.
+constexpr int LookEvery = 16;
+
 void pause(int ms)
 {
     if (ms > 0)
@@ -81,6 +94,9 @@ DiscoveryEndpoint::DiscoveryEndpoint(const Settings &settings, QObject *parent)
     // A broadcast to the local segment never goes through a proxy, and asking
     // the system's proxy configuration costs every bind a lookup.
     m_socket->setProxy(QNetworkProxy::NoProxy);
+    m_readerCatchUp.setSingleShot(true);
+    m_readerCatchUp.setTimerType(Qt::PreciseTimer);
+    connect(&m_readerCatchUp, &QTimer::timeout, this, &DiscoveryEndpoint::notifyQueued);
     connect(&m_readerWake, &QSocketNotifier::activated, this, [this] {
         m_reader.clearWake();
         // A handler that lets the event loop run lands here too; the round it
@@ -247,10 +263,22 @@ void DiscoveryEndpoint::notifyQueued()
     m_notifyScheduled = false;
     if (m_notifying)
         return;
+    bool floodRound = false;
+    if (m_reader.isBehind()) {
+        if (!m_yieldingSince.isValid())
+            m_yieldingSince.start();
+        if (!m_yieldingSince.hasExpired(YieldAtMostMs)) {
+            if (!m_readerCatchUp.isActive())
+                m_readerCatchUp.start(ReaderCatchUpMs);
+            return;
+        }
+        floodRound = true;   // so a flood that does not end still shows
+    }
+    m_yieldingSince.invalidate();
     m_notifying = true;
     const quint64 generation = m_generation;
-    const QDeadlineTimer budget(NotifyBudgetMs, Qt::PreciseTimer);
-    for (;;) {
+    const QDeadlineTimer budget(floodRound ? FloodRoundMs : NotifyBudgetMs, Qt::PreciseTimer);
+    for (int handed = 1;; ++handed) {
         if (m_queue.empty()) {
             m_reader.takeAll(m_queue);
             if (m_queue.empty())
@@ -263,6 +291,8 @@ void DiscoveryEndpoint::notifyQueued()
         // A handler that refreshed has emptied the queue and closed the
         // socket these came from.
         if (generation != m_generation || budget.hasExpired())
+            break;
+        if (!floodRound && handed % LookEvery == 0 && m_reader.isBehind())
             break;
     }
     m_notifying = false;

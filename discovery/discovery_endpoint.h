@@ -5,12 +5,14 @@
 #include "endpoint_error.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QNetworkDatagram>
 #include <QList>
 #include <QObject>
 #include <QSocketNotifier>
 #include <QStringList>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include <deque>
@@ -95,6 +97,9 @@ private:
     bool m_hasCurrent = false;
     bool m_notifying = false;
     bool m_notifyScheduled = false;
+    // Hand-over waits on this while the reader is behind a flood.
+    QTimer m_readerCatchUp;
+    QElapsedTimer m_yieldingSince;
     // Counts reopens, so a notification round notices one made by a handler.
     quint64 m_generation = 0;
 };
