@@ -31,7 +31,7 @@ constexpr std::int64_t QueueLimitBytes = 16 * 1024 * 1024;
 constexpr std::int64_t QueuedDatagramOverhead = 64;
 
 // The owner's thread is woken a millisecond after the first datagrams, by
-// when a flood has shown itself (see isBehind()), then, while they keep
+// when a flood has shown itself (see isFlooded()), then, while they keep
 // coming, at most about once a frame: each wake-up ends in a repaint of the
 // table, and a repaint per handful of replies would take from a flood the
 // CPU time its reading needs.
@@ -187,7 +187,7 @@ bool DatagramReader::hasQueued() const
     return !m_queue.empty();
 }
 
-bool DatagramReader::isBehind() const
+bool DatagramReader::isFlooded() const
 {
     const std::int64_t last = m_lastFlood.load(std::memory_order_relaxed);
     return last != 0

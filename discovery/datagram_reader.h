@@ -47,7 +47,7 @@ public:
     bool hasQueued() const;
     // True while a flood is coming in: CPU time the owner's thread takes now
     // may be time the reading misses.
-    bool isBehind() const;
+    bool isFlooded() const;
 
 private:
     void run(int descriptor);

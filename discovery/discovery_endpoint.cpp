@@ -264,7 +264,7 @@ void DiscoveryEndpoint::notifyQueued()
     if (m_notifying)
         return;
     bool floodRound = false;
-    if (m_reader.isBehind()) {
+    if (m_reader.isFlooded()) {
         if (!m_yieldingSince.isValid())
             m_yieldingSince.start();
         if (!m_yieldingSince.hasExpired(YieldAtMostMs)) {
@@ -292,7 +292,7 @@ void DiscoveryEndpoint::notifyQueued()
         // socket these came from.
         if (generation != m_generation || budget.hasExpired())
             break;
-        if (!floodRound && handed % LookEvery == 0 && m_reader.isBehind())
+        if (!floodRound && handed % LookEvery == 0 && m_reader.isFlooded())
             break;
     }
     m_notifying = false;

@@ -97,7 +97,7 @@ private:
     bool m_hasCurrent = false;
     bool m_notifying = false;
     bool m_notifyScheduled = false;
-    // Hand-over waits on this while the reader is behind a flood.
+    // Hand-over waits on this while a flood comes in.
     QTimer m_readerCatchUp;
     QElapsedTimer m_yieldingSince;
     // Counts reopens, so a notification round notices one made by a handler.
