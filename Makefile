@@ -40,7 +40,7 @@ demo: build
 	cmake -S . -B $(BUILD) -DVELTRIN_TOOLS=ON
 	cmake --build $(BUILD) -j $(JOBS) --target veltrin-device-sim
 	$(SUDO) env DISPLAY="$$DISPLAY" XAUTHORITY="$${XAUTHORITY:-$$HOME/.Xauthority}" \
-	  bash finder/demo.sh $(FINDER) $(BUILD)/tools/device_simulator/veltrin-device-sim
+	  bash tools/demo.sh $(FINDER) $(BUILD)/tools/device_simulator/veltrin-device-sim
 
 # The Debian package: $(BUILD)/veltrin-finder_<version>_<arch>.deb
 package: build

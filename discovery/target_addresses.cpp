@@ -78,9 +78,9 @@ TargetList TargetList::without(const QList<Ipv4Subnet> &subnets) const
     return TargetList{left, error};
 }
 
-std::optional<TargetRange> parseTargetSpec(const QString &spec)
+std::optional<TargetRange> parseTargetRange(const QString &target)
 {
-    const QStringView text = QStringView(spec).trimmed();
+    const QStringView text = QStringView(target).trimmed();
     if (const qsizetype slash = text.indexOf(u'/'); slash >= 0) {
         const std::optional<quint32> address = parseAddress(text.first(slash));
         const std::optional<int> prefix = parsePrefix(text.sliced(slash + 1));
@@ -108,23 +108,23 @@ std::optional<TargetRange> parseTargetSpec(const QString &spec)
     return TargetRange{*address, *address};
 }
 
-TargetList parseTargetSpecs(const QStringList &specs)
+TargetList parseTargetAddresses(const QStringList &arguments)
 {
     const QRegularExpression separators(u"[,\\s]+"_s);
     QList<TargetRange> ranges;
-    for (const QString &argument : specs) {
+    for (const QString &argument : arguments) {
         const QStringList parts = argument.split(separators, Qt::SkipEmptyParts);
         if (parts.isEmpty())
             return TargetList{{}, u"Empty target address"_s};
         for (const QString &part : parts) {
-            const std::optional<TargetRange> range = parseTargetSpec(part);
+            const std::optional<TargetRange> range = parseTargetRange(part);
             if (!range)
                 return TargetList{{}, u"Not an address, CIDR block or range: \"%1\""_s.arg(part.left(64))};
             ranges.append(*range);
         }
     }
 
-    // Overlapping specs ask for an address once: each request is one more
+    // Overlapping targets ask for an address once: each request is one more
     // reply, and one more row, from the device there.
     std::sort(ranges.begin(), ranges.end(), [](const TargetRange &a, const TargetRange &b) {
         return a.first < b.first;

@@ -9,7 +9,7 @@
 #include <optional>
 
 // Unicast targets for devices the broadcast cannot reach (another subnet,
-// behind a router). A spec is one address (10.5.0.7), a CIDR block
+// behind a router). A target is one address (10.5.0.7), a CIDR block
 // (10.5.0.0/24) or an inclusive range (10.5.0.10-10.5.0.99).
 struct TargetRange
 {
@@ -26,7 +26,7 @@ struct TargetList
     static constexpr quint64 MaxAddresses = 65536;
 
     QList<TargetRange> ranges;
-    // Set when a spec could not be used; ranges is then empty.
+    // Set when a target could not be used; ranges is then empty.
     QString error;
 
     quint64 addressCount() const;
@@ -38,12 +38,12 @@ struct TargetList
     TargetList without(const QList<Ipv4Subnet> &subnets) const;
 };
 
-// One spec, surrounding blanks ignored; nothing for a malformed one. A CIDR
+// One address, block or range, surrounding blanks ignored; nothing for a malformed one. A CIDR
 // block up to /30 stands for its hosts, without network and broadcast address.
-std::optional<TargetRange> parseTargetSpec(const QString &spec);
+std::optional<TargetRange> parseTargetRange(const QString &target);
 
-// Every spec, merged into ascending ranges without overlaps. An error names
-// the first spec that is malformed, or says the total is over MaxAddresses.
-// Specs may also be separated by commas or blanks within one string, as the
+// Every target, merged into ascending ranges without overlaps. An error names
+// the first target that is malformed, or says the total is over MaxAddresses.
+// Targets may also be separated by commas or blanks within one string, as the
 // window's dialog takes them.
-TargetList parseTargetSpecs(const QStringList &specs);
+TargetList parseTargetAddresses(const QStringList &arguments);

@@ -1,6 +1,6 @@
 #include "app_translations.h"
 #include "command_line.h"
-#include "list_run.h"
+#include "list_mode.h"
 #include "main_window.h"
 
 #include <QApplication>
@@ -40,13 +40,13 @@ int runWithoutWindow(int argc, char *argv[], const CommandLine &commandLine)
     case CommandLine::Action::Error:
         print(stderr, u"%1: %2\n\n%3"_s.arg(QCoreApplication::applicationName(), commandLine.error,
                                              commandLineHelp()));
-        return ListRun::Failed;
+        return ListMode::Failed;
     case CommandLine::Action::List:
     case CommandLine::Action::Window:
         break;
     }
-    ListRun run(commandLine);
-    return run.exec();
+    ListMode listMode(commandLine);
+    return listMode.exec();
 }
 
 } // namespace

@@ -19,10 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                             data[4] % 33};
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data + 5), qsizetype(size - 5));
 
-    if (const std::optional<TargetRange> one = parseTargetSpec(text))
+    if (const std::optional<TargetRange> one = parseTargetRange(text))
         FUZZ_CHECK(one->first <= one->last);
 
-    const TargetList list = parseTargetSpecs({text});
+    const TargetList list = parseTargetAddresses({text});
     if (!list.error.isEmpty()) {
         FUZZ_CHECK(list.ranges.isEmpty());
         return 0;

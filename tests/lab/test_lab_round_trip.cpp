@@ -23,7 +23,7 @@ void verifyOk(const std::optional<EndpointError> &failure)
 
 } // namespace
 
-class LabRoundTrip : public QObject
+class TestLabRoundTrip : public QObject
 {
     Q_OBJECT
 
@@ -110,5 +110,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(LabRoundTrip)
+QTEST_GUILESS_MAIN(TestLabRoundTrip)
 #include "test_lab_round_trip.moc"

@@ -6,7 +6,7 @@
 
 #include <QtTest>
 
-class LabTwoSegments : public QObject
+class TestLabTwoSegments : public QObject
 {
     Q_OBJECT
 
@@ -55,5 +55,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(LabTwoSegments)
+QTEST_GUILESS_MAIN(TestLabTwoSegments)
 #include "test_lab_two_segments.moc"

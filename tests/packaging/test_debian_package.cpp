@@ -43,7 +43,7 @@ const QList<int> iconSizes{16, 32, 48, 64, 128, 256};
 
 } // namespace
 
-class DebianPackageTest : public QObject
+class TestDebianPackage : public QObject
 {
     Q_OBJECT
 
@@ -216,5 +216,5 @@ private:
             "' --segments 1 --devices 3 -- '" VELTRIN_FINDER_AS_USER "'");
 };
 
-QTEST_GUILESS_MAIN(DebianPackageTest)
+QTEST_GUILESS_MAIN(TestDebianPackage)
 #include "test_debian_package.moc"

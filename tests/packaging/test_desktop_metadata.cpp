@@ -4,7 +4,7 @@
 #include <QStandardPaths>
 #include <QTest>
 
-class DesktopMetadataTest : public QObject
+class TestDesktopMetadata : public QObject
 {
     Q_OBJECT
 
@@ -42,5 +42,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(DesktopMetadataTest)
+QTEST_GUILESS_MAIN(TestDesktopMetadata)
 #include "test_desktop_metadata.moc"

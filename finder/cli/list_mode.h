@@ -1,0 +1,54 @@
+#pragma once
+
+#include "command_line.h"
+#include "device_table.h"
+#include "discovery_endpoint.h"
+#include "finder_controller.h"
+#include "finder_view.h"
+
+#include <QObject>
+#include <QTimer>
+
+// veltrin-finder --list: the window's controller, table and endpoint with
+// the same settings, driven without a window. Text and CSV rows are written
+// as the replies come in, one whole line per write, so an interrupt leaves
+// complete lines; JSON is written whole at the end.
+class ListMode : public QObject, public FinderView
+{
+    Q_OBJECT
+
+public:
+    // Exit statuses.
+    static constexpr int Found = 0;
+    static constexpr int NoneFound = 1;
+    static constexpr int Failed = 2;
+
+    explicit ListMode(const CommandLine &commandLine,
+                     const DiscoveryEndpoint::Settings &settings = DiscoveryEndpoint::Settings{},
+                     QObject *parent = nullptr);
+
+    // Sends, collects and prints; returns the exit status. Runs the event
+    // loop of the application object, which must exist.
+    int exec();
+
+    void setCountLabelText(const QString &text) override;
+    void setRequestPaneText(const QString &text) override;
+    void setReplyPaneText(const QString &text) override;
+    void reportFailure(const EndpointError &error) override;
+    void reportWarning(const EndpointError &error) override;
+
+private:
+    void printNewRows();
+    void startWaiting();
+    void finish(int status);
+    QStringList row(int tableRow) const;
+
+    CommandLine m_commandLine;
+    DeviceTable m_table;
+    DiscoveryEndpoint m_endpoint;
+    FinderController m_controller;
+    QTimer m_waitTimer;
+    int m_printedRows = 0;
+    bool m_failed = false;
+    bool m_running = false;
+};

@@ -1,0 +1,133 @@
+#include "command_line.h"
+
+#include "target_sweep.h"
+
+#include <QCommandLineParser>
+#include <QLocale>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Long enough for a slow link; a longer wait is a mistake, not a choice.
+constexpr double MaxWaitSeconds = 3600;
+
+struct Options
+{
+    // Qt's own help option also offers Qt's options, which the finder does not take.
+    QCommandLineOption help{{u"h"_s, u"help"_s}, u"Displays help on commandline options."_s};
+    QCommandLineOption list{u"list"_s, u"List the devices that answer, without a window, and exit."_s};
+    QCommandLineOption wait{u"wait"_s, u"With --list: collect replies for SECONDS after the last request "
+                                       u"(default 2; fractions allowed)."_s, u"SECONDS"_s};
+    QCommandLineOption json{u"json"_s, u"With --list: print a JSON array instead of a table."_s};
+    QCommandLineOption csv{u"csv"_s, u"With --list: print CSV, as the window saves it."_s};
+    QCommandLineOption target{u"target"_s, u"With --list: also send the request to ADDRESSES: an address, a CIDR "
+                                           u"block (10.5.0.0/24) or a range (10.5.0.10-10.5.0.99), for devices "
+                                           u"behind a router. Repeatable; at most 65536 addresses."_s, u"ADDRESSES"_s};
+    QCommandLineOption rate{u"rate"_s, u"With --target: send at most N requests per second (default 2000)."_s,
+                            u"N"_s};
+    QCommandLineOption interface{u"interface"_s, u"With --list: broadcast only through interface NAME. "
+                                                 u"Repeatable."_s, u"NAME"_s};
+
+    void addTo(QCommandLineParser &parser) const
+    {
+        parser.setApplicationDescription(u"Finds the IP door phones on the local network."_s);
+        parser.addOption(help);
+        parser.addVersionOption();
+        parser.addOptions({list, wait, json, csv, target, rate, interface});
+    }
+};
+
+std::optional<double> parseNumber(const QString &text, double min, double max)
+{
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(value) || value < min || value > max)
+        return std::nullopt;
+    return value;
+}
+
+CommandLine failure(const QString &error)
+{
+    CommandLine line;
+    line.action = CommandLine::Action::Error;
+    line.error = error;
+    return line;
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const Options options;
+    options.addTo(parser);
+    if (!parser.parse(arguments))
+        return failure(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return failure(u"Unexpected argument: %1"_s.arg(parser.positionalArguments().constFirst()));
+
+    CommandLine line;
+    if (parser.isSet(options.help)) {
+        line.action = CommandLine::Action::Help;
+        return line;
+    }
+    if (parser.isSet(u"version"_s)) {
+        line.action = CommandLine::Action::Version;
+        return line;
+    }
+
+    if (!parser.isSet(options.list)) {
+        for (const QCommandLineOption *listOnly : {&options.wait, &options.json, &options.csv, &options.target,
+                                                   &options.rate, &options.interface}) {
+            if (parser.isSet(*listOnly))
+                return failure(u"--%1 works only with --list"_s.arg(listOnly->names().constFirst()));
+        }
+        return line;
+    }
+
+    line.action = CommandLine::Action::List;
+    if (parser.isSet(options.json) && parser.isSet(options.csv))
+        return failure(u"--json and --csv cannot be used together"_s);
+    if (parser.isSet(options.json))
+        line.format = CommandLine::Format::Json;
+    else if (parser.isSet(options.csv))
+        line.format = CommandLine::Format::Csv;
+
+    if (parser.isSet(options.wait)) {
+        const std::optional<double> seconds = parseNumber(parser.value(options.wait), 0, MaxWaitSeconds);
+        if (!seconds) {
+            return failure(u"--wait needs a number of seconds from 0 to %1, got \"%2\""_s.arg(
+                    QString::number(MaxWaitSeconds), parser.value(options.wait).left(64)));
+        }
+        line.waitSeconds = *seconds;
+    }
+    if (parser.isSet(options.rate)) {
+        const std::optional<double> rate = parseNumber(parser.value(options.rate), 0, TargetSweep::MaxRate);
+        if (!rate || *rate <= 0) {
+            return failure(u"--rate needs a number of requests per second above 0 and up to %1, got \"%2\""_s.arg(
+                    QString::number(TargetSweep::MaxRate, 'f', 0), parser.value(options.rate).left(64)));
+        }
+        line.ratePerSecond = *rate;
+    }
+    if (parser.isSet(options.target)) {
+        line.targets = parseTargetAddresses(parser.values(options.target));
+        if (!line.targets.error.isEmpty())
+            return failure(u"--target: "_s + line.targets.error);
+    }
+    line.interfaceNames = parser.values(options.interface);
+    for (const QString &name : std::as_const(line.interfaceNames)) {
+        if (name.trimmed().isEmpty())
+            return failure(u"--interface needs an interface name"_s);
+    }
+    return line;
+}
+
+QString commandLineHelp()
+{
+    QCommandLineParser parser;
+    Options().addTo(parser);
+    return parser.helpText();
+}

@@ -1,0 +1,299 @@
+#include "main_window.h"
+
+#include "column_widths.h"
+#include "count_tool_tip.h"
+#include "device_actions.h"
+#include "device_sort_proxy.h"
+#include "failure_message.h"
+#include "no_reply_placeholder.h"
+#include "icon_above_text_button.h"
+#include "query_addresses_dialog.h"
+#include "single_line_delegate.h"
+#include "table_font.h"
+#include "window_layout.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QShortcut>
+#include <QStyle>
+#include <QTableView>
+
+#include <algorithm>
+#include <initializer_list>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The reply pane is never shown, and laying out its document costs more than
+// the rest of a reply's handling: in a flood it follows the replies at most
+// this often, with the last one.
+constexpr int ReplyPaneDelayMs = 200;
+
+QIcon finderIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128})
+        icon.addFile(u":/veltrin-finder/icon-%1.png"_s.arg(size), QSize(size, size));
+    return icon;
+}
+
+void place(QWidget *control, const WindowLayout::TwipRect &rect)
+{
+    control->setGeometry(rect.toPixels());
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : MainWindow(DiscoveryEndpoint::Settings{}, parent)
+{
+}
+
+MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *parent)
+    : QWidget(parent)
+    , m_endpoint(settings)
+    , m_controller(*this, m_table, m_endpoint)
+{
+    // The resources live in a static library; nothing else references them.
+    Q_INIT_RESOURCE(finder_resources);
+
+    // The layout is fixed, so the window is too: it can be minimised, not
+    // maximised or resized.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setObjectName(u"VUDArido"_s);
+    setWindowTitle(u"Veltrin(V 1.0)"_s);
+    setWindowIcon(finderIcon());
+    setFixedSize(WindowLayout::ClientArea);
+
+    createControls();
+
+    m_replyPaneTimer.setSingleShot(true);
+    m_replyPaneTimer.setInterval(ReplyPaneDelayMs);
+    connect(&m_replyPaneTimer, &QTimer::timeout, this, &MainWindow::updateReplyPane);
+
+    connect(m_refresh, &QAbstractButton::clicked, &m_controller, &FinderController::refresh);
+    connect(&m_endpoint, &DiscoveryEndpoint::dataArrival, &m_controller,
+            &FinderController::onDatagram);
+
+    // Column widths follow the header texts and the table's font.
+    connect(&m_table, &QAbstractItemModel::headerDataChanged, this, &MainWindow::applyColumnWidths);
+
+    // Devices behind a router, from the table's context menu or Ctrl+T.
+    auto *const query = new QAction(tr("&Query addresses\u2026"), this);
+    query->setObjectName(u"queryAddressesAction"_s);
+    query->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    query->setShortcutContext(Qt::WindowShortcut);
+    addAction(query);
+    connect(query, &QAction::triggered, this, &MainWindow::queryAddresses);
+    m_deviceActions->contextMenu()->addSeparator();
+    m_deviceActions->contextMenu()->addAction(query);
+
+    // The window's load: header and first refresh happen before it shows.
+    m_controller.start();
+
+    if (const QScreen *const screen = this->screen()) {
+        QRect frame = rect();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::createControls()
+{
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(u"MSFlexGrid1"_s);
+    m_grid->setAccessibleName(u"Found devices"_s);
+    const QFont gridFont = tableFont(WindowLayout::GridPointSize);
+    m_grid->setFont(gridFont);
+    showSorted(*m_grid, m_table);
+    m_deviceActions = new DeviceActions(*m_grid);
+    m_noReplyPlaceholder = new NoReplyPlaceholder(m_grid->viewport());
+    m_grid->setItemDelegate(new SingleLineDelegate(m_grid));
+    m_grid->verticalHeader()->hide();
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    // A bold header for the current column would no longer fit its width.
+    m_grid->horizontalHeader()->setHighlightSections(false);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setWordWrap(false);
+    // Cells are cut at their edge; eliding measured every cell again on
+    // each repaint.
+    m_grid->setTextElideMode(Qt::ElideNone);
+    place(m_grid, WindowLayout::Grid);
+
+    m_refresh = new IconAboveTextButton(this);
+    m_refresh->setObjectName(u"cmdRefresh"_s);
+    m_refresh->setText(u"&Refresh"_s);
+    m_refresh->setIcon(windowIcon());
+    m_refresh->setIconSize(QSize(32, 32));
+    place(m_refresh, WindowLayout::RefreshButton);
+    auto *const refreshKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(refreshKey, &QShortcut::activated, m_refresh, &QAbstractButton::animateClick);
+
+    m_replyPane = new QPlainTextEdit(u"Text1"_s, this);
+    m_replyPane->setObjectName(u"Text1"_s);
+    m_replyPane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_replyPane->setAccessibleName(u"Last reply received"_s);
+    place(m_replyPane, WindowLayout::ReplyPane);
+
+    m_requestPane = new QLineEdit(u"Text2"_s, this);
+    m_requestPane->setObjectName(u"Text2"_s);
+    m_requestPane->setAccessibleName(u"Last request sent"_s);
+    place(m_requestPane, WindowLayout::RequestPane);
+
+    auto *const requestCaption = new QLabel(u"PC-->DEVICE"_s, this);
+    requestCaption->setObjectName(u"Label1"_s);
+    place(requestCaption, WindowLayout::RequestCaption);
+
+    auto *const replyCaption = new QLabel(u"DEVICE-->PC"_s, this);
+    replyCaption->setObjectName(u"Label2"_s);
+    place(replyCaption, WindowLayout::ReplyCaption);
+
+    m_foundDevice = new QLabel(u"0 device found"_s, this);
+    m_foundDevice->setObjectName(u"tFoundDevice"_s);
+    m_foundDevice->setTextFormat(Qt::PlainText);
+    m_foundDevice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_foundDevice->setFont(tableFont(WindowLayout::CountLabelPointSize));
+    m_foundDevice->setAccessibleDescription(u"Devices found since the last refresh"_s);
+    fitCountLabel();
+    new CountToolTip(*m_foundDevice, m_table.answerMarks());
+
+    // The traffic panes are kept up to date but never shown.
+    for (QWidget *const hidden : std::initializer_list<QWidget *>{requestCaption, m_requestPane, replyCaption,
+                                                                  m_replyPane}) {
+        hidden->hide();
+    }
+
+    // The grid comes first in the tab order and has the focus at start-up;
+    // the labels take no focus.
+    setTabOrder(m_grid, m_refresh);
+    setTabOrder(m_refresh, m_replyPane);
+    setTabOrder(m_replyPane, m_requestPane);
+    m_grid->setFocus();
+}
+
+void MainWindow::applyColumnWidths()
+{
+    // Each column takes its header text whole and the widest value of its
+    // kind, both in the font the grid really got. The user may still drag a
+    // divider, or double-click it to fit the column to its contents.
+    QHeaderView *const header = m_grid->horizontalHeader();
+    const QFontMetrics metrics = m_grid->fontMetrics();
+    const int padding = SingleLineDelegate::textPadding(m_grid);
+    for (int column = 0; column < m_table.columnCount(); ++column) {
+        const int values = widestValueWidth(metrics, column);
+        header->resizeSection(column, std::max(header->sectionSizeHint(column), values ? values + padding : 0));
+    }
+}
+
+void MainWindow::fitCountLabel()
+{
+    // The designed rectangle is too narrow for a five-digit count in some
+    // fonts; the label then grows to the right, into the free strip under
+    // the table, never past the window.
+    const QFontMetrics metrics = m_foundDevice->fontMetrics();
+    const QMargins margins = m_foundDevice->contentsMargins();
+    QStringList counts{u" 32767 device found"_s};
+    for (char16_t digit = u'0'; digit <= u'9'; ++digit)
+        counts << u" %1 device found"_s.arg(QString(5, QChar(digit)));
+    int text = 0;
+    for (const QString &count : counts)
+        text = std::max({text, metrics.horizontalAdvance(count), metrics.boundingRect(count).width()});
+    QRect rect = WindowLayout::CountLabel.toPixels();
+    const int needed = text + margins.left() + margins.right() + 2 * m_foundDevice->margin();
+    rect.setWidth(std::clamp(needed, rect.width(), WindowLayout::ClientArea.width() - rect.left()));
+    m_foundDevice->setGeometry(rect);
+}
+
+void MainWindow::setCountLabelText(const QString &text)
+{
+    m_foundDevice->setText(text);
+}
+
+void MainWindow::setRequestPaneText(const QString &text)
+{
+    m_requestPane->setText(text);
+}
+
+void MainWindow::setReplyPaneText(const QString &text)
+{
+    m_pendingReply = text;
+    if (!m_replyPaneTimer.isActive())
+        m_replyPaneTimer.start();
+}
+
+void MainWindow::updateReplyPane()
+{
+    m_replyPane->setPlainText(m_pendingReply);
+}
+
+void MainWindow::reportFailure(const EndpointError &error)
+{
+    const QString message = failureMessage(error, QCoreApplication::applicationFilePath());
+    // Queued: a failure during start-up is shown over the visible window,
+    // and the handler that met it finishes first.
+    QMetaObject::invokeMethod(this, [this, message] { showFailure(message); }, Qt::QueuedConnection);
+}
+
+void MainWindow::showNoReplyHint(const QStringList &routes)
+{
+    m_noReplyPlaceholder->showRoutes(routes);
+}
+
+void MainWindow::hideNoReplyHint()
+{
+    m_noReplyPlaceholder->hide();
+}
+
+void MainWindow::showFailure(const QString &message)
+{
+    if (!m_failureBox) {
+        m_failureBox = new QMessageBox(QMessageBox::Warning, windowTitle(), QString(), QMessageBox::Ok, this);
+        m_failureBox->setObjectName(u"failureDialog"_s);
+        m_failureBox->setTextFormat(Qt::PlainText);
+        m_failureBox->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_failureBox->setText(message);
+    // Window-modal but not blocking: the event loop, and the window behind
+    // it, keep running.
+    m_failureBox->open();
+}
+
+void MainWindow::reportWarning(const EndpointError &error)
+{
+    const QString message = warningMessage(error);
+    // Not modal: the results keep coming in behind it. Several warnings of
+    // one refresh share the box.
+    if (m_warningBox && m_warningBox->isVisible()) {
+        m_warningBox->setText(m_warningBox->text() + u"\n\n"_s + message);
+        return;
+    }
+    if (!m_warningBox) {
+        m_warningBox = new QMessageBox(QMessageBox::Information, windowTitle(), QString(), QMessageBox::Ok, this);
+        m_warningBox->setObjectName(u"warningDialog"_s);
+        m_warningBox->setTextFormat(Qt::PlainText);
+        m_warningBox->setWindowModality(Qt::NonModal);
+        m_warningBox->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_warningBox->setText(message);
+    m_warningBox->show();
+}
+
+void MainWindow::queryAddresses()
+{
+    auto *const dialog = new QueryAddressesDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { m_controller.query(dialog->targets()); });
+    dialog->open();
+}

@@ -1,0 +1,75 @@
+// The device list as --list prints it: the aligned table and the JSON array,
+// with device text that tries to break either.
+#include "device_listing.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+class TestDeviceListing : public QObject
+{
+    Q_OBJECT
+
+    const QStringList plain{"1", "10.5.0.7", "1234-5678-9012", "00-11-22-33-44_55", "1.0.2", "Gate 1\r\n"};
+
+private slots:
+    void tableColumnsFollowTheHeader()
+    {
+        QCOMPARE(DeviceListing::textHeader(),
+                 QByteArray("#   IP Address           Serial Number           MAC Address          SW Version"
+                            "        Description\n"));
+        QCOMPARE(DeviceListing::textLine(plain),
+                 QByteArray("1   10.5.0.7             1234-5678-9012          00-11-22-33-44_55    1.0.2"
+                            "             Gate 1\n"));
+        // A cell wider than its column pushes the rest along, one space apart.
+        QStringList wide = plain;
+        wide[2] = QString(30, u'9');
+        QVERIFY(DeviceListing::textLine(wide).contains(QByteArray(30, '9') + " 00-11"));
+    }
+
+    void tableRowsStayOneLineAndInert()
+    {
+        QStringList hostile = plain;
+        hostile[5] = QStringLiteral("Gate\tA\nrm -rf\x1b]0;owned\x07\u009b31m end\r\n");
+        const QByteArray line = DeviceListing::textLine(hostile);
+        QCOMPARE(line.count('\n'), 1);
+        QVERIFY(line.endsWith("Gate<U+0009>A<U+000A>rm -rf<U+001B>]0;owned<U+0007><U+009B>31m end\n"));
+        QVERIFY(!line.contains('\x1b') && !line.contains('\a') && !line.contains('\t'));
+        QStringList lying = plain;
+        lying[3] = QStringLiteral("\u202e55-44-33-22-11-00");
+        QVERIFY(DeviceListing::textLine(lying).contains("<U+202E>55-44-33-22-11-00"));
+    }
+
+    void jsonArray()
+    {
+        QCOMPARE(DeviceListing::json({}), QByteArray("[]\n"));
+        QCOMPARE(DeviceListing::json({plain, plain}),
+                 QByteArray("[\n"
+                            "  {\"ip\": \"10.5.0.7\", \"serial\": \"1234-5678-9012\", \"mac\": \"00-11-22-33-44_55\", "
+                            "\"version\": \"1.0.2\", \"description\": \"Gate 1\"},\n"
+                            "  {\"ip\": \"10.5.0.7\", \"serial\": \"1234-5678-9012\", \"mac\": \"00-11-22-33-44_55\", "
+                            "\"version\": \"1.0.2\", \"description\": \"Gate 1\"}\n"
+                            "]\n"));
+    }
+
+    void jsonKeepsDeviceTextAsData()
+    {
+        QStringList hostile = plain;
+        hostile[1] = QStringLiteral("\"}, {\"ip\": \"x");
+        hostile[5] = QStringLiteral("back\\slash \x01\x1f tab\tline\nsep\u2028 門\n\n");
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(DeviceListing::json({hostile}), &error);
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(document.array().size(), 1);
+        const QJsonObject object = document.array().first().toObject();
+        QCOMPARE(object.keys().size(), 5);
+        QCOMPARE(object.value("ip").toString(), hostile[1]);
+        // Values without their trailing line breaks, the rest as it came.
+        QCOMPARE(object.value("description").toString(), QStringLiteral("back\\slash \x01\x1f tab\tline\nsep\u2028 門"));
+        QVERIFY(DeviceListing::json({hostile}).contains("\\u2028"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDeviceListing)
+#include "test_device_listing.moc"

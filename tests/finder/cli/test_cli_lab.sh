@@ -1,0 +1,240 @@
+#!/usr/bin/env bash
+# veltrin-finder --list in throw-away labs (tools/netlab.sh), one lab shape
+# per case: a device behind a router, one LAN reached through two links,
+# interface choice, and Ctrl+C. Every finder run here has no display and a
+# platform plugin that does not exist, so a GUI application would abort.
+#
+# usage: test_cli_lab.sh FINDER SIMULATOR [CASE...]
+#   CASE: routed same-segment interfaces interrupt (default: all)
+set -u
+
+FINDER=$(realpath "$1")
+export VELTRIN_SIM
+VELTRIN_SIM=$(realpath "$2")
+shift 2
+CASES=("$@")
+[ ${#CASES[@]} -gt 0 ] || CASES=(routed same-segment interfaces interrupt)
+
+# shellcheck source=../../../tools/netlab.sh
+source "$(dirname "$0")/../../../tools/netlab.sh"
+
+WORK=$(mktemp -d)
+FAILURES=0
+trap 'lab_down; rm -rf "$WORK"' EXIT
+
+fail() {
+  echo "FAIL [$CASE]: $*" >&2
+  FAILURES=$((FAILURES + 1))
+}
+
+# Runs the finder in the lab's finder namespace: stdout to $WORK/out,
+# stderr to $WORK/err, status in $RC.
+finder() {
+  lab_exec_finder env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=no-such-plugin \
+    "$FINDER" "$@" >"$WORK/out" 2>"$WORK/err"
+  RC=$?
+}
+
+expect_status() {
+  [ "$RC" -eq "$1" ] || fail "$2: status $RC, expected $1; stderr: $(cat "$WORK/err")"
+}
+
+# Compares $WORK/out with the bytes of printf FORMAT ARGS.
+expect_output() {
+  local what=$1; shift
+  # shellcheck disable=SC2059
+  printf "$@" >"$WORK/expected"
+  if ! cmp -s "$WORK/expected" "$WORK/out"; then
+    fail "$what: output differs"
+    diff <(od -c "$WORK/expected") <(od -c "$WORK/out") | head -20 >&2
+  fi
+}
+
+expect_stderr() {
+  grep -qF -- "$2" "$WORK/err" || fail "$1: stderr lacks \"$2\": $(cat "$WORK/err")"
+}
+
+requests_in() {
+  grep -c '^recv' "$1" || true
+}
+
+up() {
+  lab_up "$@"
+  local rc=$?
+  if [ $rc -eq 77 ]; then exit 77; fi
+  [ $rc -eq 0 ] || { echo "lab_up $* failed" >&2; exit 1; }
+}
+
+HEADER='#   IP Address           Serial Number           MAC Address          SW Version        Description\n'
+
+case_routed() {
+  up --routed --segments 1 --devices 1
+  # Quote, comma and a trailing line feed: each format has its own rule for them.
+  lab_start_sim 1 --description 'Gate "A", east' --trailing-lf || return 1
+  local log=$LAB_SIM_LOG
+
+  finder --list --wait 0.5
+  expect_status 1 "broadcast only"
+  expect_output "broadcast only: the header alone" "$HEADER"
+  [ "$(requests_in "$log")" -eq 0 ] || fail "the broadcast crossed the router"
+
+  finder --list --wait 1 --target 10.77.16.0/24
+  expect_status 0 "text"
+  expect_output "text" "$HEADER%s\n" \
+    '1   10.77.16.10          -505-0378               02-00-00-4D-10-0A    1.16.10           Gate "A", east'
+  [ -s "$WORK/err" ] && fail "text: stderr not empty: $(cat "$WORK/err")"
+
+  finder --list --wait 1 --json --target 10.77.16.10
+  expect_status 0 "json"
+  expect_output "json" '[\n  {"ip": "10.77.16.10", "serial": "-505-0378", "mac": "02-00-00-4D-10-0A", "version": "1.16.10", "description": "Gate \\"A\\", east"}\n]\n'
+
+  finder --list --wait 1 --csv --target 10.77.16.1-10.77.16.20
+  expect_status 0 "csv"
+  expect_output "csv" '#,IP Address,Serial Number,MAC Address,SW Version,Description\r\n1,10.77.16.10,"'"'"'-505-0378",02-00-00-4D-10-0A,1.16.10,"Gate ""A"", east"\r\n'
+
+  # The /24's hosts, each asked once, the device among them.
+  local before
+  before=$(requests_in "$log")
+  finder --list --wait 0.5 --json --target 10.77.17.0/24
+  expect_status 1 "none found (json)"
+  expect_output "none found (json)" '[]\n'
+  [ "$(requests_in "$log")" -eq "$before" ] || fail "a request reached the device outside its targets"
+
+  finder --list --wait 0.3 --csv
+  expect_status 1 "none found (csv)"
+  expect_output "none found (csv): the header alone" '#,IP Address,Serial Number,MAC Address,SW Version,Description\r\n'
+
+  # A malformed target among good ones: an error naming it, nothing sent.
+  before=$(requests_in "$log")
+  finder --list --wait 0.3 --target 10.77.16.10 --target 10.77.16.300/24
+  expect_status 2 "malformed target"
+  expect_stderr "malformed target" '"10.77.16.300/24"'
+  [ -s "$WORK/out" ] && fail "malformed target: something was printed"
+  finder --list --wait 0.3 --target 10.0.0.0/15
+  expect_status 2 "too many targets"
+  expect_stderr "too many targets" "at most 65536"
+  [ "$(requests_in "$log")" -eq "$before" ] || fail "a refused target list sent requests"
+
+  # Another program on port 1010: the window's reason and remedy, status 2.
+  local ready=$WORK/holder.ready
+  lab_exec_finder "$VELTRIN_SIM" --port 1010 --ready-file "$ready" --exit-with-parent --quiet &
+  local holder=$!
+  for _ in $(seq 100); do [ -e "$ready" ] && break; sleep 0.02; done
+  finder --list --wait 0.3 --target 10.77.16.10
+  expect_status 2 "port taken"
+  expect_stderr "port taken" "The finder could not open UDP port 1010"
+  expect_stderr "port taken" "Another program holds UDP port 1010. Close it, then press Refresh."
+  [ -s "$WORK/out" ] && fail "port taken: something was printed"
+  kill "$holder" 2>/dev/null
+  wait "$holder" 2>/dev/null
+  lab_down
+}
+
+case_same_segment() {
+  # Segment 1 through two links of one /20, segment 2 on its own.
+  up --shared-segment --segments 2 --devices 1
+  lab_start_sim 1 || return 1
+  local log1=$LAB_SIM_LOG
+  lab_start_sim 2 || return 1
+  local log2=$LAB_SIM_LOG
+
+  finder --list --wait 0.5
+  expect_status 0 "two links, one subnet"
+  [ "$(grep -c ' 10\.77\.16\.10 ' "$WORK/out")" -eq 1 ] || fail "the shared segment's device is not listed once: $(cat "$WORK/out")"
+  [ "$(grep -c ' 10\.77\.32\.10 ' "$WORK/out")" -eq 1 ] || fail "the other subnet's device is not listed once"
+  [ "$(requests_in "$log1")" -eq 1 ] || fail "shared segment: $(requests_in "$log1") requests, expected 1"
+  [ "$(requests_in "$log2")" -eq 1 ] || fail "other subnet: $(requests_in "$log2") requests, expected 1"
+
+  # A target inside a subnet the broadcast reaches is not asked twice.
+  finder --list --wait 0.5 --target 10.77.16.0/24 --target 10.77.32.10
+  expect_status 0 "targets on broadcast subnets"
+  [ "$(grep -c ' 10\.77\.16\.10 ' "$WORK/out")" -eq 1 ] || fail "targets on broadcast subnets: listed twice: $(cat "$WORK/out")"
+  [ "$(grep -c ' 10\.77\.32\.10 ' "$WORK/out")" -eq 1 ] || fail "targets on broadcast subnets: segment 2 listed twice"
+  [ "$(requests_in "$log1")" -eq 2 ] || fail "targets on broadcast subnets: shared segment got $(( $(requests_in "$log1") - 1 )) requests"
+  [ "$(requests_in "$log2")" -eq 2 ] || fail "targets on broadcast subnets: other subnet got $(( $(requests_in "$log2") - 1 )) requests"
+
+  # The window's own refresh at start-up sends the same way.
+  lab_exec_finder env QT_QPA_PLATFORM=offscreen timeout -s TERM 1.5 "$FINDER" >/dev/null 2>&1
+  sleep 0.2
+  [ "$(requests_in "$log1")" -eq 3 ] || fail "window: shared segment got $(( $(requests_in "$log1") - 2 )) requests, expected 1"
+  [ "$(requests_in "$log2")" -eq 3 ] || fail "window: other subnet got $(( $(requests_in "$log2") - 2 )) requests, expected 1"
+
+  # Naming both links of the subnet still sends one request.
+  finder --list --wait 0.3 --interface vf1 --interface vf1b
+  expect_status 0 "both links named"
+  [ "$(requests_in "$log1")" -eq 4 ] || fail "both links named: the shared segment got more than one request"
+  [ "$(requests_in "$log2")" -eq 3 ] || fail "both links named: the unnamed subnet got a request"
+  lab_down
+}
+
+case_interfaces() {
+  up --segments 2 --devices 1
+  lab_start_sim 1 || return 1
+  local log1=$LAB_SIM_LOG
+  lab_start_sim 2 || return 1
+  local log2=$LAB_SIM_LOG
+
+  finder --list --wait 0.5 --interface vf2
+  expect_status 0 "--interface vf2"
+  expect_output "--interface vf2" "$HEADER%s\n" \
+    '1   10.77.32.10          -505-4474               02-00-00-4D-20-0A    1.32.10           Door phone 10.77.32.10'
+  [ "$(requests_in "$log1")" -eq 0 ] || fail "--interface vf2: segment 1 got a request"
+  [ "$(requests_in "$log2")" -eq 1 ] || fail "--interface vf2: segment 2 got $(requests_in "$log2") requests"
+
+  finder --list --wait 0.3 --interface vf1 --interface wlan9
+  expect_status 2 "unknown interface"
+  expect_stderr "unknown interface" 'Unknown interface "wlan9". Usable interfaces: vf1, vf2'
+  [ -s "$WORK/out" ] && fail "unknown interface: something was printed"
+  [ "$(requests_in "$log1")" -eq 0 ] || fail "unknown interface: a request was sent"
+
+  # A link whose sends a firewall drops is named on stderr; the others go on.
+  if lab_exec_finder nft -f - <<'NFT'
+table inet lab {
+  chain out {
+    type filter hook output priority 0;
+    oifname "vf2" udp dport 8002 drop
+  }
+}
+NFT
+  then
+    finder --list --wait 0.5
+    expect_status 0 "one link refused"
+    expect_stderr "one link refused" "could not be sent through interface vf2"
+    grep -q ' 10\.77\.16\.10 ' "$WORK/out" || fail "one link refused: segment 1's device is missing"
+  else
+    fail "nft (package nftables) could not set up the drop on vf2"
+  fi
+  lab_down
+}
+
+case_interrupt() {
+  up --segments 1 --devices 3
+  lab_start_sim 1 || return 1
+  # Job control, so the background finder keeps the default SIGINT action
+  # as it would in a terminal.
+  set -m
+  lab_exec_finder env -u DISPLAY QT_QPA_PLATFORM=no-such-plugin "$FINDER" --list --wait 30 >"$WORK/out" 2>"$WORK/err" &
+  local pid=$!
+  set +m
+  for _ in $(seq 100); do [ "$(wc -l <"$WORK/out")" -ge 4 ] && break; sleep 0.05; done
+  local start=$SECONDS
+  # As a terminal does: to the whole foreground job.
+  kill -INT -- -"$pid"
+  wait "$pid"
+  RC=$?
+  [ $((SECONDS - start)) -le 2 ] || fail "Ctrl+C took $((SECONDS - start)) s"
+  expect_status 130 "Ctrl+C"
+  [ "$(wc -l <"$WORK/out")" -eq 4 ] || fail "Ctrl+C: expected the header and 3 rows: $(cat "$WORK/out")"
+  [ -z "$(tail -c 1 "$WORK/out")" ] || fail "Ctrl+C: the output ends inside a line"
+  lab_down
+}
+
+for CASE in "${CASES[@]}"; do
+  echo "== $CASE"
+  "case_${CASE//-/_}" || fail "the lab could not be set up"
+done
+if [ "$FAILURES" -gt 0 ]; then
+  echo "$FAILURES failure(s)" >&2
+  exit 1
+fi
+echo "all cases passed"

@@ -1,0 +1,97 @@
+// What the command line turns into: the window, a listing with its options,
+// or an error naming what is wrong (and then nothing is sent).
+#include "command_line.h"
+
+#include <QTest>
+
+namespace {
+
+CommandLine parse(QStringList arguments)
+{
+    arguments.prepend(QStringLiteral("veltrin-finder"));
+    return parseCommandLine(arguments);
+}
+
+} // namespace
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void actions()
+    {
+        QCOMPARE(parse({}).action, CommandLine::Action::Window);
+        QCOMPARE(parse({"--help"}).action, CommandLine::Action::Help);
+        QCOMPARE(parse({"-h"}).action, CommandLine::Action::Help);
+        QCOMPARE(parse({"--version"}).action, CommandLine::Action::Version);
+        QCOMPARE(parse({"--list", "--help"}).action, CommandLine::Action::Help);
+
+        const CommandLine list = parse({"--list"});
+        QCOMPARE(list.action, CommandLine::Action::List);
+        QCOMPARE(list.waitSeconds, 2.0);
+        QCOMPARE(list.format, CommandLine::Format::Text);
+        QCOMPARE(list.ratePerSecond, 2000.0);
+        QVERIFY(list.targets.isEmpty());
+        QVERIFY(list.interfaceNames.isEmpty());
+    }
+
+    void listOptions()
+    {
+        const CommandLine line = parse({"--list", "--wait", "0.25", "--json", "--target", "10.5.0.0/24",
+                                        "--target=10.6.0.1-10.6.0.3", "--rate", "500", "--interface", "eth0",
+                                        "--interface", "wlan0"});
+        QCOMPARE(line.action, CommandLine::Action::List);
+        QCOMPARE(line.waitSeconds, 0.25);
+        QCOMPARE(line.format, CommandLine::Format::Json);
+        QCOMPARE(line.targets.addressCount(), quint64(254 + 3));
+        QCOMPARE(line.ratePerSecond, 500.0);
+        QCOMPARE(line.interfaceNames, (QStringList{"eth0", "wlan0"}));
+        QCOMPARE(parse({"--list", "--csv"}).format, CommandLine::Format::Csv);
+        QCOMPARE(parse({"--list", "--wait", "0"}).waitSeconds, 0.0);
+    }
+
+    void errors_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("unknown option") << QStringList{"--lsit"} << "Unknown option 'lsit'.";
+        QTest::newRow("unknown with list") << QStringList{"--list", "--fast"} << "Unknown option 'fast'.";
+        QTest::newRow("argument") << QStringList{"10.5.0.1"} << "Unexpected argument: 10.5.0.1";
+        QTest::newRow("missing value") << QStringList{"--list", "--wait"} << "Missing value after '--wait'.";
+        QTest::newRow("two formats") << QStringList{"--list", "--json", "--csv"}
+                                     << "--json and --csv cannot be used together";
+        QTest::newRow("target without list") << QStringList{"--target", "10.5.0.1"}
+                                             << "--target works only with --list";
+        QTest::newRow("json without list") << QStringList{"--json"} << "--json works only with --list";
+        for (const char *wait : {"-1", "abc", "nan", "inf", "3601", "1,5"}) {
+            QTest::newRow(qPrintable(QStringLiteral("wait %1").arg(wait)))
+                    << QStringList{"--list", "--wait", wait}
+                    << QStringLiteral("--wait needs a number of seconds from 0 to 3600, got \"%1\"").arg(wait);
+        }
+        for (const char *rate : {"0", "-5", "x", "1000001"}) {
+            QTest::newRow(qPrintable(QStringLiteral("rate %1").arg(rate)))
+                    << QStringList{"--list", "--rate", rate}
+                    << QStringLiteral("--rate needs a number of requests per second above 0 and up to 1000000, "
+                                      "got \"%1\"").arg(rate);
+        }
+        QTest::newRow("bad target") << QStringList{"--list", "--target", "10.5.0.1", "--target", "10.5.0.0/33"}
+                                    << "--target: Not an address, CIDR block or range: \"10.5.0.0/33\"";
+        QTest::newRow("too many targets") << QStringList{"--list", "--target", "10.0.0.0/8"}
+                                          << "--target: Too many target addresses: 16777214, at most 65536 per query";
+        QTest::newRow("empty interface") << QStringList{"--list", "--interface", " "}
+                                         << "--interface needs an interface name";
+    }
+
+    void errors()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, error);
+        const CommandLine line = parse(arguments);
+        QCOMPARE(line.action, CommandLine::Action::Error);
+        QCOMPARE(line.error, error);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "test_command_line.moc"

@@ -1,0 +1,168 @@
+#include "discovery_messages.h"
+#include "test_finder_fixture.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+static const QString Request = QString::fromUtf16(RequestText);
+
+class TestFinderController : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        devices = std::make_unique<LoopbackDevices>();
+        QVERIFY(devices->isReady());
+    }
+
+    void startUpWithNoDevice()
+    {
+        Finder finder(devices->finderSettings());
+        finder.controller.start();
+        QCOMPARE(finder.table.headerText(3), "MAC Address         ");
+        QCOMPARE(finder.table.tableRowCount(), 1);
+        QCOMPARE(finder.view.labels, QStringList{QString()});
+        QCOMPARE(finder.view.requests, QStringList{Request});
+        QVERIFY(finder.view.replies.isEmpty());
+        QTRY_COMPARE(devices->requests().size(), 1);
+        QCOMPARE(devices->requests().first().data(), "hip/1.0\nrequest: echo");
+        QCOMPARE(devices->requests().first().senderPort(), devices->finderPort);
+    }
+
+    void datagramThatFillsNoRow_data()
+    {
+        QTest::addColumn<QByteArray>("datagram");
+        QTest::newRow("no mac key") << QByteArray("sw-version: 1.0\r\ndescription: hello");
+        QTest::newRow("empty mac") << QByteArray("mac-address: sw-version: 1\r\nserial-number: 1\r\ndisplay: 1");
+    }
+
+    void datagramThatFillsNoRow()
+    {
+        QFETCH(QByteArray, datagram);
+        Finder finder(devices->finderSettings());
+        finder.controller.start();
+        devices->answer(datagram);
+        QTRY_COMPARE(finder.view.replies, QStringList{QString::fromLatin1(datagram)});
+        QCOMPARE(finder.view.labels.last(), " 0 device found");
+        QCOMPARE(finder.table.tableRowCount(), 1);
+    }
+
+    void repliesFillRowsAndRefreshEmptiesThem()
+    {
+        Finder finder(devices->finderSettings());
+        finder.controller.start();
+        for (int n = 1; n <= 3; ++n)
+            devices->answer(LoopbackDevices::reply(n));
+        QTRY_COMPARE(finder.view.replies.size(), 3);
+        QCOMPARE(finder.view.labels, QStringList({"", " 1 device found", " 2 device found", " 3 device found"}));
+        for (int row = 1; row <= 3; ++row) {
+            QCOMPARE(finder.table.cellText(row, 0), QString::number(row));
+            QCOMPARE(finder.table.cellText(row, 1), "127.0.0.1");
+            QCOMPARE(finder.table.cellText(row, 5), "Gate " + QString::number(row));
+        }
+
+        devices->answer("hello");   // not a device: label and pane only
+        QTRY_COMPARE(finder.view.replies.last(), "hello");
+        QCOMPARE(finder.view.labels.last(), " 3 device found");
+        QCOMPARE(finder.table.tableRowCount(), 4);
+
+        finder.controller.refresh();
+        QCOMPARE(finder.view.labels.last(), QString());
+        QCOMPARE(finder.table.tableRowCount(), 4);
+        for (int row = 1; row <= 3; ++row)
+            QVERIFY(finder.table.cellText(row, DeviceTable::MacColumn).isEmpty());
+        QCOMPARE(finder.view.requests, QStringList({Request, Request}));
+        QTRY_COMPARE(devices->requests().size(), 2);
+        devices->answer(LoopbackDevices::reply(7));
+        QTRY_COMPARE(finder.view.labels.last(), " 1 device found");
+        QCOMPARE(finder.table.cellText(1, 5), "Gate 7");
+    }
+
+    void bindFailureLeavesStateAndRefreshRetries()
+    {
+        auto holder = std::make_unique<Finder>(devices->finderSettings());
+        holder->controller.start();
+        Finder second(devices->finderSettings());
+        second.table.setHeaderFormat(DeviceTable::HeaderFormat);
+        QVERIFY(second.table.fillDeviceRow(parseReply(QString::fromLatin1(LoopbackDevices::reply(1))), "10.0.0.5"));
+
+        second.controller.refresh();
+        QCOMPARE(second.view.failures.size(), 1);
+        QCOMPARE(second.view.failures.first().operation, EndpointError::Operation::Bind);
+        QCOMPARE(second.view.failures.first().port, devices->finderPort);
+        QVERIFY(second.view.labels.isEmpty() && second.view.requests.isEmpty());
+        QCOMPARE(second.table.cellText(1, 1), "10.0.0.5");
+
+        holder.reset();
+        second.controller.refresh();
+        QCOMPARE(second.view.failures.size(), 1);
+        QVERIFY(second.table.cellText(1, 1).isEmpty());
+        devices->answer(LoopbackDevices::reply(2));
+        QTRY_COMPARE(second.view.labels, QStringList({"", " 1 device found"}));
+    }
+
+    void replyTheFullTableCannotTakeIsNotCounted()
+    {
+        Finder finder(devices->finderSettings());
+        finder.controller.start();
+        for (int row = 1; row < DeviceTable::MaxDataRows; ++row) {
+            finder.table.addEmptyRow();
+            finder.table.setCellText(row, DeviceTable::MacColumn, "taken");
+        }
+        devices->answer(LoopbackDevices::reply(1));
+        devices->answer(LoopbackDevices::reply(2));
+        QTRY_COMPARE(finder.view.replies.size(), 2);
+        QCOMPARE(finder.view.labels, QStringList({"", " 1 device found", " 1 device found"}));
+        QCOMPARE(finder.table.tableRowCount(), DeviceTable::MaxDataRows + 1);
+    }
+
+private:
+    std::unique_ptr<LoopbackDevices> devices;
+
+    // Target addresses get the request after the broadcast, once per query;
+    // a refresh in the middle stops the rest.
+    void queryAlsoAsksTheTargets()
+    {
+        Finder finder(devices->finderSettings());
+        QSignalSpy sent(&finder.controller, &FinderController::sendingFinished);
+        finder.controller.start();
+        QCOMPARE(sent.count(), 1);
+        QTRY_COMPARE(devices->requests().size(), 1);
+
+        const TargetList loopback = parseTargetAddresses({QStringLiteral("127.0.0.1")});
+        finder.controller.query(loopback);
+        QTRY_COMPARE(sent.count(), 2);
+        QTRY_COMPARE(devices->requests().size(), 3);
+        for (const QNetworkDatagram &request : devices->requests()) {
+            QCOMPARE(request.data(), "hip/1.0\nrequest: echo");
+            QCOMPARE(request.senderPort(), devices->finderPort);
+        }
+        devices->answer(LoopbackDevices::reply(1));
+        QTRY_COMPARE(finder.controller.foundCount(), 1);
+        QVERIFY(finder.view.failures.isEmpty() && finder.view.warnings.isEmpty());
+
+        // A plain refresh broadcasts only.
+        finder.controller.refresh();
+        QCOMPARE(sent.count(), 3);
+        QTest::qWait(50);
+        QCOMPARE(devices->requests().size(), 4);
+
+        // 200 loopback addresses at 20/s: a refresh cuts the sweep short.
+        finder.controller.query(parseTargetAddresses({QStringLiteral("127.0.0.1-127.0.0.200")}), 20);
+        QVERIFY(finder.controller.isSending());
+        finder.controller.refresh();
+        QVERIFY(!finder.controller.isSending());
+        QCOMPARE(sent.count(), 4);   // the refresh's; the stopped sweep never finishes
+        QTest::qWait(100);
+        QCOMPARE(sent.count(), 4);
+        // Two broadcasts and the sweep's first address, 127.0.0.1.
+        QCOMPARE(devices->requests().size(), 7);
+    }
+};
+
+QTEST_MAIN(TestFinderController)
+#include "test_finder_controller.moc"
