@@ -1,6 +1,7 @@
 #include "device_export.h"
 
 #include "device_table.h"
+#include "visible_text.h"
 
 using namespace Qt::StringLiterals;
 
@@ -22,25 +23,23 @@ bool looksLikeFormula(const QString &value)
     return first == u'=' || first == u'+' || first == u'-' || first == u'@' || first == u'\t' || first == u'\r';
 }
 
+// Cells as the table draws them: a terminal acts on control characters
+// before the shell or a spreadsheet sees any quoting (a pasted ESC [201~
+// ends a bracketed paste, ^O runs the line), so none may leave the finder.
 QString joinLine(const QStringList &cells, const auto &convert, QChar separator)
 {
     QString line;
     for (qsizetype c = 0; c < cells.size(); ++c) {
         if (c > 0)
             line += separator;
-        line += convert(withoutTrailingLineBreaks(cells[c]));
+        line += convert(visibleText(cells[c]));
     }
     return line;
 }
 
-QString oneLine(const QString &cell)
+QString asItIs(const QString &cell)
 {
-    QString text = cell;
-    for (QChar &c : text) {
-        if (isLineBreak(c) || c == u'\t')
-            c = u' ';
-    }
-    return text;
+    return cell;
 }
 
 } // namespace
@@ -67,9 +66,9 @@ QString toTabSeparated(const QList<QStringList> &rows, bool withHeader)
 {
     QString text;
     if (withHeader)
-        text += joinLine(headerLabels(), oneLine, u'\t') + u'\n';
+        text += joinLine(headerLabels(), asItIs, u'\t') + u'\n';
     for (const QStringList &row : rows)
-        text += joinLine(row, oneLine, u'\t') + u'\n';
+        text += joinLine(row, asItIs, u'\t') + u'\n';
     return text;
 }
 

@@ -36,26 +36,23 @@ QByteArray alignedLine(const QStringList &cells)
     return (line + u'\n').toUtf8();
 }
 
+QString jsonEscape(char32_t code)
+{
+    const auto unit = [](char16_t u) { return u"\\u%1"_s.arg(uint(u), 4, 16, QChar(u'0')); };
+    if (QChar::requiresSurrogates(code))
+        return unit(QChar::highSurrogate(code)) + unit(QChar::lowSurrogate(code));
+    return unit(char16_t(code));
+}
+
+// The value stays exact for programs that read it; whatever the table would
+// show as an escape (controls, DEL, C1, bidi and other format characters,
+// line separators) is written as a \u escape, so no such character reaches a
+// terminal either.
 QString jsonString(const QString &value)
 {
-    QString out = u"\""_s;
-    for (const QChar c : value) {
-        switch (c.unicode()) {
-        case u'"': out += u"\\\""_s; break;
-        case u'\\': out += u"\\\\"_s; break;
-        case u'\n': out += u"\\n"_s; break;
-        case u'\r': out += u"\\r"_s; break;
-        case u'\t': out += u"\\t"_s; break;
-        default:
-            // Also the line and paragraph separators, which some parsers
-            // take for line ends.
-            if (c.unicode() < 0x20 || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
-                out += u"\\u%1"_s.arg(uint(c.unicode()), 4, 16, QChar(u'0'));
-            else
-                out += c;
-        }
-    }
-    return out + u'"';
+    QString quoted = value;
+    quoted.replace(u'\\', u"\\\\"_s).replace(u'"', u"\\\""_s);
+    return u'"' + withEscapes(quoted, jsonEscape) + u'"';
 }
 
 } // namespace

@@ -11,11 +11,19 @@ bool isLineBreak(QChar c)
     return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
 }
 
-bool isHidden(QChar c)
+QString drawnEscape(char32_t code)
 {
-    switch (c.category()) {
+    return u"<U+%1>"_s.arg(static_cast<uint>(code), 4, 16, QChar(u'0')).toUpper();
+}
+
+} // namespace
+
+bool isShownAsEscape(char32_t code)
+{
+    switch (QChar::category(code)) {
     case QChar::Other_Control:
-    case QChar::Other_Format:
+    case QChar::Other_Format:  // outside the BMP too: tag characters and the like
+    case QChar::Other_Surrogate:
     case QChar::Separator_Line:
     case QChar::Separator_Paragraph:
         return true;
@@ -24,40 +32,37 @@ bool isHidden(QChar c)
     }
 }
 
-QString escape(char32_t code)
+QString withEscapes(QStringView text, QString (*escape)(char32_t code))
 {
-    return u"<U+%1>"_s.arg(static_cast<uint>(code), 4, 16, QChar(u'0')).toUpper();
+    QString out;
+    qsizetype plainFrom = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const bool pair = c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const char32_t code = pair ? QChar::surrogateToUcs4(c, text.at(i + 1)) : c.unicode();
+        if (isShownAsEscape(code)) {
+            out += text.sliced(plainFrom, i - plainFrom);
+            out += escape(code);
+            plainFrom = i + (pair ? 2 : 1);
+        }
+        if (pair)
+            ++i;
+    }
+    if (plainFrom == 0)
+        return text.toString();
+    out += text.sliced(plainFrom);
+    return out;
 }
-
-} // namespace
 
 QString visibleText(const QString &text)
 {
     qsizetype end = text.size();
     while (end > 0 && isLineBreak(text.at(end - 1)))
         --end;
-    const QStringView value = QStringView(text).first(end);
-    const auto plain = [](QChar c) { return !isHidden(c) && !c.isSurrogate(); };
-    if (end == text.size() && std::all_of(value.cbegin(), value.cend(), plain))
+    // Most text has nothing to escape: share it. A surrogate pair takes the
+    // slow path, which looks at whole code points.
+    const auto plain = [](QChar c) { return !isShownAsEscape(c.unicode()); };
+    if (end == text.size() && std::all_of(text.cbegin(), text.cend(), plain))
         return text;
-
-    QString shown;
-    shown.reserve(value.size() + 16);
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value.at(i);
-        if (c.isHighSurrogate() && i + 1 < value.size() && value.at(i + 1).isLowSurrogate()) {
-            const char32_t code = QChar::surrogateToUcs4(c, value.at(i + 1));
-            // Tag characters and the like are format characters too.
-            if (QChar::category(code) == QChar::Other_Format)
-                shown += escape(code);
-            else
-                shown.append(value.sliced(i, 2));
-            ++i;
-        } else if (c.isSurrogate() || isHidden(c)) {
-            shown += escape(c.unicode());
-        } else {
-            shown += c;
-        }
-    }
-    return shown;
+    return withEscapes(QStringView(text).first(end), drawnEscape);
 }

@@ -1,11 +1,19 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 // Device text as the table and the label draw it: one line, and nothing that
 // hides or reorders characters. The protocol's line break at the end of a
-// value is dropped; every control character (C0, C1), format character
+// value is dropped; every control character (C0, DEL, C1), format character
 // (bidi controls, zero-width characters, BOM and the like), other line break
 // and lone surrogate shows as an escape such as <U+202E>. The models keep
-// the exact text; only drawing goes through here.
+// the exact text; drawing, the clipboard, CSV and the text listing go
+// through here.
 QString visibleText(const QString &text);
+
+// The rule itself, for writers that escape in a syntax of their own (JSON):
+// every code point that visibleText() would show as an escape is replaced by
+// escape(code); a lone surrogate is passed as its own code unit.
+bool isShownAsEscape(char32_t code);
+QString withEscapes(QStringView text, QString (*escape)(char32_t code));

@@ -2,6 +2,7 @@
 
 #include "device_export.h"
 #include "device_table.h"
+#include "visible_text.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -235,11 +236,11 @@ void DeviceActions::copyAll()
 
 void DeviceActions::copyColumn(int column)
 {
-    // One value per line; a single value has no line break, so it pastes
-    // into an address bar or a form field as it is.
+    // One value per line, as the table draws it; a single value has no line
+    // break, so it pastes into an address bar or a form field as it is.
     QStringList values;
     for (const int row : actedOnRows())
-        values << DeviceExport::withoutTrailingLineBreaks(m_grid.model()->index(row, column).data().toString());
+        values << visibleText(m_grid.model()->index(row, column).data().toString());
     if (!values.isEmpty())
         QGuiApplication::clipboard()->setText(values.join(u'\n'));
 }

@@ -7,11 +7,24 @@
 #include <QJsonObject>
 #include <QTest>
 
+#include <algorithm>
+
 class TestDeviceListing : public QObject
 {
     Q_OBJECT
 
     const QStringList plain{"1", "10.5.0.7", "1234-5678-9012", "00-11-22-33-44_55", "1.0.2", "Gate 1\r\n"};
+    const QStringList pasteAttack{"1",     "10.5.0.7", "\u202e21-09", "00-11\u009b2J\x7f",
+                                  "1.0\u2066", "Lobby\x1b[201~\x15touch PWNED\x0f"};
+
+    // No byte below 0x20 but the line end, no DEL, no C1, no bidi control.
+    static bool leavesNoHiddenCharacter(const QByteArray &bytes)
+    {
+        const QString text = QString::fromUtf8(bytes);
+        return std::none_of(text.cbegin(), text.cend(), [](QChar c) {
+            return (c < u'\x20' && c != u'\n') || (c >= u'\x7f' && c <= u'\x9f') || c == u'\u202e' || c == u'\u2066';
+        });
+    }
 
 private slots:
     void tableColumnsFollowTheHeader()
@@ -39,6 +52,7 @@ private slots:
         QStringList lying = plain;
         lying[3] = QStringLiteral("\u202e55-44-33-22-11-00");
         QVERIFY(DeviceListing::textLine(lying).contains("<U+202E>55-44-33-22-11-00"));
+        QVERIFY(leavesNoHiddenCharacter(DeviceListing::textLine(pasteAttack)));
     }
 
     void jsonArray()
@@ -68,6 +82,13 @@ private slots:
         // Values without their trailing line breaks, the rest as it came.
         QCOMPARE(object.value("description").toString(), QStringLiteral("back\\slash \x01\x1f tab\tline\nsep\u2028 門"));
         QVERIFY(DeviceListing::json({hostile}).contains("\\u2028"));
+
+        // Exact for programs, inert on a terminal: \u escapes, C1 and DEL too.
+        const QByteArray attack = DeviceListing::json({pasteAttack});
+        QVERIFY2(leavesNoHiddenCharacter(attack), attack.constData());
+        const QJsonObject parsed = QJsonDocument::fromJson(attack).array().first().toObject();
+        QCOMPARE(parsed.value("mac").toString(), pasteAttack[3]);
+        QCOMPARE(parsed.value("description").toString(), pasteAttack[5]);
     }
 };
 
