@@ -45,6 +45,26 @@ std::optional<int> parsePrefix(QStringView text)
     return prefix ? std::optional<int>(int(*prefix)) : std::nullopt;
 }
 
+// Why a range holds an address that is no single host, or nothing. A
+// request to one of them reaches every device a second time (broadcast) or
+// goes out as multicast.
+QString notAHost(const TargetRange &range, const QString &target)
+{
+    const auto holds = [&range](quint32 low, quint32 high) { return range.first <= high && range.last >= low; };
+    const QString quoted = u'"' + target.trimmed().left(64) + u'"';
+    if (holds(0xffffffffu, 0xffffffffu))
+        return u"Not a host: %1 is or includes the broadcast address 255.255.255.255, "
+               u"which the finder's own broadcast already uses"_s.arg(quoted);
+    if (holds(0, 0))
+        return u"Not a host: %1 is or includes 0.0.0.0, which names no host"_s.arg(quoted);
+    if (holds(0xe0000000u, 0xefffffffu))
+        return u"Not a host: %1 is or includes multicast addresses (224.0.0.0/4), which reach groups, "
+               u"not one device"_s.arg(quoted);
+    if (holds(0xf0000000u, 0xfffffffeu))
+        return u"Not a host: %1 is or includes reserved addresses (240.0.0.0/4), which no host has"_s.arg(quoted);
+    return {};
+}
+
 } // namespace
 
 quint64 TargetList::addressCount() const
@@ -120,6 +140,8 @@ TargetList parseTargetAddresses(const QStringList &arguments)
             const std::optional<TargetRange> range = parseTargetRange(part);
             if (!range)
                 return TargetList{{}, u"Not an address, CIDR block or range: \"%1\""_s.arg(part.left(64))};
+            if (const QString why = notAHost(*range, part); !why.isEmpty())
+                return TargetList{{}, why};
             ranges.append(*range);
         }
     }

@@ -43,7 +43,9 @@ struct TargetList
 std::optional<TargetRange> parseTargetRange(const QString &target);
 
 // Every target, merged into ascending ranges without overlaps. An error names
-// the first target that is malformed, or says the total is over MaxAddresses.
+// the first target that is malformed or is no single host (the broadcast
+// address, 0.0.0.0, multicast or 240.0.0.0/4), or says the total is over
+// MaxAddresses.
 // Targets may also be separated by commas or blanks within one string, as the
 // window's dialog takes them.
 TargetList parseTargetAddresses(const QStringList &arguments);

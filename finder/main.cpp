@@ -1,12 +1,15 @@
 #include "app_translations.h"
 #include "command_line.h"
 #include "list_mode.h"
+#include "list_output.h"
 #include "main_window.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 
 #include <cstdio>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -57,6 +60,14 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const CommandLine commandLine = parseCommandLine(arguments);
+    // Checked before anything opens a descriptor: a socket or the event
+    // loop's own would take the free number and the listing would go there.
+    if (commandLine.action == CommandLine::Action::List) {
+        if (const QString failure = ListOutput::closedFailure(STDOUT_FILENO); !failure.isEmpty()) {
+            print(stderr, u"veltrin-finder: %1\n"_s.arg(failure));
+            return ListMode::WriteFailed;
+        }
+    }
     if (commandLine.action != CommandLine::Action::Window)
         return runWithoutWindow(argc, argv, commandLine);
 

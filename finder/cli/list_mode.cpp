@@ -7,37 +7,20 @@
 #include "failure_message.h"
 
 #include <QCoreApplication>
+#include <QNetworkInterface>
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <cmath>
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// Straight to the descriptor, no stdio buffer: what has been printed is out
-// when the user presses Ctrl+C.
-void writeAll(int descriptor, const QByteArray &bytes)
-{
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(descriptor, data, static_cast<size_t>(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return;   // a closed pipe or full disk: nothing better to do
-        }
-        data += written;
-        left -= written;
-    }
-}
-
 void printError(const QString &text)
 {
-    writeAll(STDERR_FILENO, (QCoreApplication::applicationName() + u": "_s + text + u'\n').toUtf8());
+    ListOutput(STDERR_FILENO).write((QCoreApplication::applicationName() + u": "_s + text + u'\n').toUtf8());
 }
 
 DiscoveryEndpoint::Settings withInterfaces(DiscoveryEndpoint::Settings settings, const QStringList &names)
@@ -55,6 +38,18 @@ QString usableInterfaceList()
     return names.isEmpty() ? u"none (no interface is up with an IPv4 address)"_s : names.join(u", "_s);
 }
 
+// A loopback interface exists but is never used, which "unknown" would hide.
+QString unknownInterfaceError(const QStringList &names)
+{
+    for (const QString &name : names) {
+        if (QNetworkInterface::interfaceFromName(name).flags().testFlag(QNetworkInterface::IsLoopBack)) {
+            return u"\"%1\" is a loopback interface, which the broadcast never uses. Usable interfaces: %2"_s.arg(
+                    name, usableInterfaceList());
+        }
+    }
+    return u"Unknown interface \"%1\". Usable interfaces: %2"_s.arg(names.join(u"\", \""_s), usableInterfaceList());
+}
+
 } // namespace
 
 ListMode::ListMode(const CommandLine &commandLine, const DiscoveryEndpoint::Settings &settings, QObject *parent)
@@ -62,7 +57,10 @@ ListMode::ListMode(const CommandLine &commandLine, const DiscoveryEndpoint::Sett
     , m_commandLine(commandLine)
     , m_endpoint(withInterfaces(settings, commandLine.interfaceNames))
     , m_controller(*this, m_table, m_endpoint)
+    , m_output(STDOUT_FILENO)
+    , m_signals({SIGINT, SIGTERM})
 {
+    connect(&m_signals, &SignalWatcher::caught, this, [this](int number) { finish(SignalBase + number); });
     m_waitTimer.setSingleShot(true);
     connect(&m_waitTimer, &QTimer::timeout, this, [this] { finish(m_printedRows > 0 ? Found : NoneFound); });
     // The controller fills the table first, then the new rows are printed.
@@ -77,8 +75,7 @@ int ListMode::exec()
     const BroadcastPlan::Selection selection =
             BroadcastPlan::select(broadcastInterfaces(), m_commandLine.interfaceNames);
     if (!selection.unknownNames.isEmpty()) {
-        printError(u"Unknown interface \"%1\". Usable interfaces: %2"_s.arg(
-                selection.unknownNames.join(u"\", \""_s), usableInterfaceList()));
+        printError(unknownInterfaceError(selection.unknownNames));
         return Failed;
     }
 
@@ -87,14 +84,16 @@ int ListMode::exec()
         return Failed;
     switch (m_commandLine.format) {
     case CommandLine::Format::Text:
-        writeAll(STDOUT_FILENO, DeviceListing::textHeader());
+        print(DeviceListing::textHeader());
         break;
     case CommandLine::Format::Csv:
-        writeAll(STDOUT_FILENO, DeviceExport::toCsv({}, true));
+        print(DeviceExport::toCsv({}, true));
         break;
     case CommandLine::Format::Json:
         break;
     }
+    if (m_finished)
+        return m_output.state() == ListOutput::State::Failed ? WriteFailed : SignalBase + SIGPIPE;
     m_running = true;
     return QCoreApplication::exec();
 }
@@ -113,10 +112,10 @@ void ListMode::printNewRows()
     while (m_printedRows + 1 < m_table.tableRowCount()
            && !m_table.cellText(m_printedRows + 1, DeviceTable::MacColumn).isEmpty()) {
         ++m_printedRows;
-        if (m_commandLine.format == CommandLine::Format::Text)
-            writeAll(STDOUT_FILENO, DeviceListing::textLine(row(m_printedRows)));
-        else if (m_commandLine.format == CommandLine::Format::Csv)
-            writeAll(STDOUT_FILENO, DeviceExport::toCsv({row(m_printedRows)}, false));
+        if (m_commandLine.format == CommandLine::Format::Text && !print(DeviceListing::textLine(row(m_printedRows))))
+            return;
+        if (m_commandLine.format == CommandLine::Format::Csv && !print(DeviceExport::toCsv({row(m_printedRows)}, false)))
+            return;
     }
 }
 
@@ -125,16 +124,37 @@ void ListMode::startWaiting()
     m_waitTimer.start(static_cast<int>(std::lround(m_commandLine.waitSeconds * 1000)));
 }
 
+bool ListMode::print(const QByteArray &bytes)
+{
+    if (m_output.write(bytes))
+        return true;
+    finish(WriteFailed);
+    return false;
+}
+
 void ListMode::finish(int status)
 {
+    if (m_finished)
+        return;
+    m_finished = true;
     m_waitTimer.stop();
-    if (status != Failed && m_commandLine.format == CommandLine::Format::Json) {
+    if (status != Failed && m_output.state() == ListOutput::State::Open
+        && m_commandLine.format == CommandLine::Format::Json) {
         QList<QStringList> rows;
         for (int r = 1; r <= m_printedRows; ++r)
             rows << row(r);
-        writeAll(STDOUT_FILENO, DeviceListing::json(rows));
+        m_output.write(DeviceListing::json(rows));
     }
-    QCoreApplication::exit(status);
+    // A reader that went away ends the run quietly, as SIGPIPE's default
+    // action would.
+    if (m_output.state() == ListOutput::State::ReaderGone)
+        status = SignalBase + SIGPIPE;
+    if (m_output.state() == ListOutput::State::Failed) {
+        printError(m_output.failure());
+        status = WriteFailed;
+    }
+    if (m_running)
+        QCoreApplication::exit(status);
 }
 
 void ListMode::setCountLabelText(const QString &text)
@@ -154,7 +174,7 @@ void ListMode::setReplyPaneText(const QString &text)
 
 void ListMode::reportFailure(const EndpointError &error)
 {
-    printError(failureMessage(error, QCoreApplication::applicationFilePath()));
+    printError(failureMessage(error, QCoreApplication::applicationFilePath(), RetryBy::RunningAgain));
     m_failed = true;
     if (m_running)
         finish(Failed);

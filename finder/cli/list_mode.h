@@ -5,14 +5,17 @@
 #include "discovery_endpoint.h"
 #include "finder_controller.h"
 #include "finder_view.h"
+#include "list_output.h"
+#include "signal_watcher.h"
 
 #include <QObject>
 #include <QTimer>
 
 // veltrin-finder --list: the window's controller, table and endpoint with
 // the same settings, driven without a window. Text and CSV rows are written
-// as the replies come in, one whole line per write, so an interrupt leaves
-// complete lines; JSON is written whole at the end.
+// as the replies come in, one whole line per write; JSON is written whole at
+// the end. SIGINT and SIGTERM end the run as its end does: the lines printed
+// are whole, and JSON holds the rows that arrived.
 class ListMode : public QObject, public FinderView
 {
     Q_OBJECT
@@ -22,6 +25,9 @@ public:
     static constexpr int Found = 0;
     static constexpr int NoneFound = 1;
     static constexpr int Failed = 2;
+    static constexpr int WriteFailed = 4;
+    // A signal's run ends with 128 + its number, as a shell reports it.
+    static constexpr int SignalBase = 128;
 
     explicit ListMode(const CommandLine &commandLine,
                      const DiscoveryEndpoint::Settings &settings = DiscoveryEndpoint::Settings{},
@@ -41,6 +47,7 @@ private:
     void printNewRows();
     void startWaiting();
     void finish(int status);
+    bool print(const QByteArray &bytes);
     QStringList row(int tableRow) const;
 
     CommandLine m_commandLine;
@@ -48,7 +55,10 @@ private:
     DiscoveryEndpoint m_endpoint;
     FinderController m_controller;
     QTimer m_waitTimer;
+    ListOutput m_output;
+    SignalWatcher m_signals;
     int m_printedRows = 0;
     bool m_failed = false;
     bool m_running = false;
+    bool m_finished = false;
 };

@@ -26,10 +26,11 @@ struct Options
     QCommandLineOption target{u"target"_s, u"With --list: also send the request to ADDRESSES: an address, a CIDR "
                                            u"block (10.5.0.0/24) or a range (10.5.0.10-10.5.0.99), for devices "
                                            u"behind a router. Repeatable; at most 65536 addresses."_s, u"ADDRESSES"_s};
-    QCommandLineOption rate{u"rate"_s, u"With --target: send at most N requests per second (default 2000)."_s,
+    QCommandLineOption rate{u"rate"_s, u"With --target: send at most N requests per second, 1 or more "
+                                                     u"(default 2000)."_s,
                             u"N"_s};
     QCommandLineOption interface{u"interface"_s, u"With --list: broadcast only through interface NAME. "
-                                                 u"Repeatable."_s, u"NAME"_s};
+                                                 u"Repeatable; names may also be separated by commas."_s, u"NAME"_s};
 
     void addTo(QCommandLineParser &parser) const
     {
@@ -105,9 +106,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
         line.waitSeconds = *seconds;
     }
     if (parser.isSet(options.rate)) {
-        const std::optional<double> rate = parseNumber(parser.value(options.rate), 0, TargetSweep::MaxRate);
-        if (!rate || *rate <= 0) {
-            return failure(u"--rate needs a number of requests per second above 0 and up to %1, got \"%2\""_s.arg(
+        // Below one request a second a sweep would outlast any wait.
+        const std::optional<double> rate = parseNumber(parser.value(options.rate), 1, TargetSweep::MaxRate);
+        if (!rate) {
+            return failure(u"--rate needs a number of requests per second from 1 to %1, got \"%2\""_s.arg(
                     QString::number(TargetSweep::MaxRate, 'f', 0), parser.value(options.rate).left(64)));
         }
         line.ratePerSecond = *rate;
@@ -117,9 +119,14 @@ CommandLine parseCommandLine(const QStringList &arguments)
         if (!line.targets.error.isEmpty())
             return failure(u"--target: "_s + line.targets.error);
     }
-    line.interfaceNames = parser.values(options.interface);
-    for (const QString &name : std::as_const(line.interfaceNames)) {
-        if (name.trimmed().isEmpty())
+    // Commas separate names as they separate targets.
+    for (const QString &value : parser.values(options.interface)) {
+        const QStringList names = value.split(u',', Qt::SkipEmptyParts);
+        for (const QString &name : names) {
+            if (!name.trimmed().isEmpty())
+                line.interfaceNames << name.trimmed();
+        }
+        if (names.isEmpty() || line.interfaceNames.isEmpty())
             return failure(u"--interface needs an interface name"_s);
     }
     return line;

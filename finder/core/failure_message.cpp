@@ -24,30 +24,30 @@ bool hasControlCharacters(const QString &path)
     });
 }
 
-QString remedy(const EndpointError &error, const QString &programPath)
+QString remedy(const EndpointError &error, const QString &programPath, RetryBy retry)
 {
     const QString port = QString::number(error.port);
+    const QString then = retry == RetryBy::Refresh ? u"then press Refresh."_s : u"then run the command again."_s;
     if (error.operation == EndpointError::Operation::Bind) {
-        if (error.code == QAbstractSocket::AddressInUseError) {
-            return u"Another program holds UDP port %1. Close it, then press Refresh."_s.arg(port);
-        }
+        if (error.code == QAbstractSocket::AddressInUseError)
+            return u"Another program holds UDP port %1. Close it, %2"_s.arg(port, then);
         if (error.code == QAbstractSocket::SocketAccessError && error.port < FirstUnprivilegedPort) {
             const QString helper = bind_helper::pathFor(QFileInfo(programPath).absolutePath());
             if (!QFileInfo(helper).isFile()) {
                 return u"Port %1 is a privileged port, and the finder's bind helper %2 is missing. "
-                       u"Install the finder again, then press Refresh."_s.arg(port, shellQuoted(helper));
+                       u"Install the finder again, %3"_s.arg(port, shellQuoted(helper), then);
             }
             if (hasControlCharacters(helper)) {
                 return u"Port %1 is a privileged port. Give the finder's bind helper %2 the "
-                       u"cap_net_bind_service capability, then press Refresh."_s.arg(port, shellQuoted(helper));
+                       u"cap_net_bind_service capability, %3"_s.arg(port, shellQuoted(helper), then);
             }
             return u"Port %1 is a privileged port. Allow the finder's bind helper to use it with\n\n"
                    u"    sudo setcap cap_net_bind_service=+ep %2\n\n"
-                   u"then press Refresh."_s.arg(port, shellQuoted(helper));
+                   u"%3"_s.arg(port, shellQuoted(helper), then);
         }
-        return u"Press Refresh to try again."_s;
+        return retry == RetryBy::Refresh ? u"Press Refresh to try again."_s : u"Run the command again to retry."_s;
     }
-    return u"Check that this computer is connected to a network, then press Refresh."_s;
+    return u"Check that this computer is connected to a network, %1"_s.arg(then);
 }
 
 } // namespace
@@ -59,7 +59,7 @@ QString shellQuoted(const QString &path)
     return u'\'' + quoted + u'\'';
 }
 
-QString failureMessage(const EndpointError &error, const QString &programPath)
+QString failureMessage(const EndpointError &error, const QString &programPath, RetryBy retry)
 {
     const QString where = error.address + u':' + QString::number(error.port);
     const QString what = error.operation == EndpointError::Operation::Bind
@@ -67,7 +67,7 @@ QString failureMessage(const EndpointError &error, const QString &programPath)
                       QString::number(error.port), where)
             : u"The finder could not send its request to %1."_s.arg(where);
     const QString reason = error.reason.isEmpty() ? u"unknown"_s : error.reason;
-    return what + u"\n\nReason: "_s + reason + u"\n\n"_s + remedy(error, programPath);
+    return what + u"\n\nReason: "_s + reason + u"\n\n"_s + remedy(error, programPath, retry);
 }
 
 QString warningMessage(const EndpointError &error)

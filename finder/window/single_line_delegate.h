@@ -5,7 +5,8 @@
 // Draws each cell on one line, left to right, with hidden characters shown
 // (visibleText()). Replies end their values with the line break that
 // followed them; drawn as is, that break would push the text up and elide
-// it. The model keeps the exact text for copying and screen readers.
+// it. The model keeps the exact text for screen readers; the clipboard
+// and the listings write what is drawn here.
 class SingleLineDelegate : public QStyledItemDelegate
 {
     Q_OBJECT

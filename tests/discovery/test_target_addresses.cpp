@@ -89,8 +89,25 @@ private slots:
                                   << "Too many target addresses: 65537, at most 65536 per query";
         QTest::newRow("over in sum") << QStringList{"10.0.0.0/16", "10.2.0.0/24", "10.3.0.0/24"}
                                      << "Too many target addresses: 66042, at most 65536 per query";
-        QTest::newRow("everything") << QStringList{"0.0.0.0/0"}
-                                    << "Too many target addresses: 4294967294, at most 65536 per query";
+        QTest::newRow("half the space") << QStringList{"0.0.0.0/1"}
+                                        << "Too many target addresses: 2147483646, at most 65536 per query";
+        // Targets are hosts: each of these would list every device again or go out as multicast.
+        QTest::newRow("broadcast") << QStringList{"10.5.0.1", " 255.255.255.255"}
+                                   << "Not a host: \"255.255.255.255\" is or includes the broadcast address "
+                                      "255.255.255.255, which the finder's own broadcast already uses";
+        QTest::newRow("range to the top") << QStringList{"255.255.255.250-255.255.255.255"}
+                                          << "Not a host: \"255.255.255.250-255.255.255.255\" is or includes the "
+                                             "broadcast address 255.255.255.255, which the finder's own broadcast "
+                                             "already uses";
+        QTest::newRow("any") << QStringList{"0.0.0.0"} << "Not a host: \"0.0.0.0\" is or includes 0.0.0.0, which names no host";
+        const QString multicast = "Not a host: \"%1\" is or includes multicast addresses (224.0.0.0/4), which "
+                                  "reach groups, not one device";
+        for (const char *target : {"224.0.0.1", "239.255.255.250", "223.255.255.254-224.0.0.0", "239.0.0.0/8"})
+            QTest::newRow(target) << QStringList{target} << multicast.arg(target);
+        QTest::newRow("everything") << QStringList{"0.0.0.0/0"} << multicast.arg("0.0.0.0/0");
+        QTest::newRow("240/4") << QStringList{"10.5.0.1,240.0.0.1"}
+                               << "Not a host: \"240.0.0.1\" is or includes reserved addresses (240.0.0.0/4), "
+                                  "which no host has";
     }
 
     void listErrors()

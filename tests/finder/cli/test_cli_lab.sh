@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # veltrin-finder --list in throw-away labs (tools/netlab.sh), one lab shape
 # per case: a device behind a router, one LAN reached through two links,
-# interface choice, and Ctrl+C. Every finder run here has no display and a
+# interface choice, outputs that fail, and Ctrl+C, SIGTERM. Every finder run here has no display and a
 # platform plugin that does not exist, so a GUI application would abort.
 #
 # usage: test_cli_lab.sh FINDER SIMULATOR [CASE...]
-#   CASE: routed same-segment interfaces interrupt (default: all)
+#   CASE: routed same-segment interfaces interrupt output signals (default: all)
 set -u
 
 FINDER=$(realpath "$1")
@@ -13,7 +13,7 @@ export VELTRIN_SIM
 VELTRIN_SIM=$(realpath "$2")
 shift 2
 CASES=("$@")
-[ ${#CASES[@]} -gt 0 ] || CASES=(routed same-segment interfaces interrupt)
+[ ${#CASES[@]} -gt 0 ] || CASES=(routed same-segment interfaces interrupt output signals)
 
 # shellcheck source=../../../tools/netlab.sh
 source "$(dirname "$0")/../../../tools/netlab.sh"
@@ -123,7 +123,7 @@ case_routed() {
   finder --list --wait 0.3 --target 10.77.16.10
   expect_status 2 "port taken"
   expect_stderr "port taken" "The finder could not open UDP port 1010"
-  expect_stderr "port taken" "Another program holds UDP port 1010. Close it, then press Refresh."
+  expect_stderr "port taken" "Another program holds UDP port 1010. Close it, then run the command again."
   [ -s "$WORK/out" ] && fail "port taken: something was printed"
   kill "$holder" 2>/dev/null
   wait "$holder" 2>/dev/null
@@ -186,6 +186,15 @@ case_interfaces() {
   expect_stderr "unknown interface" 'Unknown interface "wlan9". Usable interfaces: vf1, vf2'
   [ -s "$WORK/out" ] && fail "unknown interface: something was printed"
   [ "$(requests_in "$log1")" -eq 0 ] || fail "unknown interface: a request was sent"
+  finder --list --wait 0.3 --interface lo
+  expect_status 2 "loopback"
+  expect_stderr "loopback" '"lo" is a loopback interface, which the broadcast never uses. Usable interfaces: vf1, vf2'
+
+  # Commas separate names, as they separate targets.
+  finder --list --wait 0.5 --interface vf1,vf2
+  expect_status 0 "--interface vf1,vf2"
+  [ "$(requests_in "$log1")" -eq 1 ] && [ "$(requests_in "$log2")" -eq 2 ] \
+    || fail "--interface vf1,vf2: $(requests_in "$log1") and $(( $(requests_in "$log2") - 1 )) requests, expected 1 each"
 
   # A link whose sends a firewall drops is named on stderr; the others go on.
   if lab_exec_finder nft -f - <<'NFT'
@@ -226,6 +235,69 @@ case_interrupt() {
   expect_status 130 "Ctrl+C"
   [ "$(wc -l <"$WORK/out")" -eq 4 ] || fail "Ctrl+C: expected the header and 3 rows: $(cat "$WORK/out")"
   [ -z "$(tail -c 1 "$WORK/out")" ] || fail "Ctrl+C: the output ends inside a line"
+  lab_down
+}
+
+# Runs the finder with stdout into a file on a 4 KiB tmpfs that exists for
+# this run only (its own mount namespace).
+finder_into_small_tmpfs() {
+  mkdir -p "$WORK/small"
+  lab_exec_finder unshare -m sh -c '
+    mount -t tmpfs -o size=4k lab-small "$1" || exit 99
+    dir=$1; shift
+    exec env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=no-such-plugin "$@" >"$dir/out"' sh "$WORK/small" "$FINDER" "$@" 2>"$WORK/err"
+  RC=$?
+}
+
+case_output() {
+  up --segments 1 --devices 1
+  # About 11 kB of text: more than the small tmpfs holds.
+  lab_start_sim 1 --burst 100 || return 1
+
+  lab_exec_finder env -u DISPLAY QT_QPA_PLATFORM=no-such-plugin "$FINDER" --list --wait 0.3 >/dev/full 2>"$WORK/err"
+  RC=$?
+  expect_status 4 "/dev/full"
+  expect_stderr "/dev/full" "could not write the listing to /dev/full: No space left on device"
+
+  for format in --json --csv --wait=0.3; do
+    finder_into_small_tmpfs --list --wait 0.3 "$format"
+    expect_status 4 "small tmpfs $format"
+    expect_stderr "small tmpfs $format" "could not write the listing to $WORK/small/out: No space left on device"
+  done
+
+  # Closed stdout: named, and nothing else took its place.
+  lab_exec_finder env -u DISPLAY QT_QPA_PLATFORM=no-such-plugin "$FINDER" --list --wait 0.3 >&- 2>"$WORK/err"
+  RC=$?
+  expect_status 4 "closed stdout"
+  expect_stderr "closed stdout" "could not write the listing to standard output: Bad file descriptor"
+
+  # A reader that goes away still ends the run quietly.
+  lab_exec_finder env -u DISPLAY QT_QPA_PLATFORM=no-such-plugin "$FINDER" --list --wait 0.3 2>"$WORK/err" | head -c 10 >/dev/null
+  [ -s "$WORK/err" ] && fail "broken pipe: stderr not empty: $(cat "$WORK/err")"
+  lab_down
+}
+
+case_signals() {
+  up --segments 1 --devices 1
+  # 400 devices answering over 3 s: the signal comes while they arrive.
+  lab_start_sim 1 --burst 400 --spread-ms 3000 || return 1
+  local sig pid
+  for sig in TERM INT; do
+    set -m
+    lab_exec_finder env -u DISPLAY QT_QPA_PLATFORM=no-such-plugin "$FINDER" --list --json --wait 10 \
+      >"$WORK/out" 2>"$WORK/err" &
+    pid=$!
+    set +m
+    sleep 1.5
+    kill -"$sig" -- -"$pid"
+    wait "$pid"
+    RC=$?
+    expect_status $((128 + $(kill -l "$sig"))) "SIG$sig"
+    python3 -c 'import json, sys
+rows = json.load(open(sys.argv[1]))
+sys.exit(0 if 0 < len(rows) < 400 and all(len(r) == 5 for r in rows) else 1)' "$WORK/out" \
+      || fail "SIG$sig: not a JSON array of the rows that arrived: $(head -c 300 "$WORK/out")"
+  done
   lab_down
 }
 

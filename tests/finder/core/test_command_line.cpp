@@ -40,13 +40,14 @@ private slots:
     {
         const CommandLine line = parse({"--list", "--wait", "0.25", "--json", "--target", "10.5.0.0/24",
                                         "--target=10.6.0.1-10.6.0.3", "--rate", "500", "--interface", "eth0",
-                                        "--interface", "wlan0"});
+                                        "--interface", "wlan0, wlan1,"});
         QCOMPARE(line.action, CommandLine::Action::List);
         QCOMPARE(line.waitSeconds, 0.25);
         QCOMPARE(line.format, CommandLine::Format::Json);
         QCOMPARE(line.targets.addressCount(), quint64(254 + 3));
         QCOMPARE(line.ratePerSecond, 500.0);
-        QCOMPARE(line.interfaceNames, (QStringList{"eth0", "wlan0"}));
+        QCOMPARE(line.interfaceNames, (QStringList{"eth0", "wlan0", "wlan1"}));
+        QCOMPARE(parse({"--list", "--rate", "1"}).ratePerSecond, 1.0);
         QCOMPARE(parse({"--list", "--csv"}).format, CommandLine::Format::Csv);
         QCOMPARE(parse({"--list", "--wait", "0"}).waitSeconds, 0.0);
     }
@@ -69,10 +70,10 @@ private slots:
                     << QStringList{"--list", "--wait", wait}
                     << QStringLiteral("--wait needs a number of seconds from 0 to 3600, got \"%1\"").arg(wait);
         }
-        for (const char *rate : {"0", "-5", "x", "1000001"}) {
+        for (const char *rate : {"0", "-5", "x", "1000001", "1e-9", "0.999"}) {
             QTest::newRow(qPrintable(QStringLiteral("rate %1").arg(rate)))
                     << QStringList{"--list", "--rate", rate}
-                    << QStringLiteral("--rate needs a number of requests per second above 0 and up to 1000000, "
+                    << QStringLiteral("--rate needs a number of requests per second from 1 to 1000000, "
                                       "got \"%1\"").arg(rate);
         }
         QTest::newRow("bad target") << QStringList{"--list", "--target", "10.5.0.1", "--target", "10.5.0.0/33"}
@@ -81,6 +82,11 @@ private slots:
                                           << "--target: Too many target addresses: 16777214, at most 65536 per query";
         QTest::newRow("empty interface") << QStringList{"--list", "--interface", " "}
                                          << "--interface needs an interface name";
+        QTest::newRow("only commas") << QStringList{"--list", "--interface", " , "}
+                                     << "--interface needs an interface name";
+        QTest::newRow("multicast target") << QStringList{"--list", "--target", "224.0.0.1"}
+                                          << "--target: Not a host: \"224.0.0.1\" is or includes multicast addresses "
+                                             "(224.0.0.0/4), which reach groups, not one device";
     }
 
     void errors()

@@ -82,6 +82,9 @@ private slots:
         for (const QString &part : expected)
             QVERIFY2(message.contains(part), qPrintable(message));
         QCOMPARE(message.contains("setcap"), mentionsSetcap);
+        // The command line has no button to press.
+        const QString listed = failureMessage(error, finder_, RetryBy::RunningAgain);
+        QVERIFY2(!listed.contains("Refresh") && listed.contains("the command again"), qPrintable(listed));
     }
 
     // Part of a send failed: the interface is named once, the reason kept.
