@@ -1,0 +1,54 @@
+#include "list_output.h"
+
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+using namespace Qt::StringLiterals;
+
+ListOutput::ListOutput(int descriptor)
+    : m_descriptor(descriptor)
+{
+}
+
+bool ListOutput::write(const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0 && m_state == State::Open) {
+        const ssize_t written = ::write(m_descriptor, data, static_cast<size_t>(left));
+        if (written > 0) {
+            data += written;
+            left -= written;
+        } else if (written < 0 && errno == EINTR) {
+            continue;
+        } else if (written < 0 && errno == EPIPE) {
+            m_state = State::ReaderGone;
+        } else {
+            // write() returning 0 for a non-empty buffer: nothing fits.
+            m_failure = failureText(m_descriptor, written < 0 ? errno : ENOSPC);
+            m_state = State::Failed;
+        }
+    }
+    return m_state == State::Open;
+}
+
+QString ListOutput::closedFailure(int descriptor)
+{
+    if (::fcntl(descriptor, F_GETFD) != -1 || errno != EBADF)
+        return {};
+    return failureText(descriptor, EBADF);
+}
+
+QString ListOutput::failureText(int descriptor, int error)
+{
+    // A file is named by its path; a pipe, socket or closed descriptor by
+    // what the caller calls it.
+    QString where = QFileInfo(u"/proc/self/fd/%1"_s.arg(descriptor)).symLinkTarget();
+    if (!where.startsWith(u'/') || error == EBADF)
+        where = descriptor == STDOUT_FILENO ? u"standard output"_s : u"descriptor %1"_s.arg(descriptor);
+    return u"could not write the listing to %1: %2"_s.arg(where, qt_error_string(error));
+}

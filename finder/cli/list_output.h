@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Where --list prints: a descriptor written straight, without a stdio buffer,
+// so what has been printed is out when the run is interrupted. A failed or
+// short write (a full disk, /dev/full) is kept with the system's reason, so
+// the run can end loudly; a reader that went away (a broken pipe) is not a
+// failure to report.
+class ListOutput
+{
+public:
+    enum class State { Open, ReaderGone, Failed };
+
+    explicit ListOutput(int descriptor);
+
+    // Writes all of bytes; false, and nothing more is written, once the
+    // output is not Open.
+    bool write(const QByteArray &bytes);
+
+    State state() const { return m_state; }
+    // For Failed: "could not write the listing to <where>: <reason>".
+    QString failure() const { return m_failure; }
+
+    // The same text when the descriptor is not open at all (the caller ran us
+    // with stdout closed); empty when it is open. Call before anything opens
+    // a file or socket, which would take the free descriptor.
+    static QString closedFailure(int descriptor);
+
+private:
+    static QString failureText(int descriptor, int error);
+
+    int m_descriptor;
+    State m_state = State::Open;
+    QString m_failure;
+};
