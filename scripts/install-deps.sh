@@ -24,7 +24,8 @@ group[run]="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-d
             qt6-l10n-tools qt6-translations-l10n fonts-arphic-uming libcap2-bin"
 group[lab]="iproute2 procps"
 group[fuzz]="clang libclang-rt-dev"
-group[package]="dpkg-dev fakeroot file lintian desktop-file-utils appstream"
+# hardening-check (devscripts) for the package test.
+group[package]="dpkg-dev fakeroot file lintian desktop-file-utils appstream devscripts"
 # Virtual X server and screenshots for the window tests.
 group[gui]="xvfb xauth x11-utils imagemagick"
 # Lab tests: a firewall drop on one interface of a lab namespace.
