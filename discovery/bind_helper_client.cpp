@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSocketNotifier>
 
 #include <fcntl.h>
 #include <linux/capability.h>
@@ -25,10 +26,6 @@ using namespace Qt::StringLiterals;
 
 namespace bind_helper {
 namespace {
-
-// The helper answers within milliseconds; this only stops a hung one from
-// freezing the window.
-constexpr int AnswerTimeoutMs = 5000;
 
 bool holdsBindCapability()
 {
@@ -95,18 +92,15 @@ void reap(pid_t pid, bool kill)
     }
 }
 
-// Waits for the helper's one message: its error and, on success, the socket.
-std::variant<int, EndpointError> receiveAnswer(const QString &helperPath, int channel)
+EndpointError noAnswer(const QString &helperPath)
 {
-    pollfd ready{channel, POLLIN, 0};
-    int polled;
-    do
-        polled = ::poll(&ready, 1, AnswerTimeoutMs);
-    while (polled < 0 && errno == EINTR);
-    if (polled <= 0)
-        return bindError(QAbstractSocket::SocketTimeoutError,
-                         u"The bind helper %1 did not answer"_s.arg(helperPath));
+    return bindError(QAbstractSocket::SocketTimeoutError, u"The bind helper %1 did not answer"_s.arg(helperPath));
+}
 
+// Reads the helper's one message, once the channel is readable: its error
+// and, on success, the socket.
+Answer readAnswer(const QString &helperPath, int channel)
+{
     veltrin_bind_reply reply{};
     iovec part{&reply, sizeof reply};
     union {
@@ -176,30 +170,101 @@ std::optional<QString> helperFor(const QHostAddress &address, quint16 port)
     return path;
 }
 
-std::variant<int, EndpointError> requestSocket(const QString &helperPath)
+struct Request::Running
+{
+    pid_t pid = -1;
+    Descriptor channel;
+    std::unique_ptr<QSocketNotifier> readable;
+};
+
+namespace {
+
+// Starts the helper on one end of a fresh channel; the other end is ours.
+std::variant<std::unique_ptr<Request::Running>, EndpointError> startHelper(const QString &helperPath)
 {
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0) {
         const int error = errno;
         return bindError(socketErrorFor(error), qt_error_string(error));
     }
-    Descriptor ours(ends[0]);
+    auto running = std::make_unique<Request::Running>();
+    running->channel.reset(ends[0]);
     Descriptor theirs(ends[1]);
     // dup2 onto the descriptor itself would keep close-on-exec set.
     if (theirs.get() == VELTRIN_BIND_HELPER_CHANNEL_FD)
         theirs.reset(::fcntl(theirs.get(), F_DUPFD_CLOEXEC, VELTRIN_BIND_HELPER_CHANNEL_FD + 1));
 
-    const pid_t pid = spawnHelper(helperPath, theirs.get());
-    if (pid < 0) {
+    running->pid = spawnHelper(helperPath, theirs.get());
+    if (running->pid < 0) {
         const int error = errno;
         return bindError(socketErrorFor(error),
                          u"Could not start the bind helper %1: %2"_s.arg(helperPath, qt_error_string(error)));
     }
     // Our copy of its end closed, a helper that dies unheard reads as an end of file.
-    theirs.reset();
-    std::variant<int, EndpointError> answer = receiveAnswer(helperPath, ours.get());
-    reap(pid, std::holds_alternative<EndpointError>(answer));
+    return running;
+}
+
+} // namespace
+
+Answer requestSocket(const QString &helperPath)
+{
+    auto started = startHelper(helperPath);
+    if (auto *const failure = std::get_if<EndpointError>(&started))
+        return std::move(*failure);
+    const auto &running = std::get<std::unique_ptr<Request::Running>>(started);
+    pollfd ready{running->channel.get(), POLLIN, 0};
+    int polled;
+    do
+        polled = ::poll(&ready, 1, AnswerTimeoutMs);
+    while (polled < 0 && errno == EINTR);
+    Answer answer = polled > 0 ? readAnswer(helperPath, running->channel.get()) : noAnswer(helperPath);
+    reap(running->pid, std::holds_alternative<EndpointError>(answer));
     return answer;
+}
+
+Request::Request(const QString &helperPath, int timeoutMs, QObject *parent)
+    : QObject(parent)
+    , m_helperPath(helperPath)
+    , m_answer(noAnswer(helperPath))
+{
+    auto started = startHelper(helperPath);
+    if (auto *const failure = std::get_if<EndpointError>(&started)) {
+        m_answer = std::move(*failure);
+        // Told on the next turn of the event loop, as every other answer is.
+        QMetaObject::invokeMethod(this, &Request::finished, Qt::QueuedConnection);
+        return;
+    }
+    m_running = std::move(std::get<std::unique_ptr<Running>>(started));
+    m_running->readable = std::make_unique<QSocketNotifier>(m_running->channel.get(), QSocketNotifier::Read);
+    connect(m_running->readable.get(), &QSocketNotifier::activated, this, [this] { conclude(false); });
+    m_timeout.setSingleShot(true);
+    connect(&m_timeout, &QTimer::timeout, this, [this] { conclude(true); });
+    m_timeout.start(timeoutMs);
+}
+
+Request::~Request()
+{
+    if (m_running && m_running->pid > 0)
+        reap(m_running->pid, true);
+    if (const int *const fd = std::get_if<int>(&m_answer))
+        ::close(*fd);
+}
+
+Answer Request::takeAnswer()
+{
+    return std::exchange(m_answer, noAnswer(m_helperPath));
+}
+
+void Request::conclude(bool timedOut)
+{
+    if (!m_running || m_running->pid <= 0)
+        return;
+    m_timeout.stop();
+    // Kept until the request goes: this may run in the notifier's own signal.
+    m_running->readable->setEnabled(false);
+    m_answer = timedOut ? noAnswer(m_helperPath) : readAnswer(m_helperPath, m_running->channel.get());
+    reap(std::exchange(m_running->pid, -1), std::holds_alternative<EndpointError>(m_answer));
+    Q_EMIT finished();
 }
 
 } // namespace bind_helper

@@ -3,7 +3,11 @@
 #include "endpoint_error.h"
 
 #include <QHostAddress>
+#include <QObject>
 #include <QString>
+#include <QTimer>
+
+#include <memory>
 
 #include <optional>
 #include <variant>
@@ -22,8 +26,43 @@ QString pathFor(const QString &programDir);
 // that is root or holds the capability, or no helper installed.
 std::optional<QString> helperFor(const QHostAddress &address, quint16 port);
 
-// Runs the helper. Returns the bound UDP socket's descriptor, which the
-// caller then owns, or the helper's failure as a bind error.
-std::variant<int, EndpointError> requestSocket(const QString &helperPath);
+using Answer = std::variant<int, EndpointError>;
+
+// The helper answers within milliseconds; this only stops a hung one.
+constexpr int AnswerTimeoutMs = 5000;
+
+// Runs the helper and waits for it. Returns the bound UDP socket's
+// descriptor, which the caller then owns, or the helper's failure as a bind
+// error.
+Answer requestSocket(const QString &helperPath);
+
+// The same without blocking the thread: finished() follows once the helper
+// answered, failed or timed out, and answer() holds what requestSocket()
+// would have returned. Destroyed earlier, it kills and reaps the helper.
+class Request : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Request(const QString &helperPath, int timeoutMs = AnswerTimeoutMs, QObject *parent = nullptr);
+    ~Request() override;
+
+    // The descriptor, if any, is the caller's once taken.
+    Answer takeAnswer();
+
+    // The helper's process and our end of its channel, while it runs.
+    struct Running;
+
+Q_SIGNALS:
+    void finished();
+
+private:
+    void conclude(bool timedOut);
+
+    std::unique_ptr<Running> m_running;
+    QString m_helperPath;
+    QTimer m_timeout;
+    Answer m_answer;
+};
 
 } // namespace bind_helper

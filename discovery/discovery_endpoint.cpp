@@ -1,6 +1,5 @@
 #include "discovery_endpoint.h"
 
-#include "bind_helper_client.h"
 #include "bound_socket.h"
 #include "broadcast_interfaces.h"
 #include "broadcast_plan.h"
@@ -117,22 +116,48 @@ void DiscoveryEndpoint::close()
     m_socket->close();
 }
 
-std::optional<EndpointError> DiscoveryEndpoint::reopen()
+void DiscoveryEndpoint::prepareReopen()
 {
     pause(m_settings.pauseMs);
     ++m_generation;
+    // A helper still asked for the last reopen's socket is not waited for.
+    delete std::exchange(m_helperRequest, nullptr);
     close();
     // What was read from the old socket goes with it.
     m_queue.clear();
     forgetCurrent();
     // Destination and local port are fixed in m_settings for the endpoint's life.
     pause(m_settings.pauseMs);
+}
 
+std::optional<EndpointError> DiscoveryEndpoint::reopen()
+{
+    prepareReopen();
     // The privileged port comes bound from the helper that alone may bind it.
     const std::optional<QString> helper = bind_helper::helperFor(m_settings.localAddress, m_settings.localPort);
-    std::variant<int, EndpointError> bound = helper
-            ? bind_helper::requestSocket(*helper)
-            : bindDiscoverySocket(m_settings.localAddress, m_settings.localPort);
+    return adopt(helper ? bind_helper::requestSocket(*helper)
+                        : bindDiscoverySocket(m_settings.localAddress, m_settings.localPort));
+}
+
+void DiscoveryEndpoint::reopenWithoutWaiting()
+{
+    prepareReopen();
+    const std::optional<QString> helper = bind_helper::helperFor(m_settings.localAddress, m_settings.localPort);
+    if (!helper) {
+        Q_EMIT reopened(adopt(bindDiscoverySocket(m_settings.localAddress, m_settings.localPort)));
+        return;
+    }
+    m_helperRequest = new bind_helper::Request(*helper, bind_helper::AnswerTimeoutMs, this);
+    connect(m_helperRequest, &bind_helper::Request::finished, this, [this] {
+        // Gone once this signal has returned.
+        bind_helper::Request *const request = std::exchange(m_helperRequest, nullptr);
+        request->deleteLater();
+        Q_EMIT reopened(adopt(request->takeAnswer()));
+    });
+}
+
+std::optional<EndpointError> DiscoveryEndpoint::adopt(std::variant<int, EndpointError> bound)
+{
     if (auto *const failure = std::get_if<EndpointError>(&bound))
         return std::move(*failure);
     const int descriptor = std::get<int>(bound);

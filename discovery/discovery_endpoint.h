@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bind_helper_client.h"
 #include "broadcast_interfaces.h"
 #include "datagram_reader.h"
 #include "endpoint_error.h"
@@ -17,6 +18,7 @@
 
 #include <deque>
 #include <optional>
+#include <variant>
 
 // The finder's single UDP endpoint: broadcasts the request and hands the
 // replies to the window's thread, one notification per datagram. A reader
@@ -49,6 +51,11 @@ public:
     // Pause, close, record destination and local port, pause, bind.
     // Returns the bind failure, if any; the endpoint is then left closed.
     std::optional<EndpointError> reopen();
+    // The same for the window's thread, which must not wait on the bind
+    // helper: reopened() follows, at once when this process binds itself,
+    // or when the helper has answered or timed out. A reopen meanwhile
+    // supersedes it, and the superseded one is not told.
+    void reopenWithoutWaiting();
 
     // Sends the text as one datagram to the destination: through one
     // interface per subnet when it is the limited broadcast. Fails only when
@@ -73,11 +80,15 @@ public:
 Q_SIGNALS:
     // One per datagram, in arrival order, on the thread that owns the endpoint.
     void dataArrival(qint64 bytesTotal);
+    // The end of reopenWithoutWaiting(): the bind's failure, if any.
+    void reopened(const std::optional<EndpointError> &failure);
 
 private:
     void notifyQueued();
     void scheduleNotify();
     void close();
+    void prepareReopen();
+    std::optional<EndpointError> adopt(std::variant<int, EndpointError> bound);
     void forgetCurrent();
     std::optional<EndpointError> sendThrough(const QByteArray &payload, const QHostAddress &host,
                                              int interfaceIndex);
@@ -85,6 +96,8 @@ private:
     Settings m_settings;
     // Sends, and owns the descriptor the reader reads.
     QUdpSocket *m_socket = nullptr;
+    // The helper's answer that reopenWithoutWaiting() waits for.
+    bind_helper::Request *m_helperRequest = nullptr;
     QList<EndpointError> m_sendWarnings;
     QList<Ipv4Subnet> m_broadcastSubnets;
     DatagramReader m_reader;

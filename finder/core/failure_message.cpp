@@ -33,9 +33,21 @@ QString remedy(const EndpointError &error, const QString &programPath, RetryBy r
             return u"Another program holds UDP port %1. Close it, %2"_s.arg(port, then);
         if (error.code == QAbstractSocket::SocketAccessError && error.port < FirstUnprivilegedPort) {
             const QString helper = bind_helper::pathFor(QFileInfo(programPath).absolutePath());
-            if (!QFileInfo(helper).isFile()) {
+            const QFileInfo helperFile(helper);
+            if (!helperFile.isFile()) {
                 return u"Port %1 is a privileged port, and the finder's bind helper %2 is missing. "
                        u"Install the finder again, %3"_s.arg(port, shellQuoted(helper), then);
+            }
+            // A capability cannot help a helper that does not run, and one
+            // that is not root's could be replaced by its owner: both come
+            // from a broken install, which only installing again mends.
+            const QString broken = !helperFile.isExecutable() ? u"cannot be run (it is not executable)"_s
+                    : helperFile.ownerId() != 0              ? u"is not owned by root"_s
+                                                             : QString();
+            if (!broken.isEmpty()) {
+                return u"Port %1 is a privileged port, and the finder's bind helper %2 %3. Install the finder's "
+                       u"package again, or build the finder and install it again as root, %4"_s.arg(
+                               port, shellQuoted(helper), broken, then);
             }
             if (hasControlCharacters(helper)) {
                 return u"Port %1 is a privileged port. Give the finder's bind helper %2 the "

@@ -9,6 +9,7 @@
 #include <QHostAddress>
 
 #include <limits>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -35,6 +36,7 @@ FinderController::FinderController(FinderView &view, DeviceTable &table, Discove
     , m_endpoint(endpoint)
 {
     connect(&m_sweep, &TargetSweep::finished, this, &FinderController::onSweepFinished);
+    connect(&m_endpoint, &DiscoveryEndpoint::reopened, this, &FinderController::onReopened);
     m_noReplyTimer.setSingleShot(true);
     m_noReplyTimer.setInterval(NoReplyHintDelayMs);
     // The routes are looked up only when the hint is due: refreshes stay fast.
@@ -59,18 +61,32 @@ void FinderController::query(const TargetList &targets, double ratePerSecond)
     m_sweep.stop();
     m_noReplyTimer.stop();
     m_view.hideNoReplyHint();
+    m_targets = targets;
+    m_ratePerSecond = ratePerSecond;
+    // Done at once, or when the bind helper has answered: the window's
+    // thread never waits for it. A later query supersedes this one.
+    m_awaitingBind = true;
+    m_endpoint.reopenWithoutWaiting();
+}
+
+void FinderController::onReopened(const std::optional<EndpointError> &failure)
+{
+    if (!m_awaitingBind)
+        return;   // a reopen that was not ours
+    m_awaitingBind = false;
     // A port that cannot be bound leaves the last results on screen; the
     // user fixes the cause and presses Refresh again.
-    if (const std::optional<EndpointError> failure = m_endpoint.reopen()) {
+    if (failure) {
         m_view.reportFailure(*failure);
         return;
     }
+    const TargetList targets = std::exchange(m_targets, {});
     m_foundCount = 0;
     m_view.setCountLabelText(QString());
     m_table.emptyRows();
     const QString request = buildRequest();
-    if (const std::optional<EndpointError> failure = m_endpoint.send(request)) {
-        m_view.reportFailure(*failure);
+    if (const std::optional<EndpointError> notSent = m_endpoint.send(request)) {
+        m_view.reportFailure(*notSent);
     } else {
         m_noReplyTimer.start();
     }
@@ -83,7 +99,7 @@ void FinderController::query(const TargetList &targets, double ratePerSecond)
         Q_EMIT sendingFinished();
         return;
     }
-    m_sweep.start(beyondBroadcast, ratePerSecond, [this, request](quint32 address) {
+    m_sweep.start(beyondBroadcast, m_ratePerSecond, [this, request](quint32 address) {
         return m_endpoint.sendTo(request, QHostAddress(address));
     });
 }

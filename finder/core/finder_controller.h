@@ -35,7 +35,8 @@ public:
 
     const QString &lastReply() const { return m_lastReply; }
     qint16 foundCount() const { return m_foundCount; }
-    bool isSending() const { return m_sweep.isRunning(); }
+    // Also while the bind helper is asked for the port.
+    bool isSending() const { return m_awaitingBind || m_sweep.isRunning(); }
 
     // How long a request may go unanswered before the view hints at why.
     static constexpr int NoReplyHintDelayMs = 3000;
@@ -47,12 +48,17 @@ Q_SIGNALS:
 private:
     void endNoReplyWait();
     void onSweepFinished();
+    void onReopened(const std::optional<EndpointError> &failure);
 
     FinderView &m_view;
     DeviceTable &m_table;
     DiscoveryEndpoint &m_endpoint;
 
     TargetSweep m_sweep;
+    // The query that waits for its bind.
+    TargetList m_targets;
+    double m_ratePerSecond = TargetSweep::DefaultRate;
+    bool m_awaitingBind = false;
     QString m_lastReply;
     qint16 m_foundCount = 0;
     QTimer m_noReplyTimer;

@@ -7,9 +7,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -162,6 +164,38 @@ private slots:
         auto answer = bind_helper::requestSocket(helper_);
         QVERIFY(std::holds_alternative<int>(answer));
         ::close(std::get<int>(answer));
+    }
+
+    // Asked without waiting: the thread goes on while the helper works, and
+    // the answer is the one requestSocket() gives. A hung helper times out;
+    // one given up on is killed and reaped.
+    void askedWithoutWaiting()
+    {
+        bind_helper::Request slow(script("slow", QString("sleep 0.5; exec '%1'").arg(helper_)));
+        QSignalSpy finished(&slow, &bind_helper::Request::finished);
+        int ticks = 0;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, this, [&ticks] { ++ticks; });
+        tick.start(10);
+        QVERIFY(finished.wait(5000));
+        QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));   // blocked, it would tick once
+        auto answer = slow.takeAnswer();
+        QVERIFY(std::holds_alternative<int>(answer));
+        QCOMPARE(socketOption(std::get<int>(answer), SO_TYPE), SOCK_DGRAM);
+        ::close(std::get<int>(answer));
+        QVERIFY(noChildLeft());
+
+        bind_helper::Request hung(script("hung", "exec /bin/sleep 60"), 300);
+        QSignalSpy hungFinished(&hung, &bind_helper::Request::finished);
+        QVERIFY(hungFinished.wait(3000));
+        const auto timedOut = hung.takeAnswer();
+        QVERIFY(std::holds_alternative<EndpointError>(timedOut));
+        QVERIFY(std::get<EndpointError>(timedOut).reason.contains("did not answer"));
+        QVERIFY(noChildLeft());
+        {
+            const bind_helper::Request dropped(script("dropped", "exec /bin/sleep 60"));
+        }
+        QVERIFY(noChildLeft());
     }
 
     void missingHelperIsAFailureToStart()

@@ -11,6 +11,7 @@
 #include <QGenericPlugin>
 #include <QLabel>
 #include <QMessageBox>
+#include <QTableView>
 #include <QTimer>
 
 #include <netinet/in.h>
@@ -82,12 +83,19 @@ private:
             return;
         }
         const QString found = window->findChild<QLabel *>(QStringLiteral("tFoundDevice"))->text();
-        if (found != QLatin1String(" 3 device found"))
+        // Refresh goes on once the helper has answered: until the table has
+        // been emptied, the label still shows the last count.
+        if (found != QLatin1String(" 3 device found") || (m_refreshed && !m_tableRefilled))
             return;
         m_report.write((m_refreshed ? "refreshed=" : "found=") + found.toUtf8() + '\n');
         if (m_refreshed)
             return finish("done");
         m_refreshed = true;
+        const QAbstractItemModel *const table = window->findChild<QTableView *>(QStringLiteral("MSFlexGrid1"))->model();
+        const auto refilled = [this] { m_tableRefilled = true; };
+        connect(table, &QAbstractItemModel::modelReset, this, refilled);
+        connect(table, &QAbstractItemModel::layoutChanged, this, refilled);
+        connect(table, &QAbstractItemModel::dataChanged, this, refilled);
         refresh->click();
     }
 
@@ -102,6 +110,7 @@ private:
     QFile m_report;
     QTimer m_poll;
     bool m_refreshed = false;
+    bool m_tableRefilled = false;
     bool m_failed = false;
     bool m_retried = false;
 };

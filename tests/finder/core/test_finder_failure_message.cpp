@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 Q_DECLARE_METATYPE(EndpointError)
 
 namespace {
@@ -18,7 +20,8 @@ const EndpointError denied{EndpointError::Operation::Bind, "0.0.0.0", 1010, QAbs
                            "Permission denied"};
 
 // Lays out prefix/bin/veltrin-finder and, unless told not to, the bind helper
-// beside it; returns the finder's path.
+// beside it, executable and root's as an install leaves it; returns the
+// finder's path.
 QString installFinder(const QString &prefix, bool withHelper = true)
 {
     const QString bin = prefix + "/bin";
@@ -28,7 +31,7 @@ QString installFinder(const QString &prefix, bool withHelper = true)
     if (withHelper) {
         QDir().mkpath(QFileInfo(helper).absolutePath());
         QFile file(helper);
-        if (!file.open(QIODevice::WriteOnly))
+        if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(file.permissions() | QFile::ExeOwner))
             return {};
     }
     return bin + "/veltrin-finder";
@@ -122,6 +125,34 @@ private slots:
                          QFileInfo(finder).absolutePath()))),
                  qPrintable(message));
         QVERIFY2(!message.contains("setcap"), qPrintable(message));
+    }
+
+    // A capability cannot mend these: installing again does.
+    void brokenHelperIsToldToBeInstalledAgain_data()
+    {
+        QTest::addColumn<bool>("executable");
+        QTest::addColumn<uint>("owner");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("not executable") << false << 0u << "cannot be run (it is not executable)";
+        QTest::newRow("not root's") << true << 65534u << "is not owned by root";
+    }
+
+    void brokenHelperIsToldToBeInstalledAgain()
+    {
+        QFETCH(bool, executable);
+        QFETCH(uint, owner);
+        QFETCH(QString, named);
+        if (::geteuid() != 0)
+            QSKIP("needs root to give the helper away");
+        const QString finder = installFinder(prefix_.filePath(QTest::currentDataTag()));
+        const QString helper = bind_helper::pathFor(QFileInfo(finder).absolutePath());
+        QVERIFY(::chown(QFile::encodeName(helper).constData(), owner, 0) == 0);
+        if (!executable)
+            QVERIFY(QFile::setPermissions(helper, QFile::ReadOwner | QFile::WriteOwner));
+        const QString message = failureMessage(denied, finder);
+        QVERIFY2(message.contains(shellQuoted(helper) + " " + named) && message.contains("package again")
+                         && !message.contains("setcap"),
+                 qPrintable(message));
     }
 
     // The offered line, pasted into a shell with its command made harmless,
