@@ -14,7 +14,6 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
-#include <optional>
 #include <thread>
 #include <vector>
 
@@ -213,33 +212,34 @@ void DatagramReader::run(int descriptor)
     received.reserve(Batch);
     using Clock = std::chrono::steady_clock;
     Clock::time_point lastWake;
-    std::optional<Clock::time_point> wakeAt;   // set while a wake-up is due
+    constexpr Clock::time_point NoWake = Clock::time_point::max();
+    Clock::time_point wakeAt = NoWake;   // when a wake-up is due
     int sinceWake = 0;
     Clock::time_point rateFrom;
     int rateCount = 0;
     const auto wake = [&] {
         signal(m_wakeDescriptor);
         lastWake = Clock::now();
-        wakeAt.reset();
+        wakeAt = NoWake;
         sinceWake = 0;
     };
 
     for (;;) {
         {
             std::unique_lock lock(m_mutex);
-            if (wakeAt && m_queuedBytes >= QueueLimitBytes)
+            if (wakeAt != NoWake && m_queuedBytes >= QueueLimitBytes)
                 wake();   // the owner makes the room
             m_space.wait(lock, [this] { return m_stopping || m_queuedBytes < QueueLimitBytes; });
             if (m_stopping)
                 return;
         }
         int timeoutMs = -1;
-        if (wakeAt) {
-            const auto left = *wakeAt - Clock::now();
+        if (wakeAt != NoWake) {
+            const auto left = wakeAt - Clock::now();
             timeoutMs = int(std::chrono::ceil<std::chrono::milliseconds>(std::max(left, Clock::duration{})).count());
         }
         const int ready = ::poll(waitFor.data(), waitFor.size(), timeoutMs);
-        if (wakeAt && Clock::now() >= *wakeAt)
+        if (wakeAt != NoWake && Clock::now() >= wakeAt)
             wake();
         if (ready <= 0)
             continue;   // the timeout, or EINTR
@@ -276,9 +276,9 @@ void DatagramReader::run(int descriptor)
         }
         received.clear();
         sinceWake += count;
-        if (wasEmpty && !wakeAt) {
+        if (wasEmpty && wakeAt == NoWake) {
             wakeAt = sinceWake <= FirstFewUpTo ? readAt + FirstWakeAfter : lastWake + WakeEvery;
-            if (readAt >= *wakeAt)
+            if (readAt >= wakeAt)
                 wake();
         }
         if (count < int(Batch))

@@ -120,9 +120,6 @@ private slots:
         QCOMPARE(finder.table.tableRowCount(), DeviceTable::MaxDataRows + 1);
     }
 
-private:
-    std::unique_ptr<LoopbackDevices> devices;
-
     // Target addresses get the request after the broadcast, once per query;
     // a refresh in the middle stops the rest.
     void queryAlsoAsksTheTargets()
@@ -162,6 +159,9 @@ private:
         // Two broadcasts and the sweep's first address, 127.0.0.1.
         QCOMPARE(devices->requests().size(), 7);
     }
+
+private:
+    std::unique_ptr<LoopbackDevices> devices;
 };
 
 QTEST_MAIN(TestFinderController)
