@@ -92,7 +92,7 @@ struct Finder
     bool rowsInUseAre(int n) const
     {
         const auto inUse = [this](int row) {
-            return !table.cellText(row, DeviceTable::MacColumn).isEmpty();
+            return DeviceTable::isInUse(table.index(row - 1, 0));
         };
         return (n == 0 || inUse(n)) && (n + 1 >= table.tableRowCount() || !inUse(n + 1));
     }

@@ -110,8 +110,8 @@ QStringList ListMode::row(int tableRow) const
 void ListMode::printNewRows()
 {
     // Rows fill from the top, so the new ones follow those printed.
-    while (m_printedRows + 1 < m_table.tableRowCount()
-           && !m_table.cellText(m_printedRows + 1, DeviceTable::MacColumn).isEmpty()) {
+    // Model row m_printedRows is table row m_printedRows + 1, the next to print.
+    while (DeviceTable::isInUse(m_table.index(m_printedRows, 0))) {
         ++m_printedRows;
         if (m_commandLine.format == CommandLine::Format::Text)
             writeAll(STDOUT_FILENO, DeviceListing::textLine(row(m_printedRows)));

@@ -204,7 +204,7 @@ void MainWindow::fitCountLabel()
     // the table, never past the window.
     const QFontMetrics metrics = m_foundDevice->fontMetrics();
     const QMargins margins = m_foundDevice->contentsMargins();
-    QStringList counts{u" 32767 device found"_s};
+    QStringList counts{u" %1 device found"_s.arg(DeviceTable::MaxDataRows)};
     for (char16_t digit = u'0'; digit <= u'9'; ++digit)
         counts << u" %1 device found"_s.arg(QString(5, QChar(digit)));
     int text = 0;
