@@ -157,7 +157,7 @@ std::optional<EndpointError> DiscoveryEndpoint::reopen()
 std::optional<EndpointError> DiscoveryEndpoint::send(const QString &text)
 {
     m_sendWarnings.clear();
-    m_broadcastSubnets.clear();
+    m_broadcastRoutes.clear();
     const QByteArray payload = encodeDatagram(text);
     if (!isBound()) {
         // Sending would bind an ephemeral port whose replies nobody reads.
@@ -191,7 +191,7 @@ std::optional<EndpointError> DiscoveryEndpoint::send(const QString &text)
             std::optional<EndpointError> failure = sendThrough(payload, m_settings.destinationHost, interface.index);
             if (!failure) {
                 anySent = true;
-                m_broadcastSubnets += interface.subnets;
+                m_broadcastRoutes.append(interface);
                 break;
             }
             failures.append(std::move(*failure));
@@ -201,6 +201,14 @@ std::optional<EndpointError> DiscoveryEndpoint::send(const QString &text)
         return failures.value(0);
     m_sendWarnings = std::move(failures);
     return std::nullopt;
+}
+
+QList<Ipv4Subnet> DiscoveryEndpoint::broadcastSubnets() const
+{
+    QList<Ipv4Subnet> subnets;
+    for (const BroadcastInterface &route : m_broadcastRoutes)
+        subnets += route.subnets;
+    return subnets;
 }
 
 std::optional<EndpointError> DiscoveryEndpoint::sendTo(const QString &text, const QHostAddress &address)
@@ -223,15 +231,10 @@ std::optional<EndpointError> DiscoveryEndpoint::sendThrough(const QByteArray &pa
     if (m_socket->writeDatagram(datagram) == payload.size())
         return std::nullopt;
 
-    QString reason = failureReason(*m_socket, errno);
-    QString interfaceName;
-    if (interfaceIndex > 0) {
-        interfaceName = QNetworkInterface::interfaceNameFromIndex(interfaceIndex);
-        reason += QStringLiteral(" (via %1)").arg(interfaceName);
-    }
     EndpointError error{EndpointError::Operation::Send, host.toString(), m_settings.destinationPort,
-                        m_socket->error(), reason};
-    error.interfaceName = interfaceName;
+                        m_socket->error(), failureReason(*m_socket, errno)};
+    if (interfaceIndex > 0)
+        error.interfaceName = QNetworkInterface::interfaceNameFromIndex(interfaceIndex);
     return error;
 }
 
