@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -80,18 +81,8 @@ int ListMode::exec()
     m_controller.start(m_commandLine.targets, m_commandLine.ratePerSecond);
     if (m_failed)
         return Failed;
-    switch (m_commandLine.format) {
-    case CommandLine::Format::Text:
-        print(DeviceListing::textHeader());
-        break;
-    case CommandLine::Format::Csv:
-        print(DeviceExport::toCsv({}, true));
-        break;
-    case CommandLine::Format::Json:
-        break;
-    }
-    if (m_finished)
-        return m_output.state() == ListOutput::State::Failed ? WriteFailed : SignalBase + SIGPIPE;
+    // The header waits for the bind, which the helper may answer later: a
+    // port that cannot be had prints nothing.
     m_running = true;
     return QCoreApplication::exec();
 }
@@ -112,6 +103,8 @@ void ListMode::datagramHandled(const QString &text, int foundCount)
     // Model row m_printedRows is table row m_printedRows + 1, the next to print.
     while (DeviceTable::isInUse(m_table.index(m_printedRows, 0))) {
         ++m_printedRows;
+        if (!printHeader())
+            return;
         if (m_commandLine.format == CommandLine::Format::Text && !print(DeviceListing::textLine(row(m_printedRows))))
             return;
         if (m_commandLine.format == CommandLine::Format::Csv && !print(DeviceExport::toCsv({row(m_printedRows)}, false)))
@@ -122,6 +115,17 @@ void ListMode::datagramHandled(const QString &text, int foundCount)
 void ListMode::startWaiting()
 {
     m_waitTimer.start(static_cast<int>(std::lround(m_commandLine.waitSeconds * 1000)));
+}
+
+bool ListMode::printHeader()
+{
+    if (std::exchange(m_headerPrinted, true))
+        return true;
+    if (m_commandLine.format == CommandLine::Format::Text)
+        return print(DeviceListing::textHeader());
+    if (m_commandLine.format == CommandLine::Format::Csv)
+        return print(DeviceExport::toCsv({}, true));
+    return true;
 }
 
 bool ListMode::print(const QByteArray &bytes)
@@ -138,6 +142,8 @@ void ListMode::finish(int status)
         return;
     m_finished = true;
     m_waitTimer.stop();
+    if (status != Failed && m_output.state() == ListOutput::State::Open)
+        printHeader();
     if (status != Failed && m_output.state() == ListOutput::State::Open
         && m_commandLine.format == CommandLine::Format::Json) {
         QList<QStringList> rows;

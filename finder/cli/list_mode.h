@@ -46,6 +46,7 @@ private:
     void startWaiting();
     void finish(int status);
     bool print(const QByteArray &bytes);
+    bool printHeader();
     QStringList row(int tableRow) const;
 
     CommandLine m_commandLine;
@@ -59,4 +60,5 @@ private:
     bool m_failed = false;
     bool m_running = false;
     bool m_finished = false;
+    bool m_headerPrinted = false;
 };
