@@ -1,66 +1,23 @@
 #include "list_mode.h"
 
-#include "broadcast_interfaces.h"
-#include "broadcast_plan.h"
 #include "device_export.h"
 #include "device_listing.h"
 #include "failure_message.h"
+#include "interface_choice.h"
+#include "terminal_output.h"
 
 #include <QCoreApplication>
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// Straight to the descriptor, no stdio buffer: what has been printed is out
-// when the user presses Ctrl+C.
-void writeAll(int descriptor, const QByteArray &bytes)
-{
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(descriptor, data, static_cast<size_t>(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return;   // a closed pipe or full disk: nothing better to do
-        }
-        data += written;
-        left -= written;
-    }
-}
-
-void printError(const QString &text)
-{
-    writeAll(STDERR_FILENO, (QCoreApplication::applicationName() + u": "_s + text + u'\n').toUtf8());
-}
-
-DiscoveryEndpoint::Settings withInterfaces(DiscoveryEndpoint::Settings settings, const QStringList &names)
-{
-    settings.interfaceNames = names;
-    return settings;
-}
-
-// Interfaces the broadcast can use, for the error about an unknown name.
-QString usableInterfaceList()
-{
-    QStringList names;
-    for (const BroadcastInterface &interface : broadcastInterfaces())
-        names << interface.name;
-    return names.isEmpty() ? u"none (no interface is up with an IPv4 address)"_s : names.join(u", "_s);
-}
-
-} // namespace
-
 ListMode::ListMode(const CommandLine &commandLine, const DiscoveryEndpoint::Settings &settings, QObject *parent)
     : QObject(parent)
     , m_commandLine(commandLine)
-    , m_endpoint(withInterfaces(settings, commandLine.interfaceNames))
+    , m_endpoint(InterfaceChoice::withInterfaces(settings, commandLine.interfaceNames))
     , m_controller(*this, m_table, m_endpoint)
 {
     m_waitTimer.setSingleShot(true);
@@ -73,24 +30,22 @@ ListMode::ListMode(const CommandLine &commandLine, const DiscoveryEndpoint::Sett
 
 int ListMode::exec()
 {
-    // A name that matches nothing would quietly send nowhere.
-    const BroadcastPlan::Selection selection =
-            BroadcastPlan::select(broadcastInterfaces(), m_commandLine.interfaceNames);
-    if (!selection.unknownNames.isEmpty()) {
-        printError(u"Unknown interface \"%1\". Usable interfaces: %2"_s.arg(
-                selection.unknownNames.join(u"\", \""_s), usableInterfaceList()));
+    if (!InterfaceChoice::namesAreKnown(m_commandLine.interfaceNames))
         return Failed;
-    }
+    if (!m_commandLine.expectFile.isEmpty() && !m_expected.load(m_commandLine.expectFile))
+        return Failed;
 
     m_controller.start(m_commandLine.targets, m_commandLine.ratePerSecond);
     if (m_failed)
         return Failed;
     switch (m_commandLine.format) {
     case CommandLine::Format::Text:
-        writeAll(STDOUT_FILENO, DeviceListing::textHeader());
+        writeAll(STDOUT_FILENO, m_expected.isActive() ? DeviceListing::textLine(headerWithStatus())
+                                                      : DeviceListing::textHeader());
         break;
     case CommandLine::Format::Csv:
-        writeAll(STDOUT_FILENO, DeviceExport::toCsv({}, true));
+        writeAll(STDOUT_FILENO, m_expected.isActive() ? DeviceExport::toCsv({headerWithStatus()}, false)
+                                                      : DeviceExport::toCsv({}, true));
         break;
     case CommandLine::Format::Json:
         break;
@@ -99,11 +54,16 @@ int ListMode::exec()
     return QCoreApplication::exec();
 }
 
-QStringList ListMode::row(int tableRow) const
+QStringList ListMode::row(int tableRow)
 {
     QStringList cells;
     for (int column = 0; column < DeviceTable::ColumnCount; ++column)
-        cells << m_table.cellText(tableRow, column);
+        // The text table shows what the window shows; CSV and JSON carry
+        // the identifiers as received, to be matched later.
+        cells << (m_commandLine.format == CommandLine::Format::Text ? m_table.cellText(tableRow, column)
+                                                                     : m_table.receivedText(tableRow, column));
+    if (m_expected.isActive())
+        cells << m_expected.statusOfRow(m_table, tableRow);
     return cells;
 }
 
@@ -125,14 +85,32 @@ void ListMode::startWaiting()
     m_waitTimer.start(static_cast<int>(std::lround(m_commandLine.waitSeconds * 1000)));
 }
 
+QStringList ListMode::headerWithStatus()
+{
+    return DeviceExport::headerLabels() << u"Status"_s;
+}
+
 void ListMode::finish(int status)
 {
     m_waitTimer.stop();
+    // Planned devices that did not answer come last, and say so in the status.
+    QList<QStringList> missing;
+    if (status != Failed && m_expected.isActive()) {
+        for (QStringList cells : m_expected.missingRows())
+            missing << (cells << SitePlan::statusName(SitePlan::Status::Missing));
+        if (!missing.isEmpty())
+            status = Missing;
+    }
     if (status != Failed && m_commandLine.format == CommandLine::Format::Json) {
         QList<QStringList> rows;
         for (int r = 1; r <= m_printedRows; ++r)
             rows << row(r);
-        writeAll(STDOUT_FILENO, DeviceListing::json(rows));
+        writeAll(STDOUT_FILENO, DeviceListing::json(rows + missing));
+    } else if (!missing.isEmpty()) {
+        for (const QStringList &cells : std::as_const(missing)) {
+            writeAll(STDOUT_FILENO, m_commandLine.format == CommandLine::Format::Csv ? DeviceExport::toCsv({cells}, false)
+                                                                                   : DeviceListing::textLine(cells));
+        }
     }
     QCoreApplication::exit(status);
 }
