@@ -268,6 +268,21 @@ SitePlan SitePlan::parse(const QByteArray &utf8)
     return plan;
 }
 
+SitePlan::Match SitePlan::classify(const Received &device) const
+{
+    qsizetype p = m_byMac.value(macKey(device.mac), -1);
+    if (p < 0 && !device.serial.trimmed().isEmpty())
+        p = m_bySerial.value(device.serial.trimmed(), -1);
+    if (p < 0 && !device.ip.trimmed().isEmpty())
+        p = m_byIp.value(device.ip.trimmed(), -1);
+    if (p < 0)
+        return {Status::Unexpected, -1, -1};
+    const Device &planned = m_devices[p];
+    const bool differs = (!planned.ip.isEmpty() && planned.ip != device.ip.trimmed())
+            || (!planned.version.isEmpty() && planned.version != device.version.trimmed());
+    return {differs ? Status::Differs : Status::Answered, p, -1};
+}
+
 QList<SitePlan::Match> SitePlan::match(const QList<Received> &received) const
 {
     QList<Match> matches(m_devices.size());
@@ -277,27 +292,18 @@ QList<SitePlan::Match> SitePlan::match(const QList<Received> &received) const
     QSet<QString> seen;
     seen.reserve(received.size());
     for (qsizetype r = 0; r < received.size(); ++r) {
-        const Received &device = received[r];
-        const QString mac = macKey(device.mac);
-        if (!mac.isEmpty()) {
+        if (const QString mac = macKey(received[r].mac); !mac.isEmpty()) {
             if (seen.contains(mac))
                 continue;
             seen.insert(mac);
         }
-        qsizetype p = m_byMac.value(mac, -1);
-        if (p < 0 && !device.serial.trimmed().isEmpty())
-            p = m_bySerial.value(device.serial.trimmed(), -1);
-        if (p < 0 && !device.ip.trimmed().isEmpty())
-            p = m_byIp.value(device.ip.trimmed(), -1);
-        if (p < 0 || matches[p].received >= 0) {
+        Match found = classify(received[r]);
+        found.received = r;
+        // A planned device answers once; another claiming it is not it.
+        if (found.planned < 0 || matches[found.planned].received >= 0)
             unexpected << Match{Status::Unexpected, -1, r};
-            continue;
-        }
-        const Device &planned = m_devices[p];
-        const bool differs = (!planned.ip.isEmpty() && planned.ip != device.ip.trimmed())
-                || (!planned.version.isEmpty() && planned.version != device.version.trimmed());
-        matches[p].status = differs ? Status::Differs : Status::Answered;
-        matches[p].received = r;
+        else
+            matches[found.planned] = found;
     }
     return matches + unexpected;
 }

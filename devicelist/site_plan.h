@@ -72,6 +72,9 @@ public:
     // (the same MAC) counts once.
     QList<Match> match(const QList<Received> &received) const;
     static Summary summarize(const QList<Match> &matches);
+    // One device on its own: Answered or Differs with the planned index,
+    // or Unexpected. received is left -1.
+    Match classify(const Received &device) const;
 
     // "answered", "missing", "unexpected", "differs".
     static QString statusName(Status status);

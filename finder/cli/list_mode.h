@@ -3,6 +3,7 @@
 #include "command_line.h"
 #include "device_table.h"
 #include "discovery_endpoint.h"
+#include "expected_devices.h"
 #include "finder_controller.h"
 #include "finder_view.h"
 
@@ -22,6 +23,8 @@ public:
     static constexpr int Found = 0;
     static constexpr int NoneFound = 1;
     static constexpr int Failed = 2;
+    // With --expect: a planned device did not answer.
+    static constexpr int Missing = 3;
 
     explicit ListMode(const CommandLine &commandLine,
                      const DiscoveryEndpoint::Settings &settings = DiscoveryEndpoint::Settings{},
@@ -41,12 +44,15 @@ private:
     void printNewRows();
     void startWaiting();
     void finish(int status);
-    QStringList row(int tableRow) const;
+    // The row as printed: its cells, then its status against the plan.
+    QStringList row(int tableRow);
+    static QStringList headerWithStatus();
 
     CommandLine m_commandLine;
     DeviceTable m_table;
     DiscoveryEndpoint m_endpoint;
     FinderController m_controller;
+    ExpectedDevices m_expected;
     QTimer m_waitTimer;
     int m_printedRows = 0;
     bool m_failed = false;
