@@ -80,8 +80,10 @@ public:
                 }
             }
             // Unquoted text, or whatever follows a closing quote.
+            const qsizetype start = m_pos;
             while (m_pos < m_text.size() && m_text[m_pos] != u',' && m_text[m_pos] != u'\n')
-                field += m_text[m_pos++];
+                ++m_pos;
+            field += QStringView(m_text).sliced(start, m_pos - start);
             if (field.endsWith(u'\r'))
                 field.chop(1);
             if (quoted && field.size() > 1 && field.front() == u'\'' && isFormulaStart(field[1]))
