@@ -251,7 +251,12 @@ QString DeviceActions::writeList(const QString &path) const
     for (const int row : rowsInUse())
         rows << rowCells(row);
     QByteArray bytes(Utf8ByteOrderMark);
-    bytes += DeviceExport::toCsv(rows, true);
+    // A model with more than the table's columns (a comparison's status)
+    // names them after the table's.
+    QStringList header = DeviceExport::headerLabels();
+    for (int column = int(header.size()); column < m_grid.model()->columnCount(); ++column)
+        header << m_grid.model()->headerData(column, Qt::Horizontal).toString().trimmed();
+    bytes += DeviceExport::toCsv({header}, false) + DeviceExport::toCsv(rows, false);
 
     // Written beside the target and renamed over it on commit: a failure
     // leaves whatever was there before. Unbuffered, because a buffered

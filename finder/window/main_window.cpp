@@ -9,6 +9,7 @@
 #include "icon_above_text_button.h"
 #include "query_addresses_dialog.h"
 #include "single_line_delegate.h"
+#include "site_watch.h"
 #include "table_font.h"
 #include "window_layout.h"
 
@@ -81,6 +82,9 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
     m_replyPaneTimer.setInterval(ReplyPaneDelayMs);
     connect(&m_replyPaneTimer, &QTimer::timeout, this, &MainWindow::updateReplyPane);
 
+    // A refresh shows the table again, first.
+    m_siteWatch = new SiteWatch(m_controller, m_table, *m_grid, *m_foundDevice, this);
+    connect(m_refresh, &QAbstractButton::clicked, m_siteWatch, &SiteWatch::leave);
     connect(m_refresh, &QAbstractButton::clicked, &m_controller, &FinderController::refresh);
     connect(&m_endpoint, &DiscoveryEndpoint::dataArrival, &m_controller,
             &FinderController::onDatagram);
@@ -97,6 +101,8 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
     connect(query, &QAction::triggered, this, &MainWindow::queryAddresses);
     m_deviceActions->contextMenu()->addSeparator();
     m_deviceActions->contextMenu()->addAction(query);
+    m_deviceActions->contextMenu()->addSeparator();
+    m_deviceActions->contextMenu()->addActions(m_siteWatch->actions());
 
     // The window's load: header and first refresh happen before it shows.
     m_controller.start();
@@ -294,6 +300,9 @@ void MainWindow::queryAddresses()
 {
     auto *const dialog = new QueryAddressesDialog(this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QDialog::accepted, this, [this, dialog] { m_controller.query(dialog->targets()); });
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        m_siteWatch->leave();
+        m_controller.query(dialog->targets());
+    });
     dialog->open();
 }
