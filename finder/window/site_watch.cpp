@@ -1,5 +1,6 @@
 #include "site_watch.h"
 
+#include "count_label_text.h"
 #include "device_actions.h"
 #include "device_export.h"
 #include "device_table.h"
@@ -363,7 +364,7 @@ void SiteWatch::rebuild()
         // (the first round as it comes in).
         const qsizetype count = m_watch.roster().round() <= 1 ? m_watch.roster().answeredThisRound()
                                                               : m_lastRoundCount;
-        m_countLabel.setText(u" %1 device found"_s.arg(count));
+        m_countLabel.setText(countLabelText(int(count)));
     }
 }
 

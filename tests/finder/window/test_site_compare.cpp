@@ -17,9 +17,7 @@ namespace {
 
 struct SilentView : FinderView
 {
-    void setCountLabelText(const QString &) override {}
-    void setRequestPaneText(const QString &) override {}
-    void setReplyPaneText(const QString &) override {}
+    void datagramHandled(const QString &, int) override {}
     void reportFailure(const EndpointError &) override {}
 };
 
