@@ -275,10 +275,14 @@ void SiteWatch::showSiteView(bool shown)
     if (shown && !m_view->isVisible()) {
         // The table's widths, but a narrower description leaves the marks room.
         QHeaderView *const header = m_view->horizontalHeader();
-        for (int c = 0; c < DeviceTable::DescriptionColumn; ++c)
+        int used = 0;
+        for (int c = 0; c < DeviceTable::DescriptionColumn; ++c) {
             header->resizeSection(c, m_grid.horizontalHeader()->sectionSize(c));
+            used += header->sectionSize(c);
+        }
+        const int statusWidth = m_view->fontMetrics().horizontalAdvance(u"unexpected \u00b7 gone \u00b7 last seen 00:00:00"_s);
         header->resizeSection(DeviceTable::DescriptionColumn,
-                              std::min(m_grid.horizontalHeader()->sectionSize(DeviceTable::DescriptionColumn), 150));
+                              std::max(80, m_grid.viewport()->width() - used - statusWidth));
         // A summary is longer than a count: the label takes the strip under the grid.
         m_savedLabelGeometry = m_countLabel.geometry();
         QRect wide = m_savedLabelGeometry;
@@ -402,20 +406,17 @@ QList<SiteViewModel::Row> SiteWatch::comparedRows(QString *summary) const
             answered << row;
         }
     }
+    // A gone device no longer answers for the plan; it is left out.
+    answered.removeIf([](const SiteViewModel::Row &row) { return row.greyed; });
     QList<SitePlan::Received> received;
     received.reserve(answered.size());
     for (const SiteViewModel::Row &row : std::as_const(answered)) {
-        // A gone device no longer answers the plan.
-        received << (row.greyed ? SitePlan::Received{}
-                                : SitePlan::Received{row.cells[DeviceTable::IpColumn], row.cells[DeviceTable::SerialColumn],
-                                                     row.cells[DeviceTable::MacColumn],
-                                                     row.cells[DeviceTable::VersionColumn]});
+        received << SitePlan::Received{row.cells[DeviceTable::IpColumn], row.cells[DeviceTable::SerialColumn],
+                                       row.cells[DeviceTable::MacColumn], row.cells[DeviceTable::VersionColumn]};
     }
     const QList<SitePlan::Match> matches = m_plan.match(received);
     QList<SiteViewModel::Row> rows, missing;
     for (const SitePlan::Match &match : matches) {
-        if (match.received >= 0 && received[match.received].mac.isEmpty() && match.planned < 0)
-            continue;   // gone, not in the plan: it stays in the roster's view only
         SiteViewModel::Row row;
         if (match.received >= 0) {
             row = answered[match.received];
