@@ -49,6 +49,7 @@ private:
     void applyColumnWidths();
     void fitCountLabel();
     void showFailure(const QString &message);
+    void updateCountLabel();
     void updateReplyPane();
 
     DeviceTable m_table;
@@ -64,6 +65,8 @@ private:
     SiteWatch *m_siteWatch = nullptr;   // Watch and Compare with list…
     QPointer<QMessageBox> m_failureBox;
     QPointer<QMessageBox> m_warningBox;
+    int m_pendingCount = 0;
+    bool m_countLabelDue = false;
     QString m_pendingReply;
     QTimer m_replyPaneTimer;
 
