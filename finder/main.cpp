@@ -3,6 +3,7 @@
 #include "list_mode.h"
 #include "list_output.h"
 #include "main_window.h"
+#include "watch_mode.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -44,6 +45,10 @@ int runWithoutWindow(int argc, char *argv[], const CommandLine &commandLine)
         print(stderr, u"%1: %2\n\n%3"_s.arg(QCoreApplication::applicationName(), commandLine.error,
                                              commandLineHelp()));
         return ListMode::Failed;
+    case CommandLine::Action::Watch: {
+        WatchMode watchMode(commandLine);
+        return watchMode.exec();
+    }
     case CommandLine::Action::List:
     case CommandLine::Action::Window:
         break;

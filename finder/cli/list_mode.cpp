@@ -1,13 +1,12 @@
 #include "list_mode.h"
 
-#include "broadcast_interfaces.h"
-#include "broadcast_plan.h"
 #include "device_export.h"
 #include "device_listing.h"
 #include "failure_message.h"
+#include "interface_choice.h"
+#include "terminal_output.h"
 
 #include <QCoreApplication>
-#include <QNetworkInterface>
 
 #include <unistd.h>
 
@@ -17,46 +16,10 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-void printError(const QString &text)
-{
-    ListOutput(STDERR_FILENO).write((QCoreApplication::applicationName() + u": "_s + text + u'\n').toUtf8());
-}
-
-DiscoveryEndpoint::Settings withInterfaces(DiscoveryEndpoint::Settings settings, const QStringList &names)
-{
-    settings.interfaceNames = names;
-    return settings;
-}
-
-// Interfaces the broadcast can use, for the error about an unknown name.
-QString usableInterfaceList()
-{
-    QStringList names;
-    for (const BroadcastInterface &interface : broadcastInterfaces())
-        names << interface.name;
-    return names.isEmpty() ? u"none (no interface is up with an IPv4 address)"_s : names.join(u", "_s);
-}
-
-// A loopback interface exists but is never used, which "unknown" would hide.
-QString unknownInterfaceError(const QStringList &names)
-{
-    for (const QString &name : names) {
-        if (QNetworkInterface::interfaceFromName(name).flags().testFlag(QNetworkInterface::IsLoopBack)) {
-            return u"\"%1\" is a loopback interface, which the broadcast never uses. Usable interfaces: %2"_s.arg(
-                    name, usableInterfaceList());
-        }
-    }
-    return u"Unknown interface \"%1\". Usable interfaces: %2"_s.arg(names.join(u"\", \""_s), usableInterfaceList());
-}
-
-} // namespace
-
 ListMode::ListMode(const CommandLine &commandLine, const DiscoveryEndpoint::Settings &settings, QObject *parent)
     : QObject(parent)
     , m_commandLine(commandLine)
-    , m_endpoint(withInterfaces(settings, commandLine.interfaceNames))
+    , m_endpoint(InterfaceChoice::withInterfaces(settings, commandLine.interfaceNames))
     , m_controller(*this, m_table, m_endpoint)
     , m_output(STDOUT_FILENO)
     , m_signals({SIGINT, SIGTERM})
@@ -70,13 +33,10 @@ ListMode::ListMode(const CommandLine &commandLine, const DiscoveryEndpoint::Sett
 
 int ListMode::exec()
 {
-    // A name that matches nothing would quietly send nowhere.
-    const BroadcastPlan::Selection selection =
-            BroadcastPlan::select(broadcastInterfaces(), m_commandLine.interfaceNames);
-    if (!selection.unknownNames.isEmpty()) {
-        printError(unknownInterfaceError(selection.unknownNames));
+    if (!InterfaceChoice::namesAreKnown(m_commandLine.interfaceNames))
         return Failed;
-    }
+    if (!m_commandLine.expectFile.isEmpty() && !m_expected.load(m_commandLine.expectFile))
+        return Failed;
 
     m_controller.start(m_commandLine.targets, m_commandLine.ratePerSecond);
     if (m_failed)
@@ -87,11 +47,16 @@ int ListMode::exec()
     return QCoreApplication::exec();
 }
 
-QStringList ListMode::row(int tableRow) const
+QStringList ListMode::row(int tableRow)
 {
     QStringList cells;
     for (int column = 0; column < DeviceTable::ColumnCount; ++column)
-        cells << m_table.cellText(tableRow, column);
+        // The text table shows what the window shows; CSV and JSON carry
+        // the identifiers as received, to be matched later.
+        cells << (m_commandLine.format == CommandLine::Format::Text ? m_table.cellText(tableRow, column)
+                                                                     : m_table.receivedText(tableRow, column));
+    if (m_expected.isActive())
+        cells << m_expected.statusOfRow(m_table, tableRow);
     return cells;
 }
 
@@ -122,10 +87,16 @@ bool ListMode::printHeader()
     if (std::exchange(m_headerPrinted, true))
         return true;
     if (m_commandLine.format == CommandLine::Format::Text)
-        return print(DeviceListing::textHeader());
+        return print(m_expected.isActive() ? DeviceListing::textLine(headerWithStatus()) : DeviceListing::textHeader());
     if (m_commandLine.format == CommandLine::Format::Csv)
-        return print(DeviceExport::toCsv({}, true));
+        return print(m_expected.isActive() ? DeviceExport::toCsv({headerWithStatus()}, false)
+                                           : DeviceExport::toCsv({}, true));
     return true;
+}
+
+QStringList ListMode::headerWithStatus()
+{
+    return DeviceExport::headerLabels() << u"Status"_s;
 }
 
 bool ListMode::print(const QByteArray &bytes)
@@ -142,14 +113,29 @@ void ListMode::finish(int status)
         return;
     m_finished = true;
     m_waitTimer.stop();
+    // Planned devices that did not answer come last, and say so in the status.
+    QList<QStringList> missing;
+    if (status != Failed && m_expected.isActive()) {
+        for (QStringList cells : m_expected.missingRows())
+            missing << (cells << SitePlan::statusName(SitePlan::Status::Missing));
+        if (!missing.isEmpty() && status < SignalBase)
+            status = Missing;
+    }
     if (status != Failed && m_output.state() == ListOutput::State::Open)
         printHeader();
-    if (status != Failed && m_output.state() == ListOutput::State::Open
-        && m_commandLine.format == CommandLine::Format::Json) {
-        QList<QStringList> rows;
-        for (int r = 1; r <= m_printedRows; ++r)
-            rows << row(r);
-        m_output.write(DeviceListing::json(rows));
+    if (status != Failed && m_output.state() == ListOutput::State::Open) {
+        if (m_commandLine.format == CommandLine::Format::Json) {
+            QList<QStringList> rows;
+            for (int r = 1; r <= m_printedRows; ++r)
+                rows << row(r);
+            m_output.write(DeviceListing::json(rows + missing));
+        } else {
+            for (const QStringList &cells : std::as_const(missing)) {
+                if (!m_output.write(m_commandLine.format == CommandLine::Format::Csv ? DeviceExport::toCsv({cells}, false)
+                                                                                    : DeviceListing::textLine(cells)))
+                    break;
+            }
+        }
     }
     // A reader that went away ends the run quietly, as SIGPIPE's default
     // action would.

@@ -3,6 +3,7 @@
 #include "command_line.h"
 #include "device_table.h"
 #include "discovery_endpoint.h"
+#include "expected_devices.h"
 #include "finder_controller.h"
 #include "finder_view.h"
 #include "list_output.h"
@@ -25,6 +26,8 @@ public:
     static constexpr int Found = 0;
     static constexpr int NoneFound = 1;
     static constexpr int Failed = 2;
+    // With --expect: a planned device did not answer.
+    static constexpr int Missing = 3;
     static constexpr int WriteFailed = 4;
     // A signal's run ends with 128 + its number, as a shell reports it.
     static constexpr int SignalBase = 128;
@@ -47,12 +50,15 @@ private:
     void finish(int status);
     bool print(const QByteArray &bytes);
     bool printHeader();
-    QStringList row(int tableRow) const;
+    // The row as printed: its cells, then its status against the plan.
+    QStringList row(int tableRow);
+    static QStringList headerWithStatus();
 
     CommandLine m_commandLine;
     DeviceTable m_table;
     DiscoveryEndpoint m_endpoint;
     FinderController m_controller;
+    ExpectedDevices m_expected;
     QTimer m_waitTimer;
     ListOutput m_output;
     SignalWatcher m_signals;

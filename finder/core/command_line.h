@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device_watch.h"
 #include "target_addresses.h"
 #include "target_sweep.h"
 
@@ -10,7 +11,7 @@
 // exists, so that --list and --help never need a display.
 struct CommandLine
 {
-    enum class Action { Window, List, Help, Version, Error };
+    enum class Action { Window, List, Watch, Help, Version, Error };
     enum class Format { Text, Json, Csv };
 
     Action action = Action::Window;
@@ -21,7 +22,13 @@ struct CommandLine
     Format format = Format::Text;
     TargetList targets;
     double ratePerSecond = TargetSweep::DefaultRate;
-    QStringList interfaceNames;
+    QStringList interfaceNames;   // also --watch
+
+    // --watch
+    int intervalSeconds = DeviceWatch::DefaultIntervalSeconds;
+    int goneAfter = DeviceRoster::DefaultGoneAfter;
+    // --list or --watch: the site's plan to compare with
+    QString expectFile;
 };
 
 // arguments as main() got them, the program's name first.

@@ -185,7 +185,7 @@ QStringList DeviceActions::rowCells(int row) const
     const QAbstractItemModel *const model = m_grid.model();
     QStringList cells;
     for (int column = 0; column < model->columnCount(); ++column)
-        cells << model->index(row, column).data().toString();
+        cells << model->index(row, column).data(DeviceTable::ReceivedTextRole).toString();
     return cells;
 }
 
@@ -237,7 +237,8 @@ void DeviceActions::copyColumn(int column)
     // break, so it pastes into an address bar or a form field as it is.
     QStringList values;
     for (const int row : actedOnRows())
-        values << visibleText(m_grid.model()->index(row, column).data().toString());
+        values << visibleText(DeviceExport::withoutTrailingLineBreaks(
+                m_grid.model()->index(row, column).data(DeviceTable::ReceivedTextRole).toString()));
     if (!values.isEmpty())
         QGuiApplication::clipboard()->setText(values.join(u'\n'));
 }
@@ -248,7 +249,12 @@ QString DeviceActions::writeList(const QString &path) const
     for (const int row : rowsInUse())
         rows << rowCells(row);
     QByteArray bytes(Utf8ByteOrderMark);
-    bytes += DeviceExport::toCsv(rows, true);
+    // A model with more than the table's columns (a comparison's status)
+    // names them after the table's.
+    QStringList header = DeviceExport::headerLabels();
+    for (int column = int(header.size()); column < m_grid.model()->columnCount(); ++column)
+        header << m_grid.model()->headerData(column, Qt::Horizontal).toString().trimmed();
+    bytes += DeviceExport::toCsv({header}, false) + DeviceExport::toCsv(rows, false);
 
     // Written beside the target and renamed over it on commit: a failure
     // leaves whatever was there before. Unbuffered, because a buffered

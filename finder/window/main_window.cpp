@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "column_widths.h"
+#include "count_label_text.h"
 #include "count_tool_tip.h"
 #include "device_actions.h"
 #include "device_sort_proxy.h"
@@ -9,6 +10,7 @@
 #include "icon_above_text_button.h"
 #include "query_addresses_dialog.h"
 #include "single_line_delegate.h"
+#include "site_watch.h"
 #include "table_font.h"
 #include "window_layout.h"
 
@@ -51,17 +53,6 @@ void place(QWidget *control, const WindowLayout::TwipRect &rect)
     control->setGeometry(rect.toPixels());
 }
 
-// The count in sign-position form: a space stands where a minus would.
-QString countLabelText(int count)
-{
-    QString text;
-    text.reserve(20);
-    text += u' ';
-    text += QString::number(count);
-    text += u" device found";
-    return text;
-}
-
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -92,6 +83,9 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
     m_replyPaneTimer.setInterval(ReplyPaneDelayMs);
     connect(&m_replyPaneTimer, &QTimer::timeout, this, &MainWindow::updateReplyPane);
 
+    // A refresh shows the table again, first.
+    m_siteWatch = new SiteWatch(m_controller, m_table, *m_grid, *m_foundDevice, this);
+    connect(m_refresh, &QAbstractButton::clicked, m_siteWatch, &SiteWatch::leave);
     connect(m_refresh, &QAbstractButton::clicked, &m_controller, &FinderController::refresh);
     connect(&m_endpoint, &DiscoveryEndpoint::dataArrival, &m_controller,
             &FinderController::onDatagram);
@@ -108,6 +102,8 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
     connect(query, &QAction::triggered, this, &MainWindow::queryAddresses);
     m_deviceActions->contextMenu()->addSeparator();
     m_deviceActions->contextMenu()->addAction(query);
+    m_deviceActions->contextMenu()->addSeparator();
+    m_deviceActions->contextMenu()->addActions(m_siteWatch->actions());
 
     // The window's load: header and first refresh happen before it shows.
     m_controller.start();
@@ -323,6 +319,9 @@ void MainWindow::queryAddresses()
 {
     auto *const dialog = new QueryAddressesDialog(this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QDialog::accepted, this, [this, dialog] { m_controller.query(dialog->targets()); });
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        m_siteWatch->leave();
+        m_controller.query(dialog->targets());
+    });
     dialog->open();
 }

@@ -11,6 +11,7 @@
 
 class DeviceActions;
 class NoReplyPlaceholder;
+class SiteWatch;
 class IconAboveTextButton;
 class QLabel;
 class QLineEdit;
@@ -61,6 +62,7 @@ private:
     QPlainTextEdit *m_replyPane = nullptr; // Text1
     DeviceActions *m_deviceActions = nullptr;
     NoReplyPlaceholder *m_noReplyPlaceholder = nullptr;
+    SiteWatch *m_siteWatch = nullptr;   // Watch and Compare with list…
     QPointer<QMessageBox> m_failureBox;
     QPointer<QMessageBox> m_warningBox;
     int m_pendingCount = 0;

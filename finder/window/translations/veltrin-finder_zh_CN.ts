@@ -25,13 +25,6 @@
     </message>
 </context>
 <context>
-    <name>DeviceTable</name>
-    <message>
-        <source>Shortened: only the first %1 characters are kept.</source>
-        <translation>已截短：只保留前 %1 个字符。</translation>
-    </message>
-</context>
-<context>
     <name>DeviceActions</name>
     <message>
         <source>&amp;Open web page</source>
@@ -102,6 +95,24 @@
     </message>
 </context>
 <context>
+    <name>DeviceTable</name>
+    <message>
+        <source>Shortened: only the first %1 characters are kept.</source>
+        <translation>已截短：只保留前 %1 个字符。</translation>
+    </message>
+    <message>
+        <source>Received: %1</source>
+        <translation>收到的值：%1</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>&amp;Query addresses…</source>
+        <translation>查询地址(&amp;Q)…</translation>
+    </message>
+</context>
+<context>
     <name>NoReplyPlaceholder</name>
     <message>
         <source>No device has answered yet.</source>
@@ -114,13 +125,6 @@
     <message>
         <source>Devices usually stay silent because they are on another network segment, because a firewall blocks incoming UDP traffic to port 1010, or because a VPN carries this computer&apos;s traffic.</source>
         <translation>设备没有应答，通常是因为它们位于另一个网段，防火墙阻止了发往端口 1010 的传入 UDP 流量，或者 VPN 接管了本机的网络流量。</translation>
-    </message>
-</context>
-<context>
-    <name>MainWindow</name>
-    <message>
-        <source>&amp;Query addresses…</source>
-        <translation>查询地址(&amp;Q)…</translation>
     </message>
 </context>
 <context>
@@ -144,6 +148,160 @@ separate several with commas. At most 65536 addresses.</source>
     <message>
         <source>&amp;Query</source>
         <translation>查询(&amp;Q)</translation>
+    </message>
+</context>
+<context>
+    <name>SiteViewModel</name>
+    <message>
+        <source>Status</source>
+        <translation>状态</translation>
+    </message>
+</context>
+<context>
+    <name>SiteWatch</name>
+    <message>
+        <source>IP</source>
+        <translation>IP</translation>
+    </message>
+    <message>
+        <source>serial</source>
+        <translation>序列号</translation>
+    </message>
+    <message>
+        <source>MAC</source>
+        <translation>MAC</translation>
+    </message>
+    <message>
+        <source>version</source>
+        <translation>版本</translation>
+    </message>
+    <message>
+        <source>description</source>
+        <translation>描述</translation>
+    </message>
+    <message>
+        <source>appeared</source>
+        <translation>出现</translation>
+    </message>
+    <message>
+        <source>changed</source>
+        <translation>已变化</translation>
+    </message>
+    <message>
+        <source>gone</source>
+        <translation>消失</translation>
+    </message>
+    <message>
+        <source>back</source>
+        <translation>恢复</translation>
+    </message>
+    <message>
+        <source>answered</source>
+        <translation>已应答</translation>
+    </message>
+    <message>
+        <source>missing</source>
+        <translation>缺失</translation>
+    </message>
+    <message>
+        <source>unexpected</source>
+        <translation>计划外</translation>
+    </message>
+    <message>
+        <source>differs</source>
+        <translation>不一致</translation>
+    </message>
+    <message>
+        <source>gone · last seen %1</source>
+        <translation>消失 · 最后出现 %1</translation>
+    </message>
+    <message>
+        <source>new</source>
+        <translation>新</translation>
+    </message>
+    <message>
+        <source>changed: %1</source>
+        <translation>已变化：%1</translation>
+    </message>
+    <message>
+        <source>%1 was %2</source>
+        <translation>%1 原为 %2</translation>
+    </message>
+    <message>
+        <source>Watched devices</source>
+        <translation>监视中的设备</translation>
+    </message>
+    <message>
+        <source>&amp;Watch</source>
+        <translation>监视(&amp;W)</translation>
+    </message>
+    <message>
+        <source>Watch &amp;interval…</source>
+        <translation>监视间隔(&amp;I)…</translation>
+    </message>
+    <message>
+        <source>Watch &amp;events</source>
+        <translation>监视事件(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Compare with &amp;list…</source>
+        <translation>与清单比较(&amp;L)…</translation>
+    </message>
+    <message>
+        <source>Watch events</source>
+        <translation>监视事件</translation>
+    </message>
+    <message>
+        <source>&amp;Save…</source>
+        <translation>保存(&amp;S)…</translation>
+    </message>
+    <message>
+        <source>Watch interval</source>
+        <translation>监视间隔</translation>
+    </message>
+    <message>
+        <source>Send the request every (seconds):</source>
+        <translation>每隔多少秒发送一次请求：</translation>
+    </message>
+    <message>
+        <source>Compare with list</source>
+        <translation>与清单比较</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv);;All files (*)</source>
+        <translation>CSV 文件 (*.csv);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>The list %1 cannot be used.
+
+%2</source>
+        <translation>无法使用清单 %1。
+
+%2</translation>
+    </message>
+    <message>
+        <source>Planned as %1 (line %2)</source>
+        <translation>计划中为 %1（第 %2 行）</translation>
+    </message>
+    <message>
+        <source>Planned IP %1, version %2</source>
+        <translation>计划的 IP %1，版本 %2</translation>
+    </message>
+    <message>
+        <source>%1 of %2 planned devices answered · %3 missing · %4 unexpected · %5 differ</source>
+        <translation>计划的 %2 台设备中 %1 台已应答 · %3 台缺失 · %4 台计划外 · %5 台不一致</translation>
+    </message>
+    <message>
+        <source>Save watch events</source>
+        <translation>保存监视事件</translation>
+    </message>
+    <message>
+        <source>Text files (*.txt);;All files (*)</source>
+        <translation>文本文件 (*.txt);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>The events could not be saved: %1</source>
+        <translation>无法保存事件：%1</translation>
     </message>
 </context>
 </TS>

@@ -50,6 +50,20 @@ private slots:
         QCOMPARE(parse({"--list", "--rate", "1"}).ratePerSecond, 1.0);
         QCOMPARE(parse({"--list", "--csv"}).format, CommandLine::Format::Csv);
         QCOMPARE(parse({"--list", "--wait", "0"}).waitSeconds, 0.0);
+        QCOMPARE(parse({"--list", "--expect", "plan.csv"}).expectFile, "plan.csv");
+    }
+
+    void watchOptions()
+    {
+        const CommandLine line = parse({"--watch", "--interval", "2", "--gone-after", "1", "--expect", "p.csv",
+                                        "--interface", "eth0"});
+        QCOMPARE(line.action, CommandLine::Action::Watch);
+        QCOMPARE(line.intervalSeconds, 2);
+        QCOMPARE(line.goneAfter, 1);
+        QCOMPARE(line.expectFile, "p.csv");
+        QCOMPARE(line.interfaceNames, QStringList{"eth0"});
+        QCOMPARE(parse({"--watch"}).intervalSeconds, 5);
+        QCOMPARE(parse({"--watch"}).goneAfter, 3);
     }
 
     void errors_data()
@@ -65,6 +79,21 @@ private slots:
         QTest::newRow("target without list") << QStringList{"--target", "10.5.0.1"}
                                              << "--target works only with --list";
         QTest::newRow("json without list") << QStringList{"--json"} << "--json works only with --list";
+        QTest::newRow("list and watch") << QStringList{"--list", "--watch"}
+                                        << "--list and --watch cannot be used together";
+        QTest::newRow("json with watch") << QStringList{"--watch", "--json"} << "--json works only with --list";
+        QTest::newRow("expect alone") << QStringList{"--expect", "p.csv"}
+                                      << "--expect works only with --list or --watch";
+        QTest::newRow("interval with list") << QStringList{"--list", "--interval", "5"}
+                                            << "--interval works only with --watch";
+        for (const char *interval : {"1", "3601", "2.5", "x"}) {
+            QTest::newRow(qPrintable(QStringLiteral("interval %1").arg(interval)))
+                    << QStringList{"--watch", "--interval", interval}
+                    << QStringLiteral("--interval needs a whole number of seconds from 2 to 3600, got \"%1\"")
+                               .arg(interval);
+        }
+        QTest::newRow("gone after 0") << QStringList{"--watch", "--gone-after", "0"}
+                                      << "--gone-after needs a whole number of rounds from 1 to 43200, got \"0\"";
         for (const char *wait : {"-1", "abc", "nan", "inf", "3601", "1,5"}) {
             QTest::newRow(qPrintable(QStringLiteral("wait %1").arg(wait)))
                     << QStringList{"--list", "--wait", wait}
