@@ -132,6 +132,13 @@ void DeviceActions::showContextMenuAtCurrentRow()
     showContextMenu(m_grid.viewport()->mapToGlobal(corner));
 }
 
+void DeviceActions::setFiltered(bool filtered)
+{
+    m_filtered = filtered;
+    m_copyAll->setText(filtered ? tr("Copy &all shown") : tr("Copy &all"));
+    m_save->setText(filtered ? tr("&Save shown list…") : tr("&Save list…"));
+}
+
 void DeviceActions::updateEnabled()
 {
     const bool current = rowInUse(m_grid.currentIndex().row());
@@ -279,7 +286,7 @@ void DeviceActions::saveList()
     }
     const QString proposed = u"veltrin-devices-%1.csv"_s.arg(QDate::currentDate().toString(Qt::ISODate));
 
-    QFileDialog dialog(m_grid.window(), tr("Save list"));
+    QFileDialog dialog(m_grid.window(), m_filtered ? tr("Save shown list") : tr("Save list"));
     dialog.setObjectName(u"saveListDialog"_s);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters({tr("CSV files (*.csv)"), tr("All files (*)")});

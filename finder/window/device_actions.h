@@ -44,6 +44,9 @@ public:
 
     static QUrl webPageUrl(const QString &ipAddress);
 
+    // While a filter hides rows, Copy all and Save say they take the rows shown.
+    void setFiltered(bool filtered);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -71,4 +74,5 @@ private:
     QAction *m_save = nullptr;
     QPointer<QMessageBox> m_saveFailure;
     QString m_saveFolder;
+    bool m_filtered = false;
 };

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTableView>
 #include <QTest>
@@ -58,6 +59,8 @@ private slots:
         QCOMPARE(entries.constFirst(), "打开网页(&O)");
 
         QVERIFY(isChinese(NoReplyPlaceholder::composeText({"eth0 (192.168.1.20/24)"})));
+        QVERIFY(isChinese(window.findChild<QLineEdit *>("filterField")->placeholderText()));
+        QVERIFY(isChinese(window.findChild<QAction *>("resetLayoutAction")->text()));
         QVERIFY(isChinese(answerCountToolTip(3, 2)));
         grid->findChild<DeviceSorting *>()->sortBy(1, Qt::AscendingOrder);
         QVERIFY(isChinese(grid->model()->headerData(1, Qt::Horizontal, Qt::ToolTipRole).toString()));
