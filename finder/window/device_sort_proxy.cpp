@@ -146,6 +146,7 @@ const DeviceSortProxy::SortKey &DeviceSortProxy::sortKey(int row, int column) co
     SortKey &key = m_sortKeys[static_cast<size_t>(row)];
     if (!key.made) {
         key.made = true;
+        key.free = cellText(model, row, DeviceTable::MacColumn).isEmpty();
         const QString text = cellText(model, row, column);
         if (column == NumberColumn)
             key.number = text.toULongLong();
@@ -195,16 +196,16 @@ bool DeviceSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right
     // Descending order asks lessThan(right, left), so the free rows' place
     // depends on the order to stay at the bottom in both.
     const bool ascending = sortOrder() == Qt::AscendingOrder;
-    const bool leftFree = rowKeys(left.row()).free;
-    const bool rightFree = rowKeys(right.row()).free;
-    if (leftFree || rightFree) {
-        if (leftFree != rightFree)
-            return ascending ? rightFree : leftFree;
+    // Both keys first: the second call never moves the first one.
+    sortKey(right.row(), right.column());
+    const SortKey &leftKey = sortKey(left.row(), left.column());
+    const SortKey &rightKey = sortKey(right.row(), right.column());
+    if (leftKey.free || rightKey.free) {
+        if (leftKey.free != rightKey.free)
+            return ascending ? rightKey.free : leftKey.free;
         return ascending ? left.row() < right.row() : left.row() > right.row();
     }
 
-    const SortKey &leftKey = sortKey(left.row(), left.column());
-    const SortKey &rightKey = sortKey(right.row(), right.column());
     int order = 0;
     if (leftKey.number && rightKey.number)
         order = compareValues(*leftKey.number, *rightKey.number);
@@ -302,8 +303,12 @@ void DeviceSorting::switchModel(QAbstractItemModel *model)
     QItemSelectionModel *const oldSelection = m_grid.selectionModel();
     m_grid.setModel(model);
     delete oldSelection;  // the view leaves its old selection model alone
-    if (model != m_proxy)
-        m_proxy->setSourceModel(nullptr);  // unsorted, replies skip the proxy
+    if (model != m_proxy) {
+        // Unsorted and unfiltered, replies skip the proxy; it forgets its
+        // column too, or taking the table back would sort by it again.
+        m_proxy->setSourceModel(nullptr);
+        m_proxy->sort(-1);
+    }
 
     header->restoreState(headerState);
     QItemSelection selection;

@@ -53,6 +53,7 @@ private:
     struct SortKey
     {
         bool made = false;
+        bool free = false;
         std::optional<quint64> number;  // # and IPv4 addresses
         std::optional<QCollatorSortKey> text;
     };
