@@ -43,13 +43,15 @@ DeviceActions::DeviceActions(QTableView &grid)
     m_grid.setSelectionMode(QAbstractItemView::ExtendedSelection);
 
     m_open = newAction(tr("&Open web page"), {}, Qt::WidgetShortcut);
+    m_openHttps = newAction(tr("Open web page over HTT&PS"), {}, Qt::WidgetShortcut);
     m_copyIp = newAction(tr("Copy &IP address"), {}, Qt::WidgetShortcut);
     m_copyMac = newAction(tr("Copy &MAC address"), {}, Qt::WidgetShortcut);
     // The grid's own Ctrl+C copies one cell; this shortcut overrides it.
     m_copyRows = newAction(tr("&Copy row(s)"), QKeySequence::Copy, Qt::WidgetWithChildrenShortcut);
     m_copyAll = newAction(tr("Copy &all"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), Qt::WindowShortcut);
     m_save = newAction(tr("&Save list…"), QKeySequence(Qt::CTRL | Qt::Key_S), Qt::WindowShortcut);
-    connect(m_open, &QAction::triggered, this, &DeviceActions::openCurrentWebPage);
+    connect(m_open, &QAction::triggered, this, [this] { openCurrentWebPage(); });
+    connect(m_openHttps, &QAction::triggered, this, [this] { openCurrentWebPage(u"https"_s); });
     connect(m_copyIp, &QAction::triggered, this, [this] { copyColumn(IpColumn); });
     connect(m_copyMac, &QAction::triggered, this, [this] { copyColumn(DeviceTable::MacColumn); });
     connect(m_copyRows, &QAction::triggered, this, &DeviceActions::copyRows);
@@ -80,6 +82,7 @@ void DeviceActions::buildContextMenu()
     m_menu = new QMenu(&m_grid);
     m_menu->setObjectName(u"deviceContextMenu"_s);
     m_menu->addAction(m_open);
+    m_menu->addAction(m_openHttps);
     m_menu->addSeparator();
     m_menu->addAction(m_copyIp);
     m_menu->addAction(m_copyMac);
@@ -144,6 +147,7 @@ void DeviceActions::updateEnabled()
     const bool current = rowInUse(m_grid.currentIndex().row());
     const bool any = !rowsInUse().isEmpty();
     m_open->setEnabled(current);
+    m_openHttps->setEnabled(current);
     m_copyIp->setEnabled(!actedOnRows().isEmpty());
     m_copyMac->setEnabled(m_copyIp->isEnabled());
     m_copyRows->setEnabled(m_copyIp->isEnabled());
@@ -198,28 +202,28 @@ QStringList DeviceActions::rowCells(int row) const
     return cells;
 }
 
-QUrl DeviceActions::webPageUrl(const QString &ipAddress)
+QUrl DeviceActions::webPageUrl(const QString &ipAddress, const QString &scheme)
 {
     const QHostAddress address(DeviceExport::withoutTrailingLineBreaks(ipAddress).trimmed());
     if (address.isNull())
         return {};
     QUrl url;
-    url.setScheme(u"http"_s);
+    url.setScheme(scheme);
     url.setHost(address.toString());
     url.setPath(u"/"_s);
     return url.isValid() ? url : QUrl();
 }
 
-bool DeviceActions::openCurrentWebPage()
+bool DeviceActions::openCurrentWebPage(const QString &scheme)
 {
-    return openWebPage(m_grid.currentIndex().row());
+    return openWebPage(m_grid.currentIndex().row(), scheme);
 }
 
-bool DeviceActions::openWebPage(int row)
+bool DeviceActions::openWebPage(int row, const QString &scheme)
 {
     if (!rowInUse(row))
         return false;
-    const QUrl url = webPageUrl(m_grid.model()->index(row, IpColumn).data().toString());
+    const QUrl url = webPageUrl(m_grid.model()->index(row, IpColumn).data().toString(), scheme);
     return !url.isEmpty() && QDesktopServices::openUrl(url);
 }
 

@@ -97,6 +97,10 @@
         <source>Save shown list</source>
         <translation>保存显示的列表</translation>
     </message>
+    <message>
+        <source>Open web page over HTT&amp;PS</source>
+        <translation>通过 HTTPS 打开网页(&amp;P)</translation>
+    </message>
 </context>
 <context>
     <name>DeviceSortProxy</name>

@@ -71,8 +71,8 @@ private slots:
         QStringList texts;
         for (QAction *a : grid->actions->contextMenu()->actions())
             texts << a->text();
-        QCOMPARE(texts, QStringList({"&Open web page", "", "Copy &IP address", "Copy &MAC address", "&Copy row(s)",
-                                     "Copy &all", "", "&Save list…"}));
+        QCOMPARE(texts, QStringList({"&Open web page", "Open web page over HTT&PS", "", "Copy &IP address",
+                                     "Copy &MAC address", "&Copy row(s)", "Copy &all", "", "&Save list…"}));
 
         grid->view.setCurrentIndex(grid->view.model()->index(1, 0));
         grid->selectRows({1});

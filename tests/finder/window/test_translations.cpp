@@ -53,7 +53,7 @@ private slots:
             if (!action->isSeparator())
                 entries << action->text();
         }
-        QCOMPARE(entries.size(), 7);
+        QCOMPARE(entries.size(), 8);
         for (const QString &entry : entries)
             QVERIFY2(isChinese(entry), qPrintable(entry));
         QCOMPARE(entries.constFirst(), "打开网页(&O)");
