@@ -131,7 +131,7 @@ const QIcon &AnswerMarks::conflictGlyph() const
     return m_conflictGlyph;
 }
 
-QVariant AnswerMarks::data(int row, int column, int role) const
+QVariant AnswerMarks::data(int row, int role) const
 {
     if (!m_anyMarked || row < 0 || row >= m_rows.size())
         return {};
@@ -143,10 +143,6 @@ QVariant AnswerMarks::data(int row, int column, int role) const
         return QBrush(mark.isConflict() ? ConflictTint : RepeatTint);
     case Qt::ToolTipRole:
         return toolTip(mark);
-    case Qt::DecorationRole:
-        if (column == IpColumn && mark.isConflict())
-            return conflictGlyph();
-        return {};
     default:
         return {};
     }

@@ -39,11 +39,11 @@ public:
     int answers() const { return m_answers; }
     int devices() const { return m_devices; }
 
-    // Tint, tooltip and, for a conflict, a glyph in the IP column; an empty
-    // QVariant for unmarked rows and other roles.
-    QVariant data(int row, int column, int role) const;
-
-    static constexpr int IpColumn = 1;
+    // Tint and tooltip of a marked row; an empty QVariant for unmarked rows
+    // and other roles.
+    QVariant data(int row, int role) const;
+    // Drawn beside the address a conflict shares.
+    const QIcon &conflictGlyph() const;
 
 private:
     struct Row
@@ -64,7 +64,6 @@ private:
     std::pair<size_t, int> find(const QHash<size_t, int> &rows, QStringView text,
                                 QStringView (AnswerMarks::*of)(int) const) const;
     QString toolTip(const Mark &mark) const;
-    const QIcon &conflictGlyph() const;
 
     QString m_text;
     QList<Row> m_rows;  // indexed by model row, up to the last row noted

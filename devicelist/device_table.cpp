@@ -18,7 +18,7 @@ qsizetype digitCount(const QString &text)
 // address is shown as it came.
 QString macAddressCell(const QString &mac, const QLocale &locale)
 {
-    const QString formatted = formatPattern(mac, u"##-##-##-##_##-##"_s, locale);
+    const QString formatted = formatPattern(mac, DeviceTable::displayPattern(DeviceTable::MacColumn), locale);
     return digitCount(formatted) == digitCount(mac) ? formatted : mac;
 }
 
@@ -27,6 +27,30 @@ QString macAddressCell(const QString &mac, const QLocale &locale)
 const QString DeviceTable::HeaderFormat = QStringLiteral(
     "<#  |<IP Address          |<Serial Number          |<MAC Address         "
     "|< SW Version      |Description                ");
+
+QString DeviceTable::displayPattern(Column column)
+{
+    switch (column) {
+    case IpColumn:
+        return u"###,###,###,###"_s;
+    case SerialColumn:
+        return u"####-####-####"_s;
+    case MacColumn:
+        return u"##-##-##-##_##-##"_s;
+    case VersionColumn:
+        return u"###.###.###.###.###"_s;
+    case NumberColumn:
+    case DescriptionColumn:
+    case ColumnCount:
+        break;
+    }
+    return {};
+}
+
+bool DeviceTable::isInUse(const QModelIndex &index)
+{
+    return index.isValid() && isInUse(index.siblingAtColumn(MacColumn).data().toString());
+}
 
 DeviceTable::DeviceTable(QObject *parent)
     : QAbstractTableModel(parent)
@@ -150,7 +174,7 @@ bool DeviceTable::cellIsShortened(int row, int column) const
 
 qsizetype DeviceTable::firstFreeRow() const
 {
-    while (m_freeHint < m_rows.size() && !m_rows[m_freeHint].cellIsEmpty(MacColumn))
+    while (m_freeHint < m_rows.size() && isInUse(m_rows[m_freeHint].cellView(MacColumn)))
         ++m_freeHint;
     return m_freeHint;
 }
@@ -165,10 +189,10 @@ bool DeviceTable::fillDeviceRow(const DeviceReply &reply, const QString &senderA
     const int r = static_cast<int>(free);
     const PackedRow row({
         QString::number(r + 1),
-        formatPattern(senderAddress, QStringLiteral("###,###,###,###"), m_locale),
-        formatPattern(reply.serialNumber, QStringLiteral("####-####-####"), m_locale),
+        formatPattern(senderAddress, displayPattern(IpColumn), m_locale),
+        formatPattern(reply.serialNumber, displayPattern(SerialColumn), m_locale),
         macAddressCell(reply.macAddress, m_locale),
-        formatPattern(reply.swVersion, QStringLiteral("###.###.###.###.###"), m_locale),
+        formatPattern(reply.swVersion, displayPattern(VersionColumn), m_locale),
         reply.description,
     });
     // Noted before the change signals, so views read the row with its mark.
@@ -244,7 +268,7 @@ QVariant DeviceTable::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole: {
         // A row's mark and a cell's shortening can both apply; say both.
-        const QString mark = m_marks.data(index.row(), index.column(), role).toString();
+        const QString mark = m_marks.data(index.row(), role).toString();
         if (!row.cellIsShortened(index.column()))
             return mark.isEmpty() ? QVariant() : QVariant(mark);
         const QString shortened = tr("Shortened: only the first %1 characters are kept.").arg(PackedRow::MaxCellLength);
@@ -255,8 +279,13 @@ QVariant DeviceTable::data(const QModelIndex &index, int role) const
         if (row.cellIsShortened(index.column()))
             return row.cell(index.column()) + u" (shortened)"_s;
         return {};
+    case Qt::DecorationRole:
+        // An address conflict is flagged where the shared address shows.
+        if (index.column() == IpColumn && m_marks.mark(index.row()).isConflict())
+            return m_marks.conflictGlyph();
+        return {};
     default:
-        return m_marks.data(index.row(), index.column(), role);
+        return m_marks.data(index.row(), role);
     }
 }
 

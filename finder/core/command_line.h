@@ -1,6 +1,7 @@
 #pragma once
 
 #include "target_addresses.h"
+#include "target_sweep.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,7 +20,7 @@ struct CommandLine
     double waitSeconds = 2;
     Format format = Format::Text;
     TargetList targets;
-    double ratePerSecond = 2000;
+    double ratePerSecond = TargetSweep::DefaultRate;
     QStringList interfaceNames;
 };
 

@@ -12,21 +12,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// The count in sign-position form: a space stands where a minus would.
-QString countLabelText(qint16 count)
-{
-    QString text;
-    text.reserve(20);
-    text += u' ';
-    text += QString::number(count);
-    text += u" device found";
-    return text;
-}
-
-} // namespace
-
 FinderController::FinderController(FinderView &view, DeviceTable &table, DiscoveryEndpoint &endpoint,
                                    QObject *parent)
     : QObject(parent)
@@ -66,7 +51,7 @@ void FinderController::query(const TargetList &targets, double ratePerSecond)
         return;
     }
     m_foundCount = 0;
-    m_view.setCountLabelText(QString());
+    m_view.resultsCleared();
     m_table.emptyRows();
     const QString request = buildRequest();
     if (const std::optional<EndpointError> failure = m_endpoint.send(request)) {
@@ -76,7 +61,7 @@ void FinderController::query(const TargetList &targets, double ratePerSecond)
     }
     for (const EndpointError &warning : m_endpoint.sendWarnings())
         m_view.reportWarning(warning);
-    m_view.setRequestPaneText(request);
+    m_view.requestSent(request);
 
     const TargetList beyondBroadcast = targets.without(m_endpoint.broadcastSubnets());
     if (beyondBroadcast.isEmpty()) {
@@ -117,8 +102,7 @@ void FinderController::onDatagram(qint64 bytesTotal)
                 endNoReplyWait();
         }
     }
-    m_view.setCountLabelText(countLabelText(m_foundCount));
-    m_view.setReplyPaneText(m_lastReply);
+    m_view.datagramHandled(m_lastReply, m_foundCount);
 }
 
 void FinderController::endNoReplyWait()

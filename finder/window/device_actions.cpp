@@ -27,8 +27,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int IpColumn = 1;
-
 // Spreadsheet programs read a CSV file without it in the system's legacy
 // code page, which garbles every description that is not ASCII.
 constexpr char Utf8ByteOrderMark[] = "\xEF\xBB\xBF";
@@ -52,7 +50,7 @@ DeviceActions::DeviceActions(QTableView &grid)
     m_save = newAction(tr("&Save list…"), QKeySequence(Qt::CTRL | Qt::Key_S), Qt::WindowShortcut);
     connect(m_open, &QAction::triggered, this, [this] { openCurrentWebPage(); });
     connect(m_openHttps, &QAction::triggered, this, [this] { openCurrentWebPage(u"https"_s); });
-    connect(m_copyIp, &QAction::triggered, this, [this] { copyColumn(IpColumn); });
+    connect(m_copyIp, &QAction::triggered, this, [this] { copyColumn(DeviceTable::IpColumn); });
     connect(m_copyMac, &QAction::triggered, this, [this] { copyColumn(DeviceTable::MacColumn); });
     connect(m_copyRows, &QAction::triggered, this, &DeviceActions::copyRows);
     connect(m_copyAll, &QAction::triggered, this, &DeviceActions::copyAll);
@@ -164,8 +162,7 @@ void DeviceActions::enableAll()
 bool DeviceActions::rowInUse(int row) const
 {
     const QAbstractItemModel *const model = m_grid.model();
-    return row >= 0 && row < model->rowCount()
-            && !model->index(row, DeviceTable::MacColumn).data().toString().isEmpty();
+    return row >= 0 && row < model->rowCount() && DeviceTable::isInUse(model->index(row, 0));
 }
 
 QList<int> DeviceActions::actedOnRows() const
@@ -223,7 +220,7 @@ bool DeviceActions::openWebPage(int row, const QString &scheme)
 {
     if (!rowInUse(row))
         return false;
-    const QUrl url = webPageUrl(m_grid.model()->index(row, IpColumn).data().toString(), scheme);
+    const QUrl url = webPageUrl(m_grid.model()->index(row, DeviceTable::IpColumn).data().toString(), scheme);
     return !url.isEmpty() && QDesktopServices::openUrl(url);
 }
 

@@ -9,9 +9,6 @@
 
 namespace {
 
-constexpr int NumberColumn = 0;
-constexpr int IpColumn = 1;
-constexpr int SerialColumn = 2;
 // Shorter filters match a MAC address or serial number only as written:
 // two or three characters would find a pair in nearly every one.
 constexpr int MinCompactLength = 4;
@@ -125,11 +122,11 @@ const DeviceSortProxy::RowKeys &DeviceSortProxy::rowKeys(int row) const
     if (!keys.made) {
         keys.made = true;
         const QString mac = cellText(model, row, DeviceTable::MacColumn);
-        keys.free = mac.isEmpty();
+        keys.free = !DeviceTable::isInUse(model.index(row, DeviceTable::MacColumn));
         keys.folded.clear();
         for (int column = 0; column < model.columnCount(); ++column)
             keys.folded += cellText(model, row, column).toCaseFolded() + u'\n';
-        keys.compact = compacted(mac) + u'\n' + compacted(cellText(model, row, SerialColumn));
+        keys.compact = compacted(mac) + u'\n' + compacted(cellText(model, row, DeviceTable::SerialColumn));
     }
     return keys;
 }
@@ -146,11 +143,11 @@ const DeviceSortProxy::SortKey &DeviceSortProxy::sortKey(int row, int column) co
     SortKey &key = m_sortKeys[static_cast<size_t>(row)];
     if (!key.made) {
         key.made = true;
-        key.free = cellText(model, row, DeviceTable::MacColumn).isEmpty();
+        key.free = !DeviceTable::isInUse(model.index(row, DeviceTable::MacColumn));
         const QString text = cellText(model, row, column);
-        if (column == NumberColumn)
+        if (column == DeviceTable::NumberColumn)
             key.number = text.toULongLong();
-        else if (column == IpColumn)
+        else if (column == DeviceTable::IpColumn)
             key.number = ipv4Value(text);
         if (!key.number)
             key.text = m_collator.sortKey(text);

@@ -88,6 +88,7 @@ public:
 
     void sortBy(int column, Qt::SortOrder order);
     void showArrivalOrder();
+    // -1 in arrival order; the layout memory keeps both.
     int sortColumn() const { return m_column; }
     Qt::SortOrder sortOrder() const { return m_order; }
 

@@ -97,7 +97,7 @@ void FilterBar::updateShownCount()
     int found = 0;
     const int rows = m_table.rowCount();
     for (int row = 0; row < rows; ++row) {
-        if (!m_table.index(row, DeviceTable::MacColumn).data().toString().isEmpty())
+        if (DeviceTable::isInUse(m_table.index(row, DeviceTable::MacColumn)))
             ++found;
     }
     // Free rows are hidden while filtering: every row shown is a device.
