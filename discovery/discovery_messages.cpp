@@ -2,6 +2,8 @@
 
 #include <QStringView>
 
+#include <array>
+#include <cstddef>
 #include <limits>
 
 namespace {
@@ -14,10 +16,40 @@ constexpr qsizetype DescriptionKeyLength = QStringView(DiscoveryKeys::Descriptio
 // Positions live in 16 bits; anything found further in cannot be stored.
 constexpr qsizetype MaxPosition = std::numeric_limits<decltype(DeviceReply::macPos)>::max();
 
-// 1-based position of the first occurrence, 0 when absent.
-qsizetype findKey(QStringView text, QStringView key)
+enum Key { MacKey, SwVersionKey, SerialKey, DisplayKey, DescriptionKey, KeyCount };
+
+template<std::size_t N>
+constexpr bool endsInColonSpace(const char16_t (&key)[N])
 {
-    return text.indexOf(key, 0, Qt::CaseSensitive) + 1;
+    return N >= 3 && key[N - 3] == u':' && key[N - 2] == u' ';
+}
+
+static_assert(endsInColonSpace(DiscoveryKeys::Mac) && endsInColonSpace(DiscoveryKeys::SwVersion)
+              && endsInColonSpace(DiscoveryKeys::Serial) && endsInColonSpace(DiscoveryKeys::Display)
+              && endsInColonSpace(DiscoveryKeys::Description));
+
+// 1-based position of each key's first occurrence, 0 when absent. Every key
+// ends in ": ", so each first occurrence ends at one of the text's ": "
+// pairs: one pass over the text finds them all, rather than one per key.
+std::array<qsizetype, KeyCount> findKeys(QStringView text)
+{
+    static constexpr std::array<QStringView, KeyCount> Keys{DiscoveryKeys::Mac, DiscoveryKeys::SwVersion,
+                                                           DiscoveryKeys::Serial, DiscoveryKeys::Display,
+                                                           DiscoveryKeys::Description};
+    std::array<qsizetype, KeyCount> found{};
+    int missing = KeyCount;
+    for (qsizetype colon = text.indexOf(u':'); colon >= 0 && missing > 0; colon = text.indexOf(u':', colon + 1)) {
+        if (colon + 1 == text.size() || text[colon + 1] != u' ')
+            continue;
+        const QStringView upToPair = text.first(colon + 2);
+        for (int k = 0; k < KeyCount; ++k) {
+            if (found[k] == 0 && upToPair.endsWith(Keys[k])) {
+                found[k] = upToPair.size() - Keys[k].size() + 1;
+                --missing;
+            }
+        }
+    }
+    return found;
 }
 
 // 1-based substring: a start past the end or a count of zero or less gives
@@ -39,11 +71,12 @@ QString buildRequest()
 
 DeviceReply parseReply(const QString &text)
 {
-    const qsizetype mac = findKey(text, DiscoveryKeys::Mac);
-    const qsizetype swVersion = findKey(text, DiscoveryKeys::SwVersion);
-    const qsizetype serial = findKey(text, DiscoveryKeys::Serial);
-    const qsizetype display = findKey(text, DiscoveryKeys::Display);
-    const qsizetype description = findKey(text, DiscoveryKeys::Description);
+    const std::array<qsizetype, KeyCount> keys = findKeys(text);
+    const qsizetype mac = keys[MacKey];
+    const qsizetype swVersion = keys[SwVersionKey];
+    const qsizetype serial = keys[SerialKey];
+    const qsizetype display = keys[DisplayKey];
+    const qsizetype description = keys[DescriptionKey];
 
     DeviceReply reply;
     const auto store = [](qsizetype position) {

@@ -308,6 +308,7 @@ void MainWindow::fitCountLabel()
 
 void MainWindow::resultsCleared()
 {
+    m_countLabelDue = false;
     m_foundDevice->clear();
 }
 
@@ -318,10 +319,26 @@ void MainWindow::requestSent(const QString &request)
 
 void MainWindow::datagramHandled(const QString &text, int foundCount)
 {
-    m_foundDevice->setText(countLabelText(foundCount));
+    // Datagrams come in rounds, and nothing is drawn before a round ends:
+    // the label takes the round's last count once, after it, rather than
+    // laying itself out and telling screen readers about every datagram.
+    m_pendingCount = foundCount;
+    if (!m_countLabelDue) {
+        m_countLabelDue = true;
+        QMetaObject::invokeMethod(this, &MainWindow::updateCountLabel, Qt::QueuedConnection);
+    }
     m_pendingReply = text;
     if (!m_replyPaneTimer.isActive())
         m_replyPaneTimer.start();
+}
+
+void MainWindow::updateCountLabel()
+{
+    // A refresh since the datagram has emptied the label already.
+    if (!m_countLabelDue)
+        return;
+    m_countLabelDue = false;
+    m_foundDevice->setText(countLabelText(m_pendingCount));
 }
 
 void MainWindow::updateReplyPane()

@@ -61,6 +61,7 @@ private:
     void applyColumnWidths();
     void fitCountLabel();
     void showFailure(const QString &message);
+    void updateCountLabel();
     void updateReplyPane();
 
     DeviceTable m_table;
@@ -78,6 +79,8 @@ private:
     NoReplyPlaceholder *m_noReplyPlaceholder = nullptr;
     QPointer<QMessageBox> m_failureBox;
     QPointer<QMessageBox> m_warningBox;
+    int m_pendingCount = 0;
+    bool m_countLabelDue = false;
     QString m_pendingReply;
     QTimer m_replyPaneTimer;
 
