@@ -155,6 +155,15 @@ const DeviceSortProxy::SortKey &DeviceSortProxy::sortKey(int row, int column) co
     return key;
 }
 
+void DeviceSortProxy::prepareSort(int column)
+{
+    if (!sourceModel() || column < 0)
+        return;
+    const int rows = sourceModel()->rowCount();
+    for (int row = 0; row < rows; ++row)
+        sortKey(row, column);
+}
+
 QVariant DeviceSortProxy::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (role != Qt::ToolTipRole || orientation != Qt::Horizontal)
@@ -274,6 +283,7 @@ void DeviceSorting::apply()
     }
     // Sorting keeps the selection: the proxy moves it with the rows. Column
     // -1 is the table's own order.
+    m_proxy->prepareSort(m_column);
     m_proxy->sort(m_column, m_order);
     emit shownRowsChanged();
 }
