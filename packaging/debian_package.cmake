@@ -21,8 +21,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS libcap2-bin)
 # The table is drawn in a Song-style CJK serif; without one Qt falls back.
-# Qt's own Chinese for the file dialog and message boxes.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-uming | fonts-noto-cjk, qt6-translations-l10n")
+# Qt's own Chinese for the file dialog and message boxes, and its Wayland
+# platform plugin: without it a Wayland session runs the window through XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-uming | fonts-noto-cjk, qt6-translations-l10n, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/debian/postinst
   # The ufw profile under /etc is the admin's to edit.
   ${CMAKE_CURRENT_SOURCE_DIR}/debian/conffiles)

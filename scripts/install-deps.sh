@@ -20,14 +20,17 @@ declare -A group
 # Compiler and build tools, Qt, the Song-style CJK serif for the table and the
 # capability tool that lets a normal user bind port 1010.
 # Qt's Chinese for the file dialog and message boxes, lrelease for ours.
+# Qt's Wayland platform plugin, for Wayland desktop sessions.
 group[run]="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-            qt6-l10n-tools qt6-translations-l10n fonts-arphic-uming libcap2-bin"
+            qt6-l10n-tools qt6-translations-l10n fonts-arphic-uming libcap2-bin qt6-wayland"
 group[lab]="iproute2 procps"
 group[fuzz]="clang libclang-rt-dev"
 # hardening-check (devscripts) for the package test.
 group[package]="dpkg-dev fakeroot file lintian desktop-file-utils appstream devscripts"
 # Virtual X server and screenshots for the window tests.
 group[gui]="xvfb xauth x11-utils imagemagick"
+# A headless Wayland compositor for the window test under Wayland.
+group[wayland]="weston"
 # Lab tests: a firewall drop on one interface of a lab namespace.
 group[firewall]="nftables"
 
@@ -38,7 +41,7 @@ declare -A task=(
   [fuzz]="run fuzz"
   [bench]="run lab"
   [package]="run package"
-  [test]="run lab gui firewall fuzz package"
+  [test]="run lab gui wayland firewall fuzz package"
 )
 
 wanted=()

@@ -42,13 +42,15 @@ DeviceActions::DeviceActions(QTableView &grid)
     m_grid.setSelectionMode(QAbstractItemView::ExtendedSelection);
 
     m_open = newAction(tr("&Open web page"), {}, Qt::WidgetShortcut);
+    m_openHttps = newAction(tr("Open web page over HTT&PS"), {}, Qt::WidgetShortcut);
     m_copyIp = newAction(tr("Copy &IP address"), {}, Qt::WidgetShortcut);
     m_copyMac = newAction(tr("Copy &MAC address"), {}, Qt::WidgetShortcut);
     // The grid's own Ctrl+C copies one cell; this shortcut overrides it.
     m_copyRows = newAction(tr("&Copy row(s)"), QKeySequence::Copy, Qt::WidgetWithChildrenShortcut);
     m_copyAll = newAction(tr("Copy &all"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), Qt::WindowShortcut);
     m_save = newAction(tr("&Save list…"), QKeySequence(Qt::CTRL | Qt::Key_S), Qt::WindowShortcut);
-    connect(m_open, &QAction::triggered, this, &DeviceActions::openCurrentWebPage);
+    connect(m_open, &QAction::triggered, this, [this] { openCurrentWebPage(); });
+    connect(m_openHttps, &QAction::triggered, this, [this] { openCurrentWebPage(u"https"_s); });
     connect(m_copyIp, &QAction::triggered, this, [this] { copyColumn(DeviceTable::IpColumn); });
     connect(m_copyMac, &QAction::triggered, this, [this] { copyColumn(DeviceTable::MacColumn); });
     connect(m_copyRows, &QAction::triggered, this, &DeviceActions::copyRows);
@@ -79,6 +81,7 @@ void DeviceActions::buildContextMenu()
     m_menu = new QMenu(&m_grid);
     m_menu->setObjectName(u"deviceContextMenu"_s);
     m_menu->addAction(m_open);
+    m_menu->addAction(m_openHttps);
     m_menu->addSeparator();
     m_menu->addAction(m_copyIp);
     m_menu->addAction(m_copyMac);
@@ -131,11 +134,19 @@ void DeviceActions::showContextMenuAtCurrentRow()
     showContextMenu(m_grid.viewport()->mapToGlobal(corner));
 }
 
+void DeviceActions::setFiltered(bool filtered)
+{
+    m_filtered = filtered;
+    m_copyAll->setText(filtered ? tr("Copy &all shown") : tr("Copy &all"));
+    m_save->setText(filtered ? tr("&Save shown list…") : tr("&Save list…"));
+}
+
 void DeviceActions::updateEnabled()
 {
     const bool current = rowInUse(m_grid.currentIndex().row());
     const bool any = !rowsInUse().isEmpty();
     m_open->setEnabled(current);
+    m_openHttps->setEnabled(current);
     m_copyIp->setEnabled(!actedOnRows().isEmpty());
     m_copyMac->setEnabled(m_copyIp->isEnabled());
     m_copyRows->setEnabled(m_copyIp->isEnabled());
@@ -189,28 +200,28 @@ QStringList DeviceActions::rowCells(int row) const
     return cells;
 }
 
-QUrl DeviceActions::webPageUrl(const QString &ipAddress)
+QUrl DeviceActions::webPageUrl(const QString &ipAddress, const QString &scheme)
 {
     const QHostAddress address(DeviceExport::withoutTrailingLineBreaks(ipAddress).trimmed());
     if (address.isNull())
         return {};
     QUrl url;
-    url.setScheme(u"http"_s);
+    url.setScheme(scheme);
     url.setHost(address.toString());
     url.setPath(u"/"_s);
     return url.isValid() ? url : QUrl();
 }
 
-bool DeviceActions::openCurrentWebPage()
+bool DeviceActions::openCurrentWebPage(const QString &scheme)
 {
-    return openWebPage(m_grid.currentIndex().row());
+    return openWebPage(m_grid.currentIndex().row(), scheme);
 }
 
-bool DeviceActions::openWebPage(int row)
+bool DeviceActions::openWebPage(int row, const QString &scheme)
 {
     if (!rowInUse(row))
         return false;
-    const QUrl url = webPageUrl(m_grid.model()->index(row, DeviceTable::IpColumn).data().toString());
+    const QUrl url = webPageUrl(m_grid.model()->index(row, DeviceTable::IpColumn).data().toString(), scheme);
     return !url.isEmpty() && QDesktopServices::openUrl(url);
 }
 
@@ -283,7 +294,7 @@ void DeviceActions::saveList()
     }
     const QString proposed = u"veltrin-devices-%1.csv"_s.arg(QDate::currentDate().toString(Qt::ISODate));
 
-    QFileDialog dialog(m_grid.window(), tr("Save list"));
+    QFileDialog dialog(m_grid.window(), m_filtered ? tr("Save shown list") : tr("Save list"));
     dialog.setObjectName(u"saveListDialog"_s);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters({tr("CSV files (*.csv)"), tr("All files (*)")});

@@ -31,8 +31,8 @@ public:
 
     // The page of the grid's current row; false, opening nothing, for a row
     // without an IP address.
-    bool openCurrentWebPage();
-    bool openWebPage(int row);
+    bool openCurrentWebPage(const QString &scheme = QStringLiteral("http"));
+    bool openWebPage(int row, const QString &scheme = QStringLiteral("http"));
     // Selected rows in use, or the current one, tab-separated, one per line.
     void copyRows();
     void copyAll();
@@ -42,7 +42,11 @@ public:
     // failed, or an empty string.
     QString writeList(const QString &path) const;
 
-    static QUrl webPageUrl(const QString &ipAddress);
+    // http by default, as a double-click and Enter open it; https on request.
+    static QUrl webPageUrl(const QString &ipAddress, const QString &scheme = QStringLiteral("http"));
+
+    // While a filter hides rows, Copy all and Save say they take the rows shown.
+    void setFiltered(bool filtered);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -64,6 +68,7 @@ private:
     QTableView &m_grid;
     QMenu *m_menu = nullptr;
     QAction *m_open = nullptr;
+    QAction *m_openHttps = nullptr;
     QAction *m_copyIp = nullptr;
     QAction *m_copyMac = nullptr;
     QAction *m_copyRows = nullptr;
@@ -71,4 +76,5 @@ private:
     QAction *m_save = nullptr;
     QPointer<QMessageBox> m_saveFailure;
     QString m_saveFolder;
+    bool m_filtered = false;
 };

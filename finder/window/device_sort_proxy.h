@@ -1,13 +1,25 @@
 #pragma once
 
 #include <QCollator>
+#include <QCollatorSortKey>
+#include <QList>
+#include <QMetaObject>
 #include <QSortFilterProxyModel>
 
-// The order the grid shows the device table in. Unsorted (column -1) it is
-// the table's own order, which is arrival order; sorted, IP addresses compare
-// by their numeric value, # by its number and the other columns as text with
-// embedded numbers compared by value. Free rows (no MAC address) stay at the
-// bottom either way. Only the view's order changes: the table keeps its rows.
+#include <optional>
+#include <vector>
+
+// The order and the filter the grid shows the device table in. Unsorted
+// (column -1) it is the table's own order, which is arrival order; sorted, IP
+// addresses compare by their numeric value, # by its number and the other
+// columns as text with embedded numbers compared by value ("Tower 997" before
+// "Tower 9969"). Free rows (no MAC address) stay at the bottom either way and
+// are hidden while a filter is set. Only the view's order changes: the table
+// keeps its rows.
+//
+// Sorting 32767 rows compares each row some thirty times, and a filter looks
+// at every row on each keystroke: both read keys made once per row and kept
+// until the row changes, never the cells and the collator themselves.
 class DeviceSortProxy : public QSortFilterProxyModel
 {
     Q_OBJECT
@@ -15,22 +27,62 @@ class DeviceSortProxy : public QSortFilterProxyModel
 public:
     explicit DeviceSortProxy(QObject *parent = nullptr);
 
+    void setSourceModel(QAbstractItemModel *source) override;
+
     // The header tooltips tell the sort order and what the next click does.
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
+    // Rows with any cell containing text, ignoring case; a MAC address or a
+    // serial number also matches typed with other separators or none. Empty shows every row.
+    void setFilterText(const QString &text);
+    QString filterText() const { return m_filter; }
+    bool isFiltering() const { return !m_filter.isEmpty(); }
+
+    // Makes the keys of every row for a sort by column, top to bottom:
+    // made in the sort's own random order they take several times longer.
+    void prepareSort(int column);
+
 protected:
     bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
+    bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
 
 private:
+    struct RowKeys
+    {
+        bool made = false;
+        bool free = false;
+        QString folded;     // the cells, case-folded, one per line
+        QString compact;    // MAC address and serial number without separators
+    };
+    struct SortKey
+    {
+        bool made = false;
+        bool free = false;
+        std::optional<quint64> number;  // # and IPv4 addresses
+        std::optional<QCollatorSortKey> text;
+    };
+
+    const RowKeys &rowKeys(int row) const;
+    const SortKey &sortKey(int row, int column) const;
+    void forgetKeys();
+    void forgetRows(int first, int last);
+
     QCollator m_collator;
+    QString m_filter;
+    QString m_filterCompact;
+    mutable std::vector<RowKeys> m_rowKeys;
+    mutable std::vector<SortKey> m_sortKeys;
+    mutable int m_sortKeyColumn = -1;
+    QList<QMetaObject::Connection> m_sourceConnections;
 };
 
 class QTableView;
 
 // Sorting the grid by a header click: ascending, then descending, then back
-// to arrival order. Unsorted, the grid shows the table itself, so replies and
-// refreshes cost no proxy work; sorted, it shows a DeviceSortProxy. The
-// column widths, the selection and the current row survive each switch.
+// to arrival order; and filtering it. Unsorted and unfiltered, the grid shows
+// the table itself, so replies and refreshes cost no proxy work; otherwise it
+// shows a DeviceSortProxy. The header's state (widths, order, hidden
+// columns), the selection and the current row survive each switch.
 class DeviceSorting : public QObject
 {
     Q_OBJECT
@@ -40,6 +92,16 @@ public:
 
     void sortBy(int column, Qt::SortOrder order);
     void showArrivalOrder();
+    // -1 in arrival order; the layout memory keeps both.
+    int sortColumn() const { return m_column; }
+    Qt::SortOrder sortOrder() const { return m_order; }
+
+    void setFilterText(const QString &text);
+    bool isFiltering() const { return m_proxy->isFiltering(); }
+
+signals:
+    // The grid shows another model, or the same one with other rows.
+    void shownRowsChanged();
 
 private:
     void onSectionClicked(int section);

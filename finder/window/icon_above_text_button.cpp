@@ -1,6 +1,8 @@
 #include "icon_above_text_button.h"
 
 #include <QKeyEvent>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
 IconAboveTextButton::IconAboveTextButton(QWidget *parent)
     : QToolButton(parent)
@@ -18,4 +20,20 @@ void IconAboveTextButton::keyPressEvent(QKeyEvent *event)
         return;
     }
     QToolButton::keyPressEvent(event);
+}
+
+void IconAboveTextButton::paintEvent(QPaintEvent *event)
+{
+    QToolButton::paintEvent(event);
+    // Tool buttons draw no focus ring in most styles; Tab would leave the
+    // user guessing where it went.
+    if (!hasFocus())
+        return;
+    QStylePainter painter(this);
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.backgroundColor = palette().color(QPalette::Button);
+    const int inset = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this) + 1;
+    focus.rect = rect().adjusted(inset, inset, -inset, -inset);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
 }

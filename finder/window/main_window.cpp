@@ -1,11 +1,14 @@
 #include "main_window.h"
 
+#include "column_menu.h"
 #include "column_widths.h"
 #include "count_label_text.h"
 #include "count_tool_tip.h"
 #include "device_actions.h"
 #include "device_sort_proxy.h"
 #include "failure_message.h"
+#include "filter_bar.h"
+#include "layout_memory.h"
 #include "no_reply_placeholder.h"
 #include "icon_above_text_button.h"
 #include "query_addresses_dialog.h"
@@ -15,6 +18,7 @@
 #include "window_layout.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QIcon>
@@ -53,6 +57,15 @@ void place(QWidget *control, const WindowLayout::TwipRect &rect)
     control->setGeometry(rect.toPixels());
 }
 
+// Room for the frame and title bar a window manager adds around the client
+// area, which is not known before the window is first shown.
+QSize frameAllowance(const QWidget &window)
+{
+    const int border = window.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, &window);
+    const int titleBar = window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+    return {2 * border, titleBar + 2 * border};
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -68,14 +81,12 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
     // The resources live in a static library; nothing else references them.
     Q_INIT_RESOURCE(finder_resources);
 
-    // The layout is fixed, so the window is too: it can be minimised, not
-    // maximised or resized.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setObjectName(u"VUDArido"_s);
     setWindowTitle(u"Veltrin(V 1.0)"_s);
     setWindowIcon(finderIcon());
-    setFixedSize(WindowLayout::ClientArea);
+    // The designed size first; the table takes what the window gains.
+    setMinimumSize(WindowLayout::MinimumClientArea);
+    resize(WindowLayout::ClientArea);
 
     createControls();
 
@@ -105,17 +116,78 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
     m_deviceActions->contextMenu()->addSeparator();
     m_deviceActions->contextMenu()->addActions(m_siteWatch->actions());
 
+    auto *const resetLayout = new QAction(tr("Reset &layout"), this);
+    resetLayout->setObjectName(u"resetLayoutAction"_s);
+    addAction(resetLayout);
+    connect(resetLayout, &QAction::triggered, this, &MainWindow::resetLayout);
+    new ColumnMenu(*m_grid->horizontalHeader(), *resetLayout);
+
     // The window's load: header and first refresh happen before it shows.
     m_controller.start();
 
-    if (const QScreen *const screen = this->screen()) {
-        QRect frame = rect();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    m_layoutMemory = std::make_unique<LayoutMemory>(*this, *m_grid->horizontalHeader(), *m_sorting);
+    if (!m_layoutMemory->restore())
+        fitToScreen();
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::fitToScreen()
+{
+    const QScreen *const screen = this->screen();
+    if (!screen)
+        return;
+    // Scaled up on a small screen the designed size may not fit: the window
+    // then opens as large as the screen allows.
+    const QRect available = screen->availableGeometry();
+    const QSize room = (available.size() - frameAllowance(*this)).expandedTo(minimumSize());
+    resize(size().boundedTo(room));
+    QRect frame(QPoint(), size() + frameAllowance(*this));
+    frame.moveCenter(available.center());
+    move(frame.topLeft().x(), std::max(frame.top(), available.top()));
+}
+
+void MainWindow::resetLayout()
+{
+    m_layoutMemory->forget();
+    QHeaderView *const header = m_grid->horizontalHeader();
+    for (int section = 0; section < header->count(); ++section) {
+        header->showSection(section);
+        header->moveSection(header->visualIndex(section), section);
+    }
+    applyColumnWidths();
+    m_sorting->showArrivalOrder();
+    showNormal();
+    resize(WindowLayout::ClientArea);
+    fitToScreen();
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    layoutControls();
+    QWidget::resizeEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    m_layoutMemory->save();
+    QWidget::closeEvent(event);
+}
+
+void MainWindow::layoutControls()
+{
+    using namespace WindowLayout;
+    if (!m_filterBar)
+        return;  // resized before the controls exist
+    const QSize client = size();
+    m_grid->setGeometry(anchored(Grid.toPixels(), Stretched, client));
+    m_refresh->setGeometry(anchored(RefreshButton.toPixels(), TopRight, client));
+    QRect count = anchored(m_countLabelRect, BottomLeft, client);
+    count.setRight(std::min(count.right(), client.width() - 1));
+    m_foundDevice->setGeometry(count);
+    m_filterBar->field()->setGeometry(anchored(FilterField.toPixels(), BottomRight, client));
+    m_filterBar->shownCount()->setGeometry(anchored(ShownCount.toPixels(), BottomRight, client));
+}
 
 void MainWindow::createControls()
 {
@@ -124,7 +196,7 @@ void MainWindow::createControls()
     m_grid->setAccessibleName(u"Found devices"_s);
     const QFont gridFont = tableFont(WindowLayout::GridPointSize);
     m_grid->setFont(gridFont);
-    showSorted(*m_grid, m_table);
+    m_sorting = showSorted(*m_grid, m_table);
     m_deviceActions = new DeviceActions(*m_grid);
     m_noReplyPlaceholder = new NoReplyPlaceholder(m_grid->viewport());
     m_grid->setItemDelegate(new SingleLineDelegate(m_grid));
@@ -137,14 +209,15 @@ void MainWindow::createControls()
     // Cells are cut at their edge; eliding measured every cell again on
     // each repaint.
     m_grid->setTextElideMode(Qt::ElideNone);
-    place(m_grid, WindowLayout::Grid);
+    // Tab leaves the table for the filter and Refresh; arrows move in it.
+    m_grid->setTabKeyNavigation(false);
+    m_grid->horizontalHeader()->setSectionsMovable(true);
 
     m_refresh = new IconAboveTextButton(this);
     m_refresh->setObjectName(u"cmdRefresh"_s);
     m_refresh->setText(u"&Refresh"_s);
     m_refresh->setIcon(windowIcon());
     m_refresh->setIconSize(QSize(32, 32));
-    place(m_refresh, WindowLayout::RefreshButton);
     auto *const refreshKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
     connect(refreshKey, &QShortcut::activated, m_refresh, &QAbstractButton::animateClick);
 
@@ -176,6 +249,11 @@ void MainWindow::createControls()
     fitCountLabel();
     new CountToolTip(*m_foundDevice, m_table.answerMarks());
 
+    m_filterBar = new FilterBar(*this, *m_grid, m_table, *m_sorting);
+    connect(m_sorting, &DeviceSorting::shownRowsChanged, m_deviceActions,
+            [this] { m_deviceActions->setFiltered(m_sorting->isFiltering()); });
+    layoutControls();
+
     // The traffic panes are kept up to date but never shown.
     for (QWidget *const hidden : std::initializer_list<QWidget *>{requestCaption, m_requestPane, replyCaption,
                                                                   m_replyPane}) {
@@ -184,7 +262,8 @@ void MainWindow::createControls()
 
     // The grid comes first in the tab order and has the focus at start-up;
     // the labels take no focus.
-    setTabOrder(m_grid, m_refresh);
+    setTabOrder(m_grid, m_filterBar->field());
+    setTabOrder(m_filterBar->field(), m_refresh);
     setTabOrder(m_refresh, m_replyPane);
     setTabOrder(m_replyPane, m_requestPane);
     m_grid->setFocus();
@@ -220,7 +299,7 @@ void MainWindow::fitCountLabel()
     QRect rect = WindowLayout::CountLabel.toPixels();
     const int needed = text + margins.left() + margins.right() + 2 * m_foundDevice->margin();
     rect.setWidth(std::clamp(needed, rect.width(), WindowLayout::ClientArea.width() - rect.left()));
-    m_foundDevice->setGeometry(rect);
+    m_countLabelRect = rect;
 }
 
 void MainWindow::resultsCleared()

@@ -9,7 +9,12 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
+
 class DeviceActions;
+class DeviceSorting;
+class FilterBar;
+class LayoutMemory;
 class NoReplyPlaceholder;
 class SiteWatch;
 class IconAboveTextButton;
@@ -43,9 +48,17 @@ public:
     // Opens "Query addresses…"; its addresses get the request along with a
     // refresh's broadcast.
     void queryAddresses();
+    // Forgets the saved layout and returns to the designed one.
+    void resetLayout();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void createControls();
+    void layoutControls();
+    void fitToScreen();
     void applyColumnWidths();
     void fitCountLabel();
     void showFailure(const QString &message);
@@ -61,6 +74,9 @@ private:
     QLineEdit *m_requestPane = nullptr;    // Text2
     QPlainTextEdit *m_replyPane = nullptr; // Text1
     DeviceActions *m_deviceActions = nullptr;
+    DeviceSorting *m_sorting = nullptr;
+    FilterBar *m_filterBar = nullptr;
+    QRect m_countLabelRect;            // at the designed client area
     NoReplyPlaceholder *m_noReplyPlaceholder = nullptr;
     SiteWatch *m_siteWatch = nullptr;   // Watch and Compare with list…
     QPointer<QMessageBox> m_failureBox;
@@ -71,4 +87,5 @@ private:
     QTimer m_replyPaneTimer;
 
     FinderController m_controller;
+    std::unique_ptr<LayoutMemory> m_layoutMemory;
 };

@@ -16,6 +16,18 @@ public:
     void showRoutes(const QStringList &routes);
     static QString composeText(const QStringList &routes);
 
+    // Softer than the palette's text on its base, as a hint is, but still
+    // at least 4.5:1 against it, the usual minimum for small text.
+    static QColor hintColor(const QPalette &palette);
+    // The contrast ratio of two colours, 1 to 21, from their relative luminance.
+    static double contrastRatio(const QColor &a, const QColor &b);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void applyHintColor();
+
+    bool m_applyingColor = false;
 };

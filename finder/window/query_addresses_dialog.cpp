@@ -34,6 +34,8 @@ QueryAddressesDialog::QueryAddressesDialog(QWidget *parent)
     m_edit->setAccessibleName(tr("Addresses to query"));
     m_edit->setMaxLength(4096);
     m_edit->setText(QSettings().value(SettingsKey).toString());
+    // Typing replaces the last list; End or a click keeps it.
+    m_edit->selectAll();
     prompt->setBuddy(m_edit);
     layout->addWidget(m_edit);
 

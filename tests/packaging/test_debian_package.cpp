@@ -97,6 +97,7 @@ private slots:
         QTest::newRow("qt network") << "Depends" << "(^|, )libqt6network6 \\(>= [0-9.]+\\)";
         QTest::newRow("cjk serif") << "Recommends" << "^fonts-arphic-uming \\| fonts-noto-cjk(,|$)";
         QTest::newRow("qt translations") << "Recommends" << "(^|, )qt6-translations-l10n(,|$)";
+        QTest::newRow("qt wayland") << "Recommends" << "(^|, )qt6-wayland(,|$)";
     }
 
     void controlField()

@@ -78,6 +78,22 @@
         <source>Only %1 of %2 bytes could be written; the disk may be full.</source>
         <translation>只写入了 %2 字节中的 %1 字节，磁盘可能已满。</translation>
     </message>
+    <message>
+        <source>Copy &amp;all shown</source>
+        <translation>复制显示的全部(&amp;A)</translation>
+    </message>
+    <message>
+        <source>&amp;Save shown list…</source>
+        <translation>保存显示的列表(&amp;S)…</translation>
+    </message>
+    <message>
+        <source>Save shown list</source>
+        <translation>保存显示的列表</translation>
+    </message>
+    <message>
+        <source>Open web page over HTT&amp;PS</source>
+        <translation>通过 HTTPS 打开网页(&amp;P)</translation>
+    </message>
 </context>
 <context>
     <name>DeviceSortProxy</name>
@@ -110,6 +126,33 @@
     <message>
         <source>&amp;Query addresses…</source>
         <translation>查询地址(&amp;Q)…</translation>
+    </message>
+    <message>
+        <source>Reset &amp;layout</source>
+        <translation>重置布局(&amp;L)</translation>
+    </message>
+</context>
+<context>
+    <name>FilterBar</name>
+    <message>
+        <source>Filter (Ctrl+F)</source>
+        <translation>筛选 (Ctrl+F)</translation>
+    </message>
+    <message>
+        <source>Filter devices</source>
+        <translation>筛选设备</translation>
+    </message>
+    <message>
+        <source>Shows the devices with this text in any column: part of an IP address, a MAC address with or without separators, a serial number or a description.</source>
+        <translation>显示任一列含有此文本的设备：IP 地址的一部分、带或不带分隔符的 MAC 地址、序列号或描述。</translation>
+    </message>
+    <message>
+        <source>&amp;Filter</source>
+        <translation>筛选(&amp;F)</translation>
+    </message>
+    <message>
+        <source>showing %1 of %2</source>
+        <translation>显示 %2 台中的 %1 台</translation>
     </message>
 </context>
 <context>

@@ -88,6 +88,56 @@ private slots:
         QCOMPARE(grid->table.cellText(7, 1), "10.0.0.23");
     }
 
+    // Text sorts as people read it: embedded numbers by value, case ignored.
+    void textColumnsSortNaturally()
+    {
+        grid->table.emptyRows();
+        for (const char *name : {"Tower 9969", "tower 997", "Tower 9970", "Gate 10", "Gate 9"})
+            grid->answer(u"10.0.0.1"_s, u"00-55-%1"_s.arg(grid->table.rowCount()), QString::fromLatin1(name));
+        grid->sorting->sortBy(5, Qt::AscendingOrder);
+        QCOMPARE(grid->shown(5),
+                 QStringList({"Gate 9", "Gate 10", "tower 997", "Tower 9969", "Tower 9970"}));
+        // A reply into the sorted view lands in its place.
+        grid->answer(u"10.0.0.2"_s, u"00-55-99"_s, u"Tower 998"_s);
+        QCOMPARE(grid->shown(5).mid(2, 3), QStringList({"tower 997", "Tower 998", "Tower 9969"}));
+    }
+
+    void filterMatchesAnyColumn_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("macs");
+        QTest::newRow("IP prefix") << u"192.168."_s << QStringList{"00-11-2"};
+        QTest::newRow("MAC without separators") << u"00113"_s << QStringList{"00-11-3"};
+        QTest::newRow("MAC other separators") << u"00:11:4"_s << QStringList{"00-11-4"};
+        QTest::newRow("serial part") << u"5432"_s << QStringList{"00-11-1"};
+        QTest::newRow("serial part across its dash") << u"54321012"_s << QStringList{"00-11-1"};
+        QTest::newRow("description, any case") << u"  gATE b "_s << QStringList{"00-11-0", "00-11-4"};
+        QTest::newRow("nothing") << u"zz"_s << QStringList{};
+    }
+
+    void filterMatchesAnyColumn()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QStringList, macs);
+        grid->table.emptyRows();
+        grid->answer(u"10.0.0.10"_s, u"00-11-0"_s, u"Gate B"_s);
+        grid->answer(u"10.0.0.9"_s, u"00-11-1"_s, u"Gate A"_s, u"987654321012"_s);
+        grid->answer(u"192.168.1.2"_s, u"00-11-2"_s);
+        grid->answer(u"10.0.0.100"_s, u"00-11-3"_s);
+        grid->answer(u"9.255.255.255"_s, u"00-11-4"_s, u"Gate B"_s);
+        grid->table.addEmptyRow();
+        grid->sorting->sortBy(1, Qt::DescendingOrder);
+        grid->sorting->setFilterText(filter);
+        QStringList shown = grid->shown(3);
+        shown.sort();
+        QCOMPARE(shown, macs);
+        // Replies arriving while it is set are filtered too; the free row stays hidden.
+        grid->answer(u"10.9.9.9"_s, u"00-11-5"_s, filter.trimmed());
+        QCOMPARE(grid->shown(3).size(), macs.size() + 1);
+        grid->sorting->setFilterText({});
+        QCOMPARE(grid->shown(3).size(), 6);
+    }
+
 private:
     std::unique_ptr<DeviceGrid> grid;
 };

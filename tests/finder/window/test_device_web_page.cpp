@@ -70,6 +70,7 @@ private slots:
         QVERIFY(catcher.urls.isEmpty());
         QCOMPARE(DeviceActions::webPageUrl("not an address\n"), QUrl());
         QCOMPARE(DeviceActions::webPageUrl("10.1.2.3\n"), QUrl("http://10.1.2.3/"));
+        QCOMPARE(DeviceActions::webPageUrl("10.1.2.3\n", "https"), QUrl("https://10.1.2.3/"));
     }
 
     void contextMenuOpensFromMouseAndKeyboard()

@@ -3,13 +3,17 @@
 #include "test_finder_loopback.h"
 
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QSortFilterProxyModel>
 #include <QPlainTextEdit>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -38,8 +42,14 @@ class TestFinderWindow : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+    }
+
     void init()
     {
+        QSettings().remove(QStringLiteral("layout"));
         devices = std::make_unique<LoopbackDevices>();
         QVERIFY(devices->isReady());
         window = std::make_unique<MainWindow>(devices->finderSettings());
@@ -163,6 +173,8 @@ private slots:
         QTest::keyClick(control(*window, "MSFlexGrid1"), Qt::Key_T, Qt::ControlModifier);
         QTRY_VERIFY((dialog = window->findChild<QDialog *>(QStringLiteral("queryAddressesDialog"))));
         QCOMPARE(control<QLineEdit>(*dialog, "targetEdit")->text(), QStringLiteral("127.0.0.1"));
+        // Selected: typing replaces the last list.
+        QCOMPARE(control<QLineEdit>(*dialog, "targetEdit")->selectedText(), QStringLiteral("127.0.0.1"));
         dialog->reject();
         QTest::qWait(50);
         QCOMPARE(devices->requests().size(), 3);
@@ -310,6 +322,115 @@ private slots:
         const int divider = header->sectionViewportPosition(5) + header->sectionSize(5) - 1;
         QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, QPoint(divider, header->height() / 2));
         QTRY_COMPARE(header->sectionSize(5), fits);
+    }
+
+    // The table takes what the window gains, the button keeps to the top
+    // right, the label to the bottom left; the layout the user left comes
+    // back at the next start, and Reset layout returns to the designed one.
+    void resizedLayoutRestoredAndReset()
+    {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->resize(1000, 700);
+        auto *grid = control<QTableView>(*window, "MSFlexGrid1");
+        QTRY_COMPARE(grid->geometry(), QRect(0, 0, 721 + 174, 529 + 139));
+        QCOMPARE(control(*window, "cmdRefresh")->geometry().topLeft(), QPoint(736 + 174, 40));
+        QCOMPARE(control(*window, "tFoundDevice")->geometry().topLeft(), QPoint(32, 536 + 139));
+        QVERIFY(control(*window, "filterField")->geometry().bottom() < 700);
+
+        QHeaderView *header = grid->horizontalHeader();
+        header->hideSection(2);
+        header->moveSection(5, 0);
+        header->resizeSection(1, 150);
+        const QPoint ipHeader(header->sectionViewportPosition(1) + 75, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, ipHeader);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, ipHeader);
+        QVERIFY(window->close());
+
+        window = std::make_unique<MainWindow>(devices->finderSettings());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(window->size(), QSize(1000, 700));
+        grid = control<QTableView>(*window, "MSFlexGrid1");
+        header = grid->horizontalHeader();
+        QVERIFY(header->isSectionHidden(2));
+        QCOMPARE(header->logicalIndex(0), 5);
+        QCOMPARE(header->sectionSize(1), 150);
+        auto *sorted = qobject_cast<QSortFilterProxyModel *>(grid->model());
+        QVERIFY(sorted);
+        QCOMPARE(sorted->sortColumn(), 1);
+        QCOMPARE(sorted->sortOrder(), Qt::DescendingOrder);
+
+        window->findChild<QAction *>(QStringLiteral("resetLayoutAction"))->trigger();
+        QTRY_COMPARE(window->size(), QSize(826, 561));
+        QCOMPARE(grid->geometry(), QRect(0, 0, 721, 529));
+        QCOMPARE(header->hiddenSectionCount(), 0);
+        QCOMPARE(header->logicalIndex(0), 0);
+        QVERIFY(!qobject_cast<QSortFilterProxyModel *>(grid->model()));
+        QVERIFY(!QSettings().contains(QStringLiteral("layout/geometry")));
+    }
+
+    // The header's own menu shows and hides columns; the device menu stays shut.
+    void headerRightClickOpensColumnMenu()
+    {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QHeaderView *header = control<QTableView>(*window, "MSFlexGrid1")->horizontalHeader();
+        const QPoint at(header->sectionViewportPosition(1) + 5, header->height() / 2);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, header->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(header->viewport(), &event);
+        QMenu *menu = nullptr;
+        QTRY_VERIFY((menu = window->findChild<QMenu *>(QStringLiteral("columnMenu"))) && menu->isVisible());
+        QVERIFY(!window->findChild<QMenu *>(QStringLiteral("deviceContextMenu"))->isVisible());
+        const QList<QAction *> actions = menu->actions();
+        QCOMPARE(actions.size(), 6 + 2);
+        QCOMPARE(actions[1]->text(), "IP Address");
+        actions[1]->trigger();
+        QVERIFY(header->isSectionHidden(1));
+        QCOMPARE(actions.last()->objectName(), "resetLayoutAction");
+        menu->close();
+    }
+
+    // Tab walks table, filter, Refresh; the filter narrows the rows shown and
+    // tells how many while the count label keeps counting them all.
+    void tabOrderAndFilter()
+    {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        auto *grid = control<QTableView>(*window, "MSFlexGrid1");
+        auto *filter = control<QLineEdit>(*window, "filterField");
+        auto *label = control<QLabel>(*window, "tFoundDevice");
+        auto *shown = control<QLabel>(*window, "shownCount");
+        for (int n = 1; n <= 3; ++n)
+            devices->answer(LoopbackDevices::reply(n));
+        QTRY_COMPARE(label->text(), " 3 device found");
+        QCOMPARE(QApplication::focusWidget(), grid);
+        QTest::keyClick(grid, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), filter);
+        QTest::keyClick(filter, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), control(*window, "cmdRefresh"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), grid);
+
+        QTest::keyClick(grid, Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(QApplication::focusWidget(), filter);
+        QVERIFY(!shown->isVisible());
+        const QString mac = grid->model()->index(1, 3).data().toString().trimmed();
+        QTest::keyClicks(filter, mac.toLower().remove(QLatin1Char('-')));
+        QCOMPARE(grid->model()->rowCount(), 1);
+        QCOMPARE(grid->model()->index(0, 3).data().toString().trimmed(), mac);
+        QTRY_COMPARE(shown->text(), "showing 1 of 3");
+        QVERIFY(shown->isVisible());
+        QCOMPARE(label->text(), " 3 device found");
+        // Copy all and Save take the rows shown, and say so.
+        QStringList entries;
+        for (const QAction *action : window->findChild<QMenu *>(QStringLiteral("deviceContextMenu"))->actions())
+            entries << action->text();
+        QVERIFY(entries.contains("Copy &all shown"));
+        QTest::keyClick(filter, Qt::Key_Escape);
+        QCOMPARE(filter->text(), QString());
+        QCOMPARE(grid->model()->rowCount(), 3);
+        QVERIFY(!shown->isVisible());
     }
 
 private:

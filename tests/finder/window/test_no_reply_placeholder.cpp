@@ -3,6 +3,7 @@
 // it away. The count label is left alone.
 #include "finder_controller.h"
 #include "main_window.h"
+#include "no_reply_placeholder.h"
 #include "test_finder_loopback.h"
 
 #include <QAbstractButton>
@@ -18,6 +19,34 @@ class TestNoReplyPlaceholder : public QObject
     Q_OBJECT
 
 private slots:
+    // The hint is softer than the text but readable: 4.5:1 on a light and a
+    // dark palette, whatever grey the style's placeholder colour is.
+    void hintContrastOnLightAndDarkPalettes_data()
+    {
+        QTest::addColumn<QColor>("text");
+        QTest::addColumn<QColor>("base");
+        QTest::newRow("light") << QColor(Qt::black) << QColor(Qt::white);
+        QTest::newRow("dark") << QColor(0xfc, 0xfc, 0xfc) << QColor(0x2a, 0x2e, 0x32);
+        QTest::newRow("dim dark") << QColor(0xa0, 0xa0, 0xa0) << QColor(0x30, 0x30, 0x30);
+    }
+
+    void hintContrastOnLightAndDarkPalettes()
+    {
+        QFETCH(QColor, text);
+        QFETCH(QColor, base);
+        QCOMPARE(qRound(NoReplyPlaceholder::contrastRatio(Qt::black, Qt::white) * 10), 210);
+        QWidget viewport;
+        auto *hint = new NoReplyPlaceholder(&viewport);
+        QPalette palette;
+        palette.setColor(QPalette::Text, text);
+        palette.setColor(QPalette::Base, base);
+        palette.setColor(QPalette::PlaceholderText, QColor(0x80, 0x80, 0x80));
+        viewport.setPalette(palette);
+        const QColor shown = hint->palette().color(hint->foregroundRole());
+        QVERIFY2(NoReplyPlaceholder::contrastRatio(shown, base) >= 4.5, qPrintable(shown.name()));
+        QVERIFY2(shown != text || NoReplyPlaceholder::contrastRatio(text, base) < 5, "no softer than the text");
+    }
+
     void appearsAfterThreeSecondsAndGoesWithTheFirstReply()
     {
         LoopbackDevices devices;

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTableView>
 #include <QTest>
@@ -52,12 +53,14 @@ private slots:
             if (!action->isSeparator())
                 entries << action->text();
         }
-        QCOMPARE(entries.size(), 11);   // with Watch, its interval, its events and Compare with list…
+        QCOMPARE(entries.size(), 12);   // with Watch, its interval, its events and Compare with list…
         for (const QString &entry : entries)
             QVERIFY2(isChinese(entry), qPrintable(entry));
         QCOMPARE(entries.constFirst(), "打开网页(&O)");
 
         QVERIFY(isChinese(NoReplyPlaceholder::composeText({"eth0 (192.168.1.20/24)"})));
+        QVERIFY(isChinese(window.findChild<QLineEdit *>("filterField")->placeholderText()));
+        QVERIFY(isChinese(window.findChild<QAction *>("resetLayoutAction")->text()));
         QVERIFY(isChinese(answerCountToolTip(3, 2)));
         grid->findChild<DeviceSorting *>()->sortBy(1, Qt::AscendingOrder);
         QVERIFY(isChinese(grid->model()->headerData(1, Qt::Horizontal, Qt::ToolTipRole).toString()));

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# The window under Wayland: the window test's cases that need no window
+# activation (a headless compositor gives none) run with Qt's Wayland plugin
+# against a headless weston in a runtime folder of their own. Skips (77)
+# where weston is not installed.
+#
+#   test_window_wayland.sh TEST_PROGRAM [TEST_FUNCTION...]
+set -u
+program=$1
+shift
+
+if ! command -v weston >/dev/null 2>&1; then
+  echo "weston is not installed: skipped"
+  exit 77
+fi
+# Weston 12 renamed its backends; older ones load them by file name.
+major=$(weston --version 2>/dev/null | sed -n 's/^weston \([0-9]*\).*/\1/p')
+backend=headless-backend.so
+if [ "${major:-0}" -ge 12 ]; then
+  backend=headless
+fi
+
+runtime=$(mktemp -d)
+chmod 700 "$runtime"
+socket=veltrin-test-$$
+weston_pid=
+tidy() {
+  if [ -n "$weston_pid" ]; then
+    kill "$weston_pid" 2>/dev/null
+    wait "$weston_pid" 2>/dev/null
+  fi
+  rm -rf "$runtime"
+}
+trap tidy EXIT
+
+XDG_RUNTIME_DIR=$runtime weston --backend="$backend" --socket="$socket" --idle-time=0 >"$runtime/weston.log" 2>&1 &
+weston_pid=$!
+for _ in $(seq 100); do
+  [ -S "$runtime/$socket" ] && break
+  if ! kill -0 "$weston_pid" 2>/dev/null; then
+    echo "weston did not start:" >&2
+    cat "$runtime/weston.log" >&2
+    exit 1
+  fi
+  sleep 0.1
+done
+if [ ! -S "$runtime/$socket" ]; then
+  echo "weston made no socket" >&2
+  exit 1
+fi
+
+# No fallback: without the Wayland plugin Qt stops here, and the test fails.
+env -u DISPLAY XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY="$socket" QT_QPA_PLATFORM=wayland \
+  "$program" -platform wayland "$@"
