@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QHash>
-#include <QIcon>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -39,11 +38,14 @@ public:
     int answers() const { return m_answers; }
     int devices() const { return m_devices; }
 
-    // Tint, tooltip and, for a conflict, a glyph in the IP column; an empty
-    // QVariant for unmarked rows and other roles.
-    QVariant data(int row, int column, int role) const;
+    // What a marked row is, as Kinds flags in an int, in every column of
+    // the row. How it looks (tint, glyph) is the view's business.
+    static constexpr int KindsRole = Qt::UserRole + 1;
+    enum Kind { Repeat = 0x1, Conflict = 0x2 };
 
-    static constexpr int IpColumn = 1;
+    // The kinds (KindsRole) and the tooltip of a marked row; an empty
+    // QVariant for unmarked rows and other roles.
+    QVariant data(int row, int role) const;
 
 private:
     struct Row
@@ -64,7 +66,6 @@ private:
     std::pair<size_t, int> find(const QHash<size_t, int> &rows, QStringView text,
                                 QStringView (AnswerMarks::*of)(int) const) const;
     QString toolTip(const Mark &mark) const;
-    const QIcon &conflictGlyph() const;
 
     QString m_text;
     QList<Row> m_rows;  // indexed by model row, up to the last row noted
@@ -76,7 +77,6 @@ private:
     bool m_anyMarked = false;
     int m_answers = 0;
     int m_devices = 0;
-    mutable QIcon m_conflictGlyph;  // drawn on first use
 };
 
 // "N answers from M devices", in the user's language.

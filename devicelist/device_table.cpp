@@ -244,7 +244,7 @@ QVariant DeviceTable::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole: {
         // A row's mark and a cell's shortening can both apply; say both.
-        const QString mark = m_marks.data(index.row(), index.column(), role).toString();
+        const QString mark = m_marks.data(index.row(), role).toString();
         if (!row.cellIsShortened(index.column()))
             return mark.isEmpty() ? QVariant() : QVariant(mark);
         const QString shortened = tr("Shortened: only the first %1 characters are kept.").arg(PackedRow::MaxCellLength);
@@ -256,7 +256,7 @@ QVariant DeviceTable::data(const QModelIndex &index, int role) const
             return row.cell(index.column()) + u" (shortened)"_s;
         return {};
     default:
-        return m_marks.data(index.row(), index.column(), role);
+        return m_marks.data(index.row(), role);
     }
 }
 

@@ -21,7 +21,11 @@ class DeviceTable : public QAbstractTableModel
 
 public:
     static constexpr int ColumnCount = 6;
+    static constexpr int IpColumn = 1;
+    static constexpr int SerialColumn = 2;
     static constexpr int MacColumn = 3;
+    static constexpr int VersionColumn = 4;
+    static constexpr int DescriptionColumn = 5;
     // The 16-bit row index cannot address more data rows than this.
     static constexpr int MaxDataRows = 32767;
 
@@ -56,7 +60,7 @@ public:
     // Frees every row in use; the row count stays as it was.
     void emptyRows();
     // Repeats and address conflicts among the rows filled since the last
-    // emptying; data() shows them through the tint, tooltip and decoration roles.
+    // emptying; data() gives them under AnswerMarks::KindsRole and in the tooltip.
     const AnswerMarks &answerMarks() const { return m_marks; }
 
     // QAbstractTableModel

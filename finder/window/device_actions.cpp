@@ -27,8 +27,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int IpColumn = 1;
-
 // Spreadsheet programs read a CSV file without it in the system's legacy
 // code page, which garbles every description that is not ASCII.
 constexpr char Utf8ByteOrderMark[] = "\xEF\xBB\xBF";
@@ -50,7 +48,7 @@ DeviceActions::DeviceActions(QTableView &grid)
     m_copyAll = newAction(tr("Copy &all"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), Qt::WindowShortcut);
     m_save = newAction(tr("&Save list…"), QKeySequence(Qt::CTRL | Qt::Key_S), Qt::WindowShortcut);
     connect(m_open, &QAction::triggered, this, &DeviceActions::openCurrentWebPage);
-    connect(m_copyIp, &QAction::triggered, this, [this] { copyColumn(IpColumn); });
+    connect(m_copyIp, &QAction::triggered, this, [this] { copyColumn(DeviceTable::IpColumn); });
     connect(m_copyMac, &QAction::triggered, this, [this] { copyColumn(DeviceTable::MacColumn); });
     connect(m_copyRows, &QAction::triggered, this, &DeviceActions::copyRows);
     connect(m_copyAll, &QAction::triggered, this, &DeviceActions::copyAll);
@@ -212,7 +210,7 @@ bool DeviceActions::openWebPage(int row)
 {
     if (!rowInUse(row))
         return false;
-    const QUrl url = webPageUrl(m_grid.model()->index(row, IpColumn).data().toString());
+    const QUrl url = webPageUrl(m_grid.model()->index(row, DeviceTable::IpColumn).data().toString());
     return !url.isEmpty() && QDesktopServices::openUrl(url);
 }
 

@@ -12,7 +12,6 @@
 namespace {
 
 constexpr int NumberColumn = 0;
-constexpr int IpColumn = 1;
 
 QString cellText(const QModelIndex &index)
 {
@@ -76,7 +75,7 @@ bool DeviceSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right
     int order = 0;
     if (left.column() == NumberColumn) {
         order = compareValues(leftText.toLongLong(), rightText.toLongLong());
-    } else if (left.column() == IpColumn) {
+    } else if (left.column() == DeviceTable::IpColumn) {
         const std::optional<quint32> leftIp = ipv4Value(leftText);
         const std::optional<quint32> rightIp = ipv4Value(rightText);
         if (leftIp && rightIp)
