@@ -10,30 +10,11 @@
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Straight to the descriptor, no stdio buffer: what has been printed is out
-// when the user presses Ctrl+C.
-void writeAll(int descriptor, const QByteArray &bytes)
-{
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(descriptor, data, static_cast<size_t>(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return;   // a closed pipe or full disk: nothing better to do
-        }
-        data += written;
-        left -= written;
-    }
-}
 
 void printError(const QString &text)
 {
@@ -62,6 +43,7 @@ ListMode::ListMode(const CommandLine &commandLine, const DiscoveryEndpoint::Sett
     , m_commandLine(commandLine)
     , m_endpoint(withInterfaces(settings, commandLine.interfaceNames))
     , m_controller(*this, m_table, m_endpoint)
+    , m_output(commandLine.outputPath)
 {
     m_waitTimer.setSingleShot(true);
     connect(&m_waitTimer, &QTimer::timeout, this, [this] { finish(m_printedRows > 0 ? Found : NoneFound); });
@@ -81,18 +63,24 @@ int ListMode::exec()
                 selection.unknownNames.join(u"\", \""_s), usableInterfaceList()));
         return Failed;
     }
+    if (!m_output.open()) {
+        printError(m_output.errorString());
+        return Failed;
+    }
 
+    m_prometheus.start(selection.interfaces);
     m_controller.start(m_commandLine.targets, m_commandLine.ratePerSecond);
     if (m_failed)
-        return Failed;
+        return conclude(Failed);
     switch (m_commandLine.format) {
     case CommandLine::Format::Text:
-        writeAll(STDOUT_FILENO, DeviceListing::textHeader());
+        m_output.write(DeviceListing::textHeader());
         break;
     case CommandLine::Format::Csv:
-        writeAll(STDOUT_FILENO, DeviceExport::toCsv({}, true));
+        m_output.write(DeviceExport::toCsv({}, true));
         break;
     case CommandLine::Format::Json:
+    case CommandLine::Format::Prometheus:
         break;
     }
     m_running = true;
@@ -114,9 +102,9 @@ void ListMode::printNewRows()
            && !m_table.cellText(m_printedRows + 1, DeviceTable::MacColumn).isEmpty()) {
         ++m_printedRows;
         if (m_commandLine.format == CommandLine::Format::Text)
-            writeAll(STDOUT_FILENO, DeviceListing::textLine(row(m_printedRows)));
+            m_output.write(DeviceListing::textLine(row(m_printedRows)));
         else if (m_commandLine.format == CommandLine::Format::Csv)
-            writeAll(STDOUT_FILENO, DeviceExport::toCsv({row(m_printedRows)}, false));
+            m_output.write(DeviceExport::toCsv({row(m_printedRows)}, false));
     }
 }
 
@@ -128,13 +116,28 @@ void ListMode::startWaiting()
 void ListMode::finish(int status)
 {
     m_waitTimer.stop();
+    QCoreApplication::exit(conclude(status));
+}
+
+int ListMode::conclude(int status)
+{
     if (status != Failed && m_commandLine.format == CommandLine::Format::Json) {
         QList<QStringList> rows;
         for (int r = 1; r <= m_printedRows; ++r)
             rows << row(r);
-        writeAll(STDOUT_FILENO, DeviceListing::json(rows));
+        m_output.write(DeviceListing::json(rows));
     }
-    QCoreApplication::exit(status);
+    // A failed scan leaves the last listing in place, unless the failure is
+    // what the metrics must tell.
+    if (m_commandLine.format == CommandLine::Format::Prometheus)
+        m_output.write(m_prometheus.text(m_table, status != Failed));
+    else if (status == Failed)
+        return status;
+    if (!m_output.commit()) {
+        printError(m_output.errorString());
+        return Failed;
+    }
+    return status;
 }
 
 void ListMode::setCountLabelText(const QString &text)

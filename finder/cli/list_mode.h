@@ -5,6 +5,8 @@
 #include "discovery_endpoint.h"
 #include "finder_controller.h"
 #include "finder_view.h"
+#include "list_output.h"
+#include "prometheus_listing.h"
 
 #include <QObject>
 #include <QTimer>
@@ -12,7 +14,7 @@
 // veltrin-finder --list: the window's controller, table and endpoint with
 // the same settings, driven without a window. Text and CSV rows are written
 // as the replies come in, one whole line per write, so an interrupt leaves
-// complete lines; JSON is written whole at the end.
+// complete lines; JSON and Prometheus metrics are written whole at the end.
 class ListMode : public QObject, public FinderView
 {
     Q_OBJECT
@@ -41,6 +43,9 @@ private:
     void printNewRows();
     void startWaiting();
     void finish(int status);
+    // Writes what is due at the end and puts the output file in place;
+    // returns the exit status.
+    int conclude(int status);
     QStringList row(int tableRow) const;
 
     CommandLine m_commandLine;
@@ -48,6 +53,8 @@ private:
     DiscoveryEndpoint m_endpoint;
     FinderController m_controller;
     QTimer m_waitTimer;
+    ListOutput m_output;
+    PrometheusListing m_prometheus;
     int m_printedRows = 0;
     bool m_failed = false;
     bool m_running = false;

@@ -10,7 +10,7 @@
 struct CommandLine
 {
     enum class Action { Window, List, Help, Version, Error };
-    enum class Format { Text, Json, Csv };
+    enum class Format { Text, Json, Csv, Prometheus };
 
     Action action = Action::Window;
     QString error;   // for Action::Error: one line naming what is wrong
@@ -21,6 +21,7 @@ struct CommandLine
     TargetList targets;
     double ratePerSecond = 2000;
     QStringList interfaceNames;
+    QString outputPath;   // empty: standard output
 };
 
 // arguments as main() got them, the program's name first.

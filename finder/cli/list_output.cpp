@@ -1,0 +1,56 @@
+#include "list_output.h"
+
+#include <QDir>
+
+#include <unistd.h>
+
+#include <cerrno>
+
+using namespace Qt::StringLiterals;
+
+void writeAll(int descriptor, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(descriptor, data, static_cast<size_t>(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return;   // a closed pipe or full disk: nothing better to do
+        }
+        data += written;
+        left -= written;
+    }
+}
+
+ListOutput::ListOutput(const QString &path)
+    : m_path(path)
+{
+}
+
+bool ListOutput::open()
+{
+    if (m_path.isEmpty())
+        return true;
+    m_file = std::make_unique<QSaveFile>(m_path);
+    return m_file->open(QIODevice::WriteOnly);
+}
+
+void ListOutput::write(const QByteArray &bytes)
+{
+    if (m_file)
+        m_file->write(bytes);   // a failed write fails the commit
+    else
+        writeAll(STDOUT_FILENO, bytes);
+}
+
+bool ListOutput::commit()
+{
+    return !m_file || m_file->commit();
+}
+
+QString ListOutput::errorString() const
+{
+    return m_file ? u"%1: %2"_s.arg(QDir::toNativeSeparators(m_path), m_file->errorString()) : QString();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSaveFile>
+#include <QString>
+
+#include <memory>
+
+// Writes all of a byte array to a descriptor, straight, without a stdio
+// buffer: what has been printed is out when the user presses Ctrl+C.
+void writeAll(int descriptor, const QByteArray &bytes);
+
+// Where --list writes: standard output as the scan goes, or, with --output
+// FILE, a temporary file beside FILE that replaces it only on commit(), so
+// a reader never sees half a listing and a failed scan leaves the last one.
+class ListOutput
+{
+public:
+    // An empty path: standard output.
+    explicit ListOutput(const QString &path = {});
+
+    // Creates the temporary file. False when it cannot; errorString() says why.
+    bool open();
+    void write(const QByteArray &bytes);
+    // Puts what was written in FILE's place. False when it could not be
+    // written whole; FILE is then as it was.
+    bool commit();
+    QString errorString() const;
+
+private:
+    QString m_path;
+    std::unique_ptr<QSaveFile> m_file;   // a temporary file until committed
+};

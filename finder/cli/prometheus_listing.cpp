@@ -1,0 +1,68 @@
+#include "prometheus_listing.h"
+
+#include "device_export.h"
+#include "device_table.h"
+#include "prometheus_exposition.h"
+
+#include <QDateTime>
+#include <QHostAddress>
+
+using namespace Qt::StringLiterals;
+
+void PrometheusListing::start(const QList<BroadcastInterface> &interfaces)
+{
+    m_interfaces = interfaces;
+    m_startMsecs = QDateTime::currentMSecsSinceEpoch();
+    m_elapsed.start();
+}
+
+QString PrometheusListing::interfaceOf(const QString &ip) const
+{
+    bool ok = false;
+    const quint32 address = QHostAddress(ip).toIPv4Address(&ok);
+    if (!ok)
+        return {};
+    for (const BroadcastInterface &interface : m_interfaces) {
+        for (const Ipv4Subnet &subnet : interface.subnets) {
+            const quint32 mask = subnet.prefixLength == 0 ? 0 : ~quint32(0) << (32 - subnet.prefixLength);
+            if ((address & mask) == subnet.network)
+                return interface.name;
+        }
+    }
+    return {};
+}
+
+QByteArray PrometheusListing::text(const DeviceTable &table, bool succeeded) const
+{
+    PrometheusExposition metrics;
+    metrics.addGauge(u"veltrin_scan_success"_s, u"1 if the scan could bind UDP port 1010 and send its requests, else 0."_s);
+    metrics.addSample(succeeded ? 1 : 0);
+    metrics.addGauge(u"veltrin_scan_timestamp_seconds"_s, u"When the scan started, in seconds since the epoch."_s);
+    metrics.addSample(m_startMsecs / 1000.0);
+    metrics.addGauge(u"veltrin_scan_duration_seconds"_s, u"How long the scan took, waiting for replies included."_s);
+    metrics.addSample(m_elapsed.elapsed() / 1000.0);
+    if (!succeeded)
+        return metrics.text();
+
+    const AnswerMarks &marks = table.answerMarks();
+    metrics.addGauge(u"veltrin_devices_answered"_s, u"Devices (distinct MAC addresses) that answered the scan."_s);
+    metrics.addSample(marks.devices());
+    metrics.addGauge(u"veltrin_replies_received"_s, u"Device replies the scan received, repeats included."_s);
+    metrics.addSample(marks.answers());
+    metrics.addGauge(u"veltrin_device_info"_s, u"A device that answered the scan, as its first reply described it."_s);
+    const auto cell = [&table](int row, int column) {
+        return DeviceExport::withoutTrailingLineBreaks(table.cellText(row, column));
+    };
+    for (int row = 1; row < table.tableRowCount() && !cell(row, DeviceTable::MacColumn).isEmpty(); ++row) {
+        if (marks.mark(row - 1).isRepeat())
+            continue;
+        const QString ip = cell(row, DeviceTable::IpColumn);
+        metrics.addSample(1, {{u"ip"_s, ip},
+                              {u"mac"_s, cell(row, DeviceTable::MacColumn)},
+                              {u"serial"_s, cell(row, DeviceTable::SerialColumn)},
+                              {u"version"_s, cell(row, DeviceTable::VersionColumn)},
+                              {u"description"_s, cell(row, DeviceTable::DescriptionColumn)},
+                              {u"interface"_s, interfaceOf(ip)}});
+    }
+    return metrics.text();
+}
