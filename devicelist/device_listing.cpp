@@ -78,14 +78,17 @@ QByteArray textLine(const QStringList &row)
 
 QByteArray json(const QList<QStringList> &rows)
 {
-    static constexpr std::array<QStringView, 5> keys{u"ip", u"serial", u"mac", u"version", u"description"};
+    static constexpr std::array<QStringView, 6> keys{u"ip", u"serial", u"mac", u"version", u"description",
+                                                     u"status"};
     if (rows.isEmpty())
         return "[]\n";
     QString text = u"[\n"_s;
     for (qsizetype r = 0; r < rows.size(); ++r) {
         text += u"  {"_s;
         // Column 0 is the row number, which the array's order already gives.
-        for (qsizetype k = 0; k < qsizetype(keys.size()); ++k) {
+        // A status follows the six cells only where a plan was compared.
+        const qsizetype count = rows[r].size() > DeviceTable::ColumnCount ? qsizetype(keys.size()) : 5;
+        for (qsizetype k = 0; k < count; ++k) {
             if (k > 0)
                 text += u", "_s;
             text += jsonString(keys[k].toString()) + u": "_s

@@ -16,6 +16,7 @@ QByteArray textHeader();
 QByteArray textLine(const QStringList &row);
 
 // [ {"ip": ..., "serial": ..., "mac": ..., "version": ..., "description": ...}, ... ]
+// and "status": ... for rows with a seventh cell.
 // one object per line, values without their trailing line breaks.
 QByteArray json(const QList<QStringList> &rows);
 

@@ -1,6 +1,8 @@
 #include "device_table.h"
 
+#include "device_export.h"
 #include "display_pattern.h"
+#include "visible_text.h"
 
 #include <algorithm>
 
@@ -20,6 +22,12 @@ QString macAddressCell(const QString &mac, const QLocale &locale)
 {
     const QString formatted = formatPattern(mac, u"##-##-##-##_##-##"_s, locale);
     return digitCount(formatted) == digitCount(mac) ? formatted : mac;
+}
+
+// The received value where it is not the shown one, else nothing to keep.
+QString unlessShown(const QString &received, const QString &shown)
+{
+    return received == shown ? QString() : received;
 }
 
 } // namespace
@@ -109,6 +117,9 @@ void DeviceTable::setCellText(int row, int column, const QString &text)
     PackedRow &target = m_rows[r];
     const bool wasBlank = target.isBlank();
     target.setCell(column, text);
+    // A value set by hand is its own received value.
+    if (const int received = receivedCell(column); received >= 0)
+        target.setCell(received, QString());
     m_nonBlankRows += (wasBlank ? 1 : 0) - (target.isBlank() ? 1 : 0);
     if (column == MacColumn && text.isEmpty() && r < m_freeHint)
         m_freeHint = r;
@@ -148,6 +159,24 @@ bool DeviceTable::cellIsShortened(int row, int column) const
     return m_rows[row - 1].cellIsShortened(column);
 }
 
+int DeviceTable::receivedCell(int column)
+{
+    switch (column) {
+    case SerialColumn: return ColumnCount;
+    case MacColumn: return ColumnCount + 1;
+    default: return -1;
+    }
+}
+
+QString DeviceTable::receivedText(int row, int column) const
+{
+    if (row < 1 || row > m_rows.size() || column < 0 || column >= m_columnCount)
+        return {};
+    const PackedRow &stored = m_rows[row - 1];
+    const int received = receivedCell(column);
+    return received < 0 || stored.cellIsEmpty(received) ? stored.cell(column) : stored.cell(received);
+}
+
 qsizetype DeviceTable::firstFreeRow() const
 {
     while (m_freeHint < m_rows.size() && !m_rows[m_freeHint].cellIsEmpty(MacColumn))
@@ -163,13 +192,17 @@ bool DeviceTable::fillDeviceRow(const DeviceReply &reply, const QString &senderA
         return false;
 
     const int r = static_cast<int>(free);
+    const QString serial = formatPattern(reply.serialNumber, QStringLiteral("####-####-####"), m_locale);
+    const QString mac = macAddressCell(reply.macAddress, m_locale);
     const PackedRow row({
         QString::number(r + 1),
         formatPattern(senderAddress, QStringLiteral("###,###,###,###"), m_locale),
-        formatPattern(reply.serialNumber, QStringLiteral("####-####-####"), m_locale),
-        macAddressCell(reply.macAddress, m_locale),
+        serial,
+        mac,
         formatPattern(reply.swVersion, QStringLiteral("###.###.###.###.###"), m_locale),
         reply.description,
+        unlessShown(reply.serialNumber, serial),
+        unlessShown(reply.macAddress, mac),
     });
     // Noted before the change signals, so views read the row with its mark.
     m_marks.note(r, senderAddress, reply.macAddress);
@@ -244,12 +277,21 @@ QVariant DeviceTable::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole: {
         // A row's mark and a cell's shortening can both apply; say both.
-        const QString mark = m_marks.data(index.row(), role).toString();
-        if (!row.cellIsShortened(index.column()))
-            return mark.isEmpty() ? QVariant() : QVariant(mark);
-        const QString shortened = tr("Shortened: only the first %1 characters are kept.").arg(PackedRow::MaxCellLength);
-        return mark.isEmpty() ? shortened : mark + u'\n' + shortened;
+        // A row's mark, a cell's shortening and the digits its pattern
+        // dropped can all apply; say each.
+        QStringList notes;
+        if (const QString mark = m_marks.data(index.row(), role).toString(); !mark.isEmpty())
+            notes << mark;
+        if (row.cellIsShortened(index.column()))
+            notes << tr("Shortened: only the first %1 characters are kept.").arg(PackedRow::MaxCellLength);
+        const QString shown = row.cell(index.column());
+        const QString received = receivedText(index.row() + 1, index.column());
+        if (digitCount(received) != digitCount(shown))
+            notes << tr("Received: %1").arg(visibleText(DeviceExport::withoutTrailingLineBreaks(received)));
+        return notes.isEmpty() ? QVariant() : QVariant(notes.join(u'\n'));
     }
+    case ReceivedTextRole:
+        return receivedText(index.row() + 1, index.column());
     case Qt::AccessibleTextRole:
         // Unset, screen readers read the display text as it is.
         if (row.cellIsShortened(index.column()))

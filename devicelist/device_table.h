@@ -53,6 +53,12 @@ public:
     // Cells keep at most PackedRow::MaxCellLength characters of a value,
     // then an ellipsis; the tooltip and accessible texts say so.
     bool cellIsShortened(int row, int column) const;
+    // The cell as the device sent it, before any display pattern: what
+    // matching and exports use. The same as cellText() for all but the
+    // serial and MAC columns. A model role gives it to views and proxies.
+    QString receivedText(int row, int column) const;
+    static constexpr int ReceivedTextRole = Qt::UserRole + 1;
+    static_assert(ReceivedTextRole != AnswerMarks::KindsRole);
 
     // Writes the reply into the first free row. Returns false, writing
     // nothing, when the table is full and no row is free.
@@ -71,7 +77,10 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
-    static_assert(PackedRow::CellCount == ColumnCount);
+    // Past the shown cells: the received serial and MAC, empty when they
+    // are the same as the shown ones.
+    static_assert(PackedRow::CellCount == ColumnCount + 2);
+    static int receivedCell(int column);
 
     // Model index of the first row whose MAC cell is empty, or the model row
     // count when every row is in use.

@@ -5,9 +5,10 @@
 #include <array>
 #include <cstdint>
 
-// One table row of six cells kept as a single string with the end offset of
-// each cell: 40 bytes a row however many rows there are, one allocation for
-// a filled row and none for an empty one.
+// One table row of eight cells (the six shown, then the serial and MAC as
+// received where they differ from the shown ones) kept as a single string
+// with the end offset of each cell: 48 bytes a row however many rows there
+// are, one allocation for a filled row and none for an empty one.
 //
 // A cell keeps at most MaxCellLength characters of its text, then an
 // ellipsis: one host on the LAN must not be able to fill memory with long
@@ -15,7 +16,7 @@
 class PackedRow
 {
 public:
-    static constexpr int CellCount = 6;
+    static constexpr int CellCount = 8;
     static constexpr qsizetype MaxCellLength = 256;
     static constexpr QChar Ellipsis = QChar(u'\u2026');
     using Cells = std::array<QString, CellCount>;

@@ -1,10 +1,12 @@
 #include "list_mode.h"
 
-#include "broadcast_interfaces.h"
-#include "broadcast_plan.h"
 #include "device_export.h"
 #include "device_listing.h"
 #include "failure_message.h"
+#include "broadcast_interfaces.h"
+#include "broadcast_plan.h"
+#include "interface_choice.h"
+#include "terminal_output.h"
 
 #include <QCoreApplication>
 
@@ -14,34 +16,10 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-void printError(const QString &text)
-{
-    writeAll(STDERR_FILENO, (QCoreApplication::applicationName() + u": "_s + text + u'\n').toUtf8());
-}
-
-DiscoveryEndpoint::Settings withInterfaces(DiscoveryEndpoint::Settings settings, const QStringList &names)
-{
-    settings.interfaceNames = names;
-    return settings;
-}
-
-// Interfaces the broadcast can use, for the error about an unknown name.
-QString usableInterfaceList()
-{
-    QStringList names;
-    for (const BroadcastInterface &interface : broadcastInterfaces())
-        names << interface.name;
-    return names.isEmpty() ? u"none (no interface is up with an IPv4 address)"_s : names.join(u", "_s);
-}
-
-} // namespace
-
 ListMode::ListMode(const CommandLine &commandLine, const DiscoveryEndpoint::Settings &settings, QObject *parent)
     : QObject(parent)
     , m_commandLine(commandLine)
-    , m_endpoint(withInterfaces(settings, commandLine.interfaceNames))
+    , m_endpoint(InterfaceChoice::withInterfaces(settings, commandLine.interfaceNames))
     , m_controller(*this, m_table, m_endpoint)
     , m_output(commandLine.outputPath)
 {
@@ -55,29 +33,27 @@ ListMode::ListMode(const CommandLine &commandLine, const DiscoveryEndpoint::Sett
 
 int ListMode::exec()
 {
-    // A name that matches nothing would quietly send nowhere.
-    const BroadcastPlan::Selection selection =
-            BroadcastPlan::select(broadcastInterfaces(), m_commandLine.interfaceNames);
-    if (!selection.unknownNames.isEmpty()) {
-        printError(u"Unknown interface \"%1\". Usable interfaces: %2"_s.arg(
-                selection.unknownNames.join(u"\", \""_s), usableInterfaceList()));
+    if (!InterfaceChoice::namesAreKnown(m_commandLine.interfaceNames))
         return Failed;
-    }
+    if (!m_commandLine.expectFile.isEmpty() && !m_expected.load(m_commandLine.expectFile))
+        return Failed;
     if (!m_output.open()) {
         printError(m_output.errorString());
         return Failed;
     }
 
-    m_prometheus.start(selection.interfaces);
+    m_prometheus.start(BroadcastPlan::select(broadcastInterfaces(), m_commandLine.interfaceNames).interfaces);
     m_controller.start(m_commandLine.targets, m_commandLine.ratePerSecond);
     if (m_failed)
         return conclude(Failed);
     switch (m_commandLine.format) {
     case CommandLine::Format::Text:
-        m_output.write(DeviceListing::textHeader());
+        m_output.write(m_expected.isActive() ? DeviceListing::textLine(headerWithStatus())
+                                             : DeviceListing::textHeader());
         break;
     case CommandLine::Format::Csv:
-        m_output.write(DeviceExport::toCsv({}, true));
+        m_output.write(m_expected.isActive() ? DeviceExport::toCsv({headerWithStatus()}, false)
+                                             : DeviceExport::toCsv({}, true));
         break;
     case CommandLine::Format::Json:
     case CommandLine::Format::Prometheus:
@@ -87,11 +63,16 @@ int ListMode::exec()
     return QCoreApplication::exec();
 }
 
-QStringList ListMode::row(int tableRow) const
+QStringList ListMode::row(int tableRow)
 {
     QStringList cells;
     for (int column = 0; column < DeviceTable::ColumnCount; ++column)
-        cells << m_table.cellText(tableRow, column);
+        // The text table shows what the window shows; CSV and JSON carry
+        // the identifiers as received, to be matched later.
+        cells << (m_commandLine.format == CommandLine::Format::Text ? m_table.cellText(tableRow, column)
+                                                                     : m_table.receivedText(tableRow, column));
+    if (m_expected.isActive())
+        cells << m_expected.statusOfRow(m_table, tableRow);
     return cells;
 }
 
@@ -113,6 +94,11 @@ void ListMode::startWaiting()
     m_waitTimer.start(static_cast<int>(std::lround(m_commandLine.waitSeconds * 1000)));
 }
 
+QStringList ListMode::headerWithStatus()
+{
+    return DeviceExport::headerLabels() << u"Status"_s;
+}
+
 void ListMode::finish(int status)
 {
     m_waitTimer.stop();
@@ -121,17 +107,42 @@ void ListMode::finish(int status)
 
 int ListMode::conclude(int status)
 {
-    if (status != Failed && m_commandLine.format == CommandLine::Format::Json) {
-        QList<QStringList> rows;
+    const bool printedAsTheyCame = m_commandLine.format == CommandLine::Format::Text
+            || m_commandLine.format == CommandLine::Format::Csv;
+    // The other formats' rows meet the plan now, before it can tell which
+    // planned devices are missing.
+    QList<QStringList> rows;
+    if (status != Failed && !printedAsTheyCame) {
         for (int r = 1; r <= m_printedRows; ++r)
             rows << row(r);
-        m_output.write(DeviceListing::json(rows));
     }
-    // A failed scan leaves the last listing in place, unless the failure is
-    // what the metrics must tell.
-    if (m_commandLine.format == CommandLine::Format::Prometheus)
-        m_output.write(m_prometheus.text(m_table, status != Failed));
-    else if (status == Failed)
+    // Planned devices that did not answer come last, and say so in the status.
+    QList<QStringList> missing;
+    if (status != Failed && m_expected.isActive()) {
+        for (QStringList cells : m_expected.missingRows())
+            missing << (cells << SitePlan::statusName(SitePlan::Status::Missing));
+        if (!missing.isEmpty())
+            status = Missing;
+    }
+    switch (m_commandLine.format) {
+    case CommandLine::Format::Json:
+        if (status != Failed)
+            m_output.write(DeviceListing::json(rows + missing));
+        break;
+    case CommandLine::Format::Prometheus:
+        // Its failure is what the metrics must tell.
+        m_output.write(m_prometheus.text(m_table, status != Failed, m_expected.isActive() ? &m_expected.plan() : nullptr));
+        break;
+    case CommandLine::Format::Text:
+    case CommandLine::Format::Csv:
+        for (const QStringList &cells : std::as_const(missing)) {
+            m_output.write(m_commandLine.format == CommandLine::Format::Csv ? DeviceExport::toCsv({cells}, false)
+                                                                            : DeviceListing::textLine(cells));
+        }
+        break;
+    }
+    // A failed scan leaves the last listing in place, unless it is metrics.
+    if (status == Failed && m_commandLine.format != CommandLine::Format::Prometheus)
         return status;
     if (!m_output.commit()) {
         printError(m_output.errorString());

@@ -3,6 +3,7 @@
 #include "command_line.h"
 #include "device_table.h"
 #include "discovery_endpoint.h"
+#include "expected_devices.h"
 #include "finder_controller.h"
 #include "finder_view.h"
 #include "list_output.h"
@@ -24,6 +25,8 @@ public:
     static constexpr int Found = 0;
     static constexpr int NoneFound = 1;
     static constexpr int Failed = 2;
+    // With --expect: a planned device did not answer.
+    static constexpr int Missing = 3;
 
     explicit ListMode(const CommandLine &commandLine,
                      const DiscoveryEndpoint::Settings &settings = DiscoveryEndpoint::Settings{},
@@ -46,12 +49,15 @@ private:
     // Writes what is due at the end and puts the output file in place;
     // returns the exit status.
     int conclude(int status);
-    QStringList row(int tableRow) const;
+    // The row as printed: its cells, then its status against the plan.
+    QStringList row(int tableRow);
+    static QStringList headerWithStatus();
 
     CommandLine m_commandLine;
     DeviceTable m_table;
     DiscoveryEndpoint m_endpoint;
     FinderController m_controller;
+    ExpectedDevices m_expected;
     QTimer m_waitTimer;
     ListOutput m_output;
     PrometheusListing m_prometheus;

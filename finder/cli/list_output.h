@@ -6,10 +6,6 @@
 
 #include <memory>
 
-// Writes all of a byte array to a descriptor, straight, without a stdio
-// buffer: what has been printed is out when the user presses Ctrl+C.
-void writeAll(int descriptor, const QByteArray &bytes);
-
 // Where --list writes: standard output as the scan goes, or, with --output
 // FILE, a temporary file beside FILE that replaces it only on commit(), so
 // a reader never sees half a listing and a failed scan leaves the last one.

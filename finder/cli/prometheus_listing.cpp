@@ -3,6 +3,7 @@
 #include "device_export.h"
 #include "device_table.h"
 #include "prometheus_exposition.h"
+#include "site_plan.h"
 
 #include <QDateTime>
 #include <QHostAddress>
@@ -32,7 +33,7 @@ QString PrometheusListing::interfaceOf(const QString &ip) const
     return {};
 }
 
-QByteArray PrometheusListing::text(const DeviceTable &table, bool succeeded) const
+QByteArray PrometheusListing::text(const DeviceTable &table, bool succeeded, const SitePlan *plan) const
 {
     PrometheusExposition metrics;
     metrics.addGauge(u"veltrin_scan_success"_s, u"1 if the scan could bind UDP port 1010 and send its requests, else 0."_s);
@@ -49,20 +50,45 @@ QByteArray PrometheusListing::text(const DeviceTable &table, bool succeeded) con
     metrics.addSample(marks.devices());
     metrics.addGauge(u"veltrin_replies_received"_s, u"Device replies the scan received, repeats included."_s);
     metrics.addSample(marks.answers());
+
     metrics.addGauge(u"veltrin_device_info"_s, u"A device that answered the scan, as its first reply described it."_s);
-    const auto cell = [&table](int row, int column) {
-        return DeviceExport::withoutTrailingLineBreaks(table.cellText(row, column));
-    };
-    for (int row = 1; row < table.tableRowCount() && !cell(row, DeviceTable::MacColumn).isEmpty(); ++row) {
+    QList<SitePlan::Received> received;
+    for (int row = 1; row < table.tableRowCount(); ++row) {
+        const auto cell = [&table, row](int column) {
+            return DeviceExport::withoutTrailingLineBreaks(table.receivedText(row, column));
+        };
+        const QString mac = cell(DeviceTable::MacColumn);
+        if (mac.isEmpty())
+            break;   // rows fill from the top
+        const QString ip = cell(DeviceTable::IpColumn);
+        received << SitePlan::Received{ip, cell(DeviceTable::SerialColumn), mac, cell(DeviceTable::VersionColumn)};
         if (marks.mark(row - 1).isRepeat())
             continue;
-        const QString ip = cell(row, DeviceTable::IpColumn);
         metrics.addSample(1, {{u"ip"_s, ip},
-                              {u"mac"_s, cell(row, DeviceTable::MacColumn)},
-                              {u"serial"_s, cell(row, DeviceTable::SerialColumn)},
-                              {u"version"_s, cell(row, DeviceTable::VersionColumn)},
-                              {u"description"_s, cell(row, DeviceTable::DescriptionColumn)},
+                              {u"mac"_s, mac},
+                              {u"serial"_s, received.constLast().serial},
+                              {u"version"_s, received.constLast().version},
+                              {u"description"_s, cell(DeviceTable::DescriptionColumn)},
                               {u"interface"_s, interfaceOf(ip)}});
     }
+    if (!plan)
+        return metrics.text();
+
+    metrics.addGauge(u"veltrin_expected_device_up"_s,
+                     u"1 if the planned device answered the scan (as planned or not), 0 if it is missing."_s);
+    qsizetype missing = 0;
+    for (const SitePlan::Match &match : plan->match(received)) {
+        if (match.planned < 0)
+            continue;   // unexpected devices are in veltrin_device_info
+        const SitePlan::Device &device = plan->devices()[match.planned];
+        const bool up = match.status != SitePlan::Status::Missing;
+        missing += up ? 0 : 1;
+        metrics.addSample(up ? 1 : 0, {{u"mac"_s, device.mac},
+                                       {u"serial"_s, device.serial},
+                                       {u"ip"_s, device.ip},
+                                       {u"name"_s, device.name}});
+    }
+    metrics.addGauge(u"veltrin_expected_devices_missing"_s, u"Planned devices that did not answer the scan."_s);
+    metrics.addSample(double(missing));
     return metrics.text();
 }

@@ -2,6 +2,7 @@
 
 #include "command_line.h"
 #include "list_mode.h"
+#include "watch_mode.h"
 
 #include <QCoreApplication>
 
@@ -40,6 +41,10 @@ int runWithoutWindow(int argc, char *argv[], const QString &programName, const C
         print(stderr, u"%1: %2\n\n%3"_s.arg(QCoreApplication::applicationName(), commandLine.error,
                                              commandLineHelp()));
         return ListMode::Failed;
+    case CommandLine::Action::Watch: {
+        WatchMode watchMode(commandLine);
+        return watchMode.exec();
+    }
     case CommandLine::Action::List:
     case CommandLine::Action::Window:
         break;

@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include "device_watch.h"
 #include "target_sweep.h"
 
 #include <QCommandLineParser>
@@ -14,6 +15,8 @@ namespace {
 
 // Long enough for a slow link; a longer wait is a mistake, not a choice.
 constexpr double MaxWaitSeconds = 3600;
+// A day of the shortest rounds; more is no watch anyone waits for.
+constexpr double MaxGoneAfter = 43200;
 
 struct Options
 {
@@ -34,15 +37,27 @@ struct Options
                                            u"behind a router. Repeatable; at most 65536 addresses."_s, u"ADDRESSES"_s};
     QCommandLineOption rate{u"rate"_s, u"With --target: send at most N requests per second (default 2000)."_s,
                             u"N"_s};
-    QCommandLineOption interface{u"interface"_s, u"With --list: broadcast only through interface NAME. "
+    QCommandLineOption interface{u"interface"_s, u"With --list or --watch: broadcast only through interface NAME. "
                                                  u"Repeatable."_s, u"NAME"_s};
+    QCommandLineOption watch{u"watch"_s, u"Send the request every few seconds and print one JSON object per line "
+                                         u"for each device that appears, changes, is gone or is back, until "
+                                         u"interrupted."_s};
+    QCommandLineOption interval{u"interval"_s, u"With --watch: seconds between requests (default 5, 2 to 3600)."_s,
+                                u"SECONDS"_s};
+    QCommandLineOption goneAfter{u"gone-after"_s, u"With --watch: a device that misses ROUNDS requests in a row is "
+                                                  u"gone (default 3)."_s, u"ROUNDS"_s};
+    QCommandLineOption expect{u"expect"_s, u"With --list or --watch: compare with the site's plan, a CSV file "
+                                           u"naming a MAC, serial or IP column (a saved list will do). Adds a "
+                                           u"status; --list exits with 3 when a planned device is missing."_s,
+                              u"FILE"_s};
 
     void addTo(QCommandLineParser &parser) const
     {
         parser.setApplicationDescription(u"Finds the IP door phones on the local network."_s);
         parser.addOption(help);
         parser.addVersionOption();
-        parser.addOptions({list, wait, json, csv, prometheus, target, rate, interface, output});
+        parser.addOptions({list, wait, json, csv, prometheus, target, rate, interface, output, watch, interval,
+                           goneAfter, expect});
     }
 };
 
@@ -85,15 +100,55 @@ CommandLine parseCommandLine(const QStringList &arguments)
         return line;
     }
 
+    const bool watching = parser.isSet(options.watch);
+    if (watching && parser.isSet(options.list))
+        return failure(u"--list and --watch cannot be used together"_s);
     if (!parser.isSet(options.list)) {
         for (const QCommandLineOption *listOnly : {&options.wait, &options.json, &options.csv, &options.prometheus,
                                                    &options.target, &options.rate, &options.interface,
-                                                   &options.output}) {
-            if (parser.isSet(*listOnly))
-                return failure(u"--%1 works only with --list"_s.arg(listOnly->names().constFirst()));
+                                                   &options.output, &options.expect}) {
+            const bool alsoWatch = listOnly == &options.interface || listOnly == &options.expect;
+            if (parser.isSet(*listOnly) && !(watching && alsoWatch)) {
+                return failure(u"--%1 works only with --list%2"_s.arg(listOnly->names().constFirst(),
+                                                                      alsoWatch ? u" or --watch"_s : QString()));
+            }
         }
-        return line;
     }
+    for (const QCommandLineOption *watchOnly : {&options.interval, &options.goneAfter}) {
+        if (parser.isSet(*watchOnly) && !watching)
+            return failure(u"--%1 works only with --watch"_s.arg(watchOnly->names().constFirst()));
+    }
+    line.expectFile = parser.value(options.expect);
+    if (parser.isSet(options.expect) && line.expectFile.isEmpty())
+        return failure(u"--expect needs a file name"_s);
+    if (watching) {
+        line.action = CommandLine::Action::Watch;
+        if (parser.isSet(options.interval)) {
+            const std::optional<double> seconds = parseNumber(parser.value(options.interval),
+                    DeviceWatch::MinIntervalSeconds, DeviceWatch::MaxIntervalSeconds);
+            if (!seconds || *seconds != std::floor(*seconds)) {
+                return failure(u"--interval needs a whole number of seconds from %1 to %2, got \"%3\""_s.arg(
+                        QString::number(DeviceWatch::MinIntervalSeconds), QString::number(DeviceWatch::MaxIntervalSeconds),
+                        parser.value(options.interval).left(64)));
+            }
+            line.intervalSeconds = static_cast<int>(*seconds);
+        }
+        if (parser.isSet(options.goneAfter)) {
+            const std::optional<double> rounds = parseNumber(parser.value(options.goneAfter), 1, MaxGoneAfter);
+            if (!rounds || *rounds != std::floor(*rounds)) {
+                return failure(u"--gone-after needs a whole number of rounds from 1 to %1, got \"%2\""_s.arg(
+                        QString::number(MaxGoneAfter), parser.value(options.goneAfter).left(64)));
+            }
+            line.goneAfter = static_cast<int>(*rounds);
+        }
+    }
+    line.interfaceNames = parser.values(options.interface);
+    for (const QString &name : std::as_const(line.interfaceNames)) {
+        if (name.trimmed().isEmpty())
+            return failure(u"--interface needs an interface name"_s);
+    }
+    if (!parser.isSet(options.list))
+        return line;
 
     line.action = CommandLine::Action::List;
     QStringList formats;
@@ -133,11 +188,6 @@ CommandLine parseCommandLine(const QStringList &arguments)
         line.targets = parseTargetAddresses(parser.values(options.target));
         if (!line.targets.error.isEmpty())
             return failure(u"--target: "_s + line.targets.error);
-    }
-    line.interfaceNames = parser.values(options.interface);
-    for (const QString &name : std::as_const(line.interfaceNames)) {
-        if (name.trimmed().isEmpty())
-            return failure(u"--interface needs an interface name"_s);
     }
     return line;
 }

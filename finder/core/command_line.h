@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device_watch.h"
 #include "target_addresses.h"
 
 #include <QString>
@@ -9,7 +10,7 @@
 // exists, so that --list and --help never need a display.
 struct CommandLine
 {
-    enum class Action { Window, List, Help, Version, Error };
+    enum class Action { Window, List, Watch, Help, Version, Error };
     enum class Format { Text, Json, Csv, Prometheus };
 
     Action action = Action::Window;
@@ -20,8 +21,14 @@ struct CommandLine
     Format format = Format::Text;
     TargetList targets;
     double ratePerSecond = 2000;
-    QStringList interfaceNames;
+    QStringList interfaceNames;   // also --watch
     QString outputPath;   // empty: standard output
+
+    // --watch
+    int intervalSeconds = DeviceWatch::DefaultIntervalSeconds;
+    int goneAfter = DeviceRoster::DefaultGoneAfter;
+    // --list or --watch: the site's plan to compare with
+    QString expectFile;
 };
 
 // arguments as main() got them, the program's name first.

@@ -55,6 +55,7 @@ void FinderController::refresh()
 
 void FinderController::query(const TargetList &targets, double ratePerSecond)
 {
+    setWatching(false);
     // The socket a running sweep sends from is about to close.
     m_sweep.stop();
     m_noReplyTimer.stop();
@@ -108,6 +109,12 @@ void FinderController::onDatagram(qint64 bytesTotal)
     Q_UNUSED(bytesTotal);
     m_lastReply = m_endpoint.readDatagram();
     const DeviceReply reply = parseReply(m_lastReply);
+    if (m_watching) {
+        if (reply.accepted && !reply.macAddress.isEmpty())
+            Q_EMIT deviceAnswered(reply, m_endpoint.senderAddress());
+        m_view.setReplyPaneText(m_lastReply);
+        return;
+    }
     if (reply.accepted && !reply.macAddress.isEmpty()) {
         // A reply the full table could not take was not found as far as the
         // user can see, so it is not counted; the counter stops at its limit.
@@ -119,6 +126,33 @@ void FinderController::onDatagram(qint64 bytesTotal)
     }
     m_view.setCountLabelText(countLabelText(m_foundCount));
     m_view.setReplyPaneText(m_lastReply);
+}
+
+void FinderController::setWatching(bool watching)
+{
+    m_watching = watching;
+    if (watching) {
+        m_sweep.stop();
+        endNoReplyWait();
+    }
+}
+
+bool FinderController::resend()
+{
+    if (!m_endpoint.isBound()) {
+        if (const std::optional<EndpointError> failure = m_endpoint.reopen()) {
+            m_view.reportFailure(*failure);
+            return false;
+        }
+    }
+    const QString request = buildRequest();
+    const std::optional<EndpointError> failure = m_endpoint.send(request);
+    if (failure)
+        m_view.reportFailure(*failure);
+    for (const EndpointError &warning : m_endpoint.sendWarnings())
+        m_view.reportWarning(warning);
+    m_view.setRequestPaneText(request);
+    return !failure;
 }
 
 void FinderController::endNoReplyWait()

@@ -9,6 +9,7 @@
 #include <QtGlobal>
 
 class DeviceTable;
+struct DeviceReply;
 class DiscoveryEndpoint;
 class FinderView;
 
@@ -33,6 +34,16 @@ public:
     // One datagram arrived on the endpoint.
     void onDatagram(qint64 bytesTotal);
 
+    // Watching: accepted replies go out as deviceAnswered() instead of
+    // into the table, which keeps what it holds; the count label is the
+    // watch's. A refresh ends it.
+    void setWatching(bool watching);
+    bool isWatching() const { return m_watching; }
+    // A watch round: the request again on the open socket, without the
+    // refresh's close, rebind and emptying. Opens the socket if it is closed.
+    // False when the request did not go out (the view was told why).
+    bool resend();
+
     const QString &lastReply() const { return m_lastReply; }
     qint16 foundCount() const { return m_foundCount; }
     bool isSending() const { return m_sweep.isRunning(); }
@@ -43,6 +54,8 @@ public:
 Q_SIGNALS:
     // The last refresh or query has sent everything it had to send.
     void sendingFinished();
+    // While watching: a reply the table would have taken.
+    void deviceAnswered(const DeviceReply &reply, const QString &senderAddress);
 
 private:
     void endNoReplyWait();
@@ -55,5 +68,6 @@ private:
     TargetSweep m_sweep;
     QString m_lastReply;
     qint16 m_foundCount = 0;
+    bool m_watching = false;
     QTimer m_noReplyTimer;
 };

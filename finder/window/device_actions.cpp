@@ -185,7 +185,7 @@ QStringList DeviceActions::rowCells(int row) const
     const QAbstractItemModel *const model = m_grid.model();
     QStringList cells;
     for (int column = 0; column < model->columnCount(); ++column)
-        cells << model->index(row, column).data().toString();
+        cells << model->index(row, column).data(DeviceTable::ReceivedTextRole).toString();
     return cells;
 }
 
@@ -237,7 +237,8 @@ void DeviceActions::copyColumn(int column)
     // into an address bar or a form field as it is.
     QStringList values;
     for (const int row : actedOnRows())
-        values << DeviceExport::withoutTrailingLineBreaks(m_grid.model()->index(row, column).data().toString());
+        values << DeviceExport::withoutTrailingLineBreaks(
+                m_grid.model()->index(row, column).data(DeviceTable::ReceivedTextRole).toString());
     if (!values.isEmpty())
         QGuiApplication::clipboard()->setText(values.join(u'\n'));
 }

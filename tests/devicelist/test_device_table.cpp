@@ -209,25 +209,45 @@ private slots:
     }
 
     // A MAC address is an identifier: the display pattern may add its
-    // separators, never drop a digit.
-    void macAddressKeepsEveryDigit_data()
+    // separators, never drop a digit. A serial keeps its pattern; what it
+    // dropped is in the tooltip, and matching and exports read the value as
+    // received.
+    void identifiersAsReceived_data()
     {
         QTest::addColumn<QString>("mac");
-        QTest::addColumn<QString>("cell");
-        QTest::newRow("separated") << "DE-AD-BE-EF-00-01\n" << "DE-AD-BE-EF-00-01\n";
-        QTest::newRow("digits") << "112233445566" << "11-22-33-44_55-66";
-        QTest::newRow("leading zeros") << "001122334455\n" << "001122334455\n";
-        QTest::newRow("fraction") << "12.5" << "12.5";
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<QString>("macCell");
+        QTest::addColumn<QString>("serialCell");
+        QTest::addColumn<QString>("serialTip");
+        QTest::newRow("separated") << "DE-AD-BE-EF-00-01\n" << "123456789012\n" << "DE-AD-BE-EF-00-01\n"
+                                   << "1234-5678-9012" << "";
+        QTest::newRow("digits") << "112233445566" << "x1" << "11-22-33-44_55-66" << "x1" << "";
+        QTest::newRow("leading zeros") << "001122334455\n" << "000005050378\n" << "001122334455\n"
+                                       << "-505-0378" << "Received: 000005050378";
+        QTest::newRow("fraction") << "12.5" << "1.5" << "12.5" << "--2" << "Received: 1.5";
     }
 
-    void macAddressKeepsEveryDigit()
+    void identifiersAsReceived()
     {
         QFETCH(QString, mac);
-        QFETCH(QString, cell);
+        QFETCH(QString, serial);
         DeviceTable table;
         prepare(table, 0, 0);
-        QVERIFY(table.fillDeviceRow(reply(mac), "10.0.0.1"));
-        QCOMPARE(table.cellText(1, DeviceTable::MacColumn), cell);
+        DeviceReply device = reply(mac);
+        device.serialNumber = serial;
+        QVERIFY(table.fillDeviceRow(device, "10.0.0.1"));
+        QTEST(table.cellText(1, DeviceTable::MacColumn), "macCell");
+        QTEST(table.cellText(1, DeviceTable::SerialColumn), "serialCell");
+        QCOMPARE(table.receivedText(1, DeviceTable::MacColumn), mac);
+        QCOMPARE(table.receivedText(1, DeviceTable::SerialColumn), serial);
+        QCOMPARE(table.receivedText(1, 1), "10.0.0.1");
+        const QModelIndex cell = table.index(0, DeviceTable::SerialColumn);
+        QTEST(cell.data(Qt::ToolTipRole).toString(), "serialTip");
+        QCOMPARE(cell.data(DeviceTable::ReceivedTextRole).toString(), serial);
+
+        // A value set by hand is shown and received alike.
+        table.setCellText(1, DeviceTable::SerialColumn, u"42"_s);
+        QCOMPARE(table.receivedText(1, DeviceTable::SerialColumn), u"42"_s);
     }
 
     void modelProtocol()

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # veltrin-finder --list in throw-away labs (tools/netlab.sh), one lab shape
 # per case: a device behind a router, one LAN reached through two links,
-# interface choice, and Ctrl+C. Every finder run here has no display and a
+# interface choice, Ctrl+C, and a site checked against its plan, once and
+# watched while a device namespace's simulator stops and starts again. Every finder run here has no display and a
 # platform plugin that does not exist, so a GUI application would abort.
 #
 # usage: test_cli_lab.sh FINDER SIMULATOR [CASE...]
-#   CASE: routed same-segment interfaces interrupt (default: all)
+#   CASE: routed same-segment interfaces interrupt site-plan (default: all)
 set -u
 
 FINDER=$(realpath "$1")
@@ -13,7 +14,7 @@ export VELTRIN_SIM
 VELTRIN_SIM=$(realpath "$2")
 shift 2
 CASES=("$@")
-[ ${#CASES[@]} -gt 0 ] || CASES=(routed same-segment interfaces interrupt)
+[ ${#CASES[@]} -gt 0 ] || CASES=(routed same-segment interfaces interrupt site-plan)
 
 # shellcheck source=../../../tools/netlab.sh
 source "$(dirname "$0")/../../../tools/netlab.sh"
@@ -86,11 +87,11 @@ case_routed() {
 
   finder --list --wait 1 --json --target 10.77.16.10
   expect_status 0 "json"
-  expect_output "json" '[\n  {"ip": "10.77.16.10", "serial": "-505-0378", "mac": "02-00-00-4D-10-0A", "version": "1.16.10", "description": "Gate \\"A\\", east"}\n]\n'
+  expect_output "json" '[\n  {"ip": "10.77.16.10", "serial": "000005050378", "mac": "02-00-00-4D-10-0A", "version": "1.16.10", "description": "Gate \\"A\\", east"}\n]\n'
 
   finder --list --wait 1 --csv --target 10.77.16.1-10.77.16.20
   expect_status 0 "csv"
-  expect_output "csv" '#,IP Address,Serial Number,MAC Address,SW Version,Description\r\n1,10.77.16.10,"'"'"'-505-0378",02-00-00-4D-10-0A,1.16.10,"Gate ""A"", east"\r\n'
+  expect_output "csv" '#,IP Address,Serial Number,MAC Address,SW Version,Description\r\n1,10.77.16.10,000005050378,02-00-00-4D-10-0A,1.16.10,"Gate ""A"", east"\r\n'
 
   # The /24's hosts, each asked once, the device among them.
   local before
@@ -226,6 +227,70 @@ case_interrupt() {
   expect_status 130 "Ctrl+C"
   [ "$(wc -l <"$WORK/out")" -eq 4 ] || fail "Ctrl+C: expected the header and 3 rows: $(cat "$WORK/out")"
   [ -z "$(tail -c 1 "$WORK/out")" ] || fail "Ctrl+C: the output ends inside a line"
+  lab_down
+}
+
+# Waits up to 20 s for N lines of $WORK/out to match PATTERN.
+await_lines() {
+  local n=$1 pattern=$2
+  for _ in $(seq 200); do
+    [ "$(grep -c -- "$pattern" "$WORK/out")" -ge "$n" ] && return 0
+    sleep 0.1
+  done
+  fail "waited for $n lines like $pattern: $(cat "$WORK/out")"
+  return 1
+}
+
+case_site_plan() {
+  up --segments 1 --devices 3
+  lab_start_sim 1 || return 1
+  # .10 as planned, .11 moved, .12 not planned, and a station that never answers.
+  printf '%s\r\n' 'Location,MAC Address,IP' 'Gate,02-00-00-4d-10-0a,10.77.16.10' \
+    'Hall,02:00:00:4D:10:0B,10.77.16.99' 'Spare,02-00-00-4D-99-99,10.77.16.99' >"$WORK/plan.csv"
+
+  finder --list --wait 0.5 --csv --expect "$WORK/plan.csv"
+  expect_status 3 "--expect with a planned device missing"
+  sort "$WORK/out" >"$WORK/sorted"
+  # shellcheck disable=SC2016
+  printf '%s\r\n' '#,IP Address,Serial Number,MAC Address,SW Version,Description,Status' \
+    ',10.77.16.99,,02-00-00-4D-99-99,,Spare,missing' >"$WORK/expected"
+  grep -q '^[123],10\.77\.16\.10,000005050378,02-00-00-4D-10-0A,.*,answered.$' "$WORK/out" || fail "--expect: .10 not answered"
+  grep -q '^[123],10\.77\.16\.11,.*,differs.$' "$WORK/out" || fail "--expect: .11 does not differ"
+  grep -q '^[123],10\.77\.16\.12,.*,unexpected.$' "$WORK/out" || fail "--expect: .12 not unexpected"
+  [ "$(head -n 1 "$WORK/out")" = "$(head -n 1 "$WORK/expected")" ] || fail "--expect: header $(head -n 1 "$WORK/out")"
+  [ "$(tail -n 1 "$WORK/out")" = "$(tail -n 1 "$WORK/expected")" ] || fail "--expect: last line $(tail -n 1 "$WORK/out")"
+  cp "$WORK/out" "$WORK/list-expect.txt"
+
+  finder --list --wait 0.3 --expect "$WORK/missing.csv"
+  expect_status 2 "--expect without a file"
+
+  # Watch: the three appear, the plan's spare is missing after the first
+  # round; the simulator stops, they are gone, it starts, they are back.
+  lab_exec_finder env -u DISPLAY QT_QPA_PLATFORM=no-such-plugin "$FINDER" --watch --interval 2 --gone-after 1 \
+    --expect "$WORK/plan.csv" >"$WORK/out" 2>"$WORK/err" &
+  local pid=$!
+  await_lines 3 '"event":"appeared"' && await_lines 1 '"event":"missing"'
+  kill "${LAB_SIM_PIDS[-1]}"
+  wait "${LAB_SIM_PIDS[-1]}" 2>/dev/null
+  await_lines 3 '"event":"gone"'
+  lab_start_sim 1 || return 1
+  await_lines 3 '"event":"back"'
+  # To the finder alone (the shell around it would die of it too).
+  kill -TERM "$(pgrep -P "$pid")"
+  wait "$pid"
+  RC=$?
+  expect_status 0 "--watch ended by SIGTERM"
+  [ -z "$(tail -c 1 "$WORK/out")" ] || fail "--watch: the output ends inside a line"
+  grep -q '^{"event":"appeared","time":"[0-9T:.-]*Z","ip":"10.77.16.10","serial":"000005050378","mac":"02-00-00-4D-10-0A",.*"status":"answered","name":"Gate"}$' "$WORK/out" \
+    || fail "--watch: no appeared line for .10"
+  grep -q '^{"event":"missing",.*"mac":"02-00-00-4D-99-99",.*"name":"Spare"}$' "$WORK/out" || fail "--watch: spare not missing"
+  [ "$(grep -c '"event":"appeared"' "$WORK/out")" -eq 3 ] || fail "--watch: appeared more than once"
+  [ -s "$WORK/err" ] && fail "--watch: stderr not empty: $(cat "$WORK/err")"
+  cp "$WORK/out" "$WORK/watch.txt"
+  if [ -n "${VELTRIN_TRANSCRIPTS:-}" ]; then
+    cp "$WORK/list-expect.txt" "$VELTRIN_TRANSCRIPTS/list-expect.csv"
+    cp "$WORK/watch.txt" "$VELTRIN_TRANSCRIPTS/watch.jsonl"
+  fi
   lab_down
 }
 

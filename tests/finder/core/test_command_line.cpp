@@ -53,6 +53,20 @@ private slots:
         const CommandLine metrics = parse({"--list", "--prometheus", "--output", "/var/lib/x/veltrin.prom"});
         QCOMPARE(metrics.format, CommandLine::Format::Prometheus);
         QCOMPARE(metrics.outputPath, "/var/lib/x/veltrin.prom");
+        QCOMPARE(parse({"--list", "--expect", "plan.csv"}).expectFile, "plan.csv");
+    }
+
+    void watchOptions()
+    {
+        const CommandLine line = parse({"--watch", "--interval", "2", "--gone-after", "1", "--expect", "p.csv",
+                                        "--interface", "eth0"});
+        QCOMPARE(line.action, CommandLine::Action::Watch);
+        QCOMPARE(line.intervalSeconds, 2);
+        QCOMPARE(line.goneAfter, 1);
+        QCOMPARE(line.expectFile, "p.csv");
+        QCOMPARE(line.interfaceNames, QStringList{"eth0"});
+        QCOMPARE(parse({"--watch"}).intervalSeconds, 5);
+        QCOMPARE(parse({"--watch"}).goneAfter, 3);
     }
 
     void errors_data()
@@ -72,6 +86,21 @@ private slots:
         QTest::newRow("target without list") << QStringList{"--target", "10.5.0.1"}
                                              << "--target works only with --list";
         QTest::newRow("json without list") << QStringList{"--json"} << "--json works only with --list";
+        QTest::newRow("list and watch") << QStringList{"--list", "--watch"}
+                                        << "--list and --watch cannot be used together";
+        QTest::newRow("json with watch") << QStringList{"--watch", "--json"} << "--json works only with --list";
+        QTest::newRow("expect alone") << QStringList{"--expect", "p.csv"}
+                                      << "--expect works only with --list or --watch";
+        QTest::newRow("interval with list") << QStringList{"--list", "--interval", "5"}
+                                            << "--interval works only with --watch";
+        for (const char *interval : {"1", "3601", "2.5", "x"}) {
+            QTest::newRow(qPrintable(QStringLiteral("interval %1").arg(interval)))
+                    << QStringList{"--watch", "--interval", interval}
+                    << QStringLiteral("--interval needs a whole number of seconds from 2 to 3600, got \"%1\"")
+                               .arg(interval);
+        }
+        QTest::newRow("gone after 0") << QStringList{"--watch", "--gone-after", "0"}
+                                      << "--gone-after needs a whole number of rounds from 1 to 43200, got \"0\"";
         for (const char *wait : {"-1", "abc", "nan", "inf", "3601", "1,5"}) {
             QTest::newRow(qPrintable(QStringLiteral("wait %1").arg(wait)))
                     << QStringList{"--list", "--wait", wait}

@@ -34,8 +34,8 @@ private slots:
         grid->selectRows({0, 2});
         QTest::keyClick(&grid->view, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QApplication::clipboard()->text(),
-                 "1\t10.0.0.10\t1234-5678-9012\t00-11-22-33-44-01\t1.0.2\tGate  north\n"
-                 "3\t10.0.0.11\t1234-5678-9012\t00-11-22-33-44-03\t1.0.2\t=1+1\n");
+                 "1\t10.0.0.10\t123456789012\t00-11-22-33-44-01\t1.0.2\tGate  north\n"
+                 "3\t10.0.0.11\t123456789012\t00-11-22-33-44-03\t1.0.2\t=1+1\n");
     }
 
     void selectAllThenCtrlCCopiesEveryRowInUse()
@@ -45,7 +45,7 @@ private slots:
         QTest::keyClick(&grid->view, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(&grid->view, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QApplication::clipboard()->text(),
-                 "1\t10.0.0.12\t1234-5678-9012\t00-11-22-33-44-04\t1.0.2\tGate\n");
+                 "1\t10.0.0.12\t123456789012\t00-11-22-33-44-04\t1.0.2\tGate\n");
     }
 
     void copyAllHasHeaderAndFollowsTheShownOrder()
@@ -54,9 +54,9 @@ private slots:
         QTest::keyClick(&grid->view, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(QApplication::clipboard()->text(),
                  "#\tIP Address\tSerial Number\tMAC Address\tSW Version\tDescription\n"
-                 "2\t10.0.0.9\t1234-5678-9012\t00-11-22-33-44-02\t1.0.2\tLobby desk\n"
-                 "1\t10.0.0.10\t1234-5678-9012\t00-11-22-33-44-01\t1.0.2\tGate  north\n"
-                 "3\t10.0.0.11\t1234-5678-9012\t00-11-22-33-44-03\t1.0.2\t=1+1\n");
+                 "2\t10.0.0.9\t123456789012\t00-11-22-33-44-02\t1.0.2\tLobby desk\n"
+                 "1\t10.0.0.10\t123456789012\t00-11-22-33-44-01\t1.0.2\tGate  north\n"
+                 "3\t10.0.0.11\t123456789012\t00-11-22-33-44-03\t1.0.2\t=1+1\n");
     }
 
     void contextMenuCopiesAddresses()

@@ -25,7 +25,7 @@ private slots:
         grid = std::make_unique<DeviceGrid>();
         grid->answer("10.0.0.10", "00-11-22-33-44-01", "=HYPERLINK(\"http://x\")", "@SUM(1)");
         grid->answer("10.0.0.9", "00-11-22-33-44-02", "Gate, \"north\"\r\nside\r\n");
-        grid->answer("10.0.0.11", "00-11-22-33-44-03", "门口机");
+        grid->answer("10.0.0.11", "00-11-22-33-44-03", "门口机", "000005050378");  // as received, not "-505-0378"
         grid->table.addEmptyRow();  // free rows are not written
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
@@ -41,9 +41,9 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray expected = "\xEF\xBB\xBF"
                                     "#,IP Address,Serial Number,MAC Address,SW Version,Description\r\n"
-                                    "2,10.0.0.9,1234-5678-9012,00-11-22-33-44-02,1.0.2,\"Gate, \"\"north\"\"\r\nside\"\r\n"
+                                    "2,10.0.0.9,123456789012,00-11-22-33-44-02,1.0.2,\"Gate, \"\"north\"\"\r\nside\"\r\n"
                                     "1,10.0.0.10,\"'@SUM(1)\",00-11-22-33-44-01,1.0.2,\"'=HYPERLINK(\"\"http://x\"\")\"\r\n"
-                                    "3,10.0.0.11,1234-5678-9012,00-11-22-33-44-03,1.0.2,"
+                                    "3,10.0.0.11,000005050378,00-11-22-33-44-03,1.0.2,"
                                     + QString("门口机").toUtf8() + "\r\n";
         QCOMPARE(file.readAll(), expected);
     }

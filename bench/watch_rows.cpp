@@ -1,0 +1,176 @@
+#include "watch_rows.h"
+
+#include "device_export.h"
+#include "device_roster.h"
+#include "device_table.h"
+#include "discovery_messages.h"
+#include "site_plan.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <ctime>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int Devices = 32767;
+
+std::int64_t nowNs()
+{
+    timespec t{};
+    ::clock_gettime(CLOCK_MONOTONIC, &t);
+    return std::int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec;
+}
+
+std::int64_t median(std::vector<std::int64_t> samples)
+{
+    std::nth_element(samples.begin(), samples.begin() + std::ptrdiff_t(samples.size() / 2), samples.end());
+    return samples[samples.size() / 2];
+}
+
+qint64 residentBytes()
+{
+    QFile file(u"/proc/self/status"_s);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    for (QByteArray line = file.readLine(); !line.isEmpty(); line = file.readLine()) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).simplified().split(' ').value(0).toLongLong() * 1024;
+    }
+    return -1;
+}
+
+QString address(int n) { return u"10.%1.%2.%3"_s.arg(n >> 16).arg((n >> 8) & 255).arg(n & 255); }
+
+// A device's reply as it comes off the wire; round changes the description,
+// as a device whose text changes every round would.
+QString replyText(int n, int round = 0)
+{
+    return u"hip/1.0\nmac-address: 02-00-%1-%2-%3-%4\nsw-version: 1.2.%5\nserial-number: %6\n"
+           "description: Door phone %7 round %8\n"_s
+            .arg(n >> 24, 2, 16, QChar(u'0')).arg((n >> 16) & 255, 2, 16, QChar(u'0'))
+            .arg((n >> 8) & 255, 2, 16, QChar(u'0')).arg(n & 255, 2, 16, QChar(u'0'))
+            .arg(n % 7).arg(5050000 + n, 12, 10, QChar(u'0')).arg(n).arg(round);
+}
+
+DeviceRoster::Values values(const DeviceReply &reply, const QString &sender)
+{
+    DeviceRoster::Values v;
+    v[DeviceRoster::Ip] = sender;
+    v[DeviceRoster::Serial] = reply.serialNumber;
+    v[DeviceRoster::Mac] = reply.macAddress;
+    v[DeviceRoster::Version] = reply.swVersion;
+    v[DeviceRoster::Description] = reply.description;
+    return v;
+}
+
+QString us(std::int64_t ns) { return u"%1 µs"_s.arg(double(ns) / 1e3, 0, 'f', 2); }
+
+// Parse and hand over, per reply: into a roster that already holds every
+// device (a later watch round), and into an empty table.
+WatchBenchRow rosterRound()
+{
+    QStringList texts;
+    for (int n = 0; n < Devices; ++n)
+        texts << replyText(n);
+    DeviceRoster roster;
+    roster.beginRound();
+    for (int n = 0; n < Devices; ++n)
+        roster.note(values(parseReply(texts[n]), address(n)), n);
+    roster.endRound();
+    roster.beginRound();
+    DeviceTable table;
+    table.setHeaderFormat(DeviceTable::HeaderFormat);
+    std::vector<std::int64_t> rosterNs, tableNs;
+    rosterNs.reserve(Devices);
+    tableNs.reserve(Devices);
+    for (int n = 0; n < Devices; ++n) {
+        std::int64_t start = nowNs();
+        roster.note(values(parseReply(texts[n]), address(n)), n);
+        rosterNs.push_back(nowNs() - start);
+        start = nowNs();
+        table.fillDeviceRow(parseReply(texts[n]), address(n));
+        tableNs.push_back(nowNs() - start);
+    }
+    const std::int64_t r = median(rosterNs), t = median(tableNs);
+    return {u"Watch round of 32,767 replies into a roster of 32,767"_s,
+            u"median %1 per reply; the table's %2 (%3x)"_s.arg(us(r), us(t)).arg(double(r) / double(t), 0, 'f', 2),
+            u"<= 2x the table's"_s, r <= 2 * t};
+}
+
+WatchBenchRow rosterMemory()
+{
+    constexpr int Count = 2000;
+    DeviceRoster roster;
+    qint64 atTen = 0, peak = 0;
+    for (int round = 1; round <= 100; ++round) {
+        roster.beginRound();
+        for (int n = 0; n < Count; ++n)
+            roster.note(values(parseReply(replyText(n, round)), address(n)), round);
+        roster.endRound();
+        const qint64 now = residentBytes();
+        if (round == 10)
+            atTen = now;
+        if (round >= 10)
+            peak = std::max(peak, now);
+    }
+    const double growth = atTen > 0 ? double(peak - atTen) / double(atTen) : 1;
+    return {u"100 watch rounds of 2,000 devices, every description changing"_s,
+            u"VmRSS %1 MiB at round 10, peak %2 MiB to round 100 (+%3 %)"_s
+                    .arg(double(atTen) / 1048576.0, 0, 'f', 1).arg(double(peak) / 1048576.0, 0, 'f', 1)
+                    .arg(growth * 100, 0, 'f', 2),
+            u"< 5 % growth"_s, atTen > 0 && growth < 0.05};
+}
+
+// A saved list of 32,767 devices: read from a file, parsed and matched
+// against as many answers, 32,000 of them planned.
+WatchBenchRow fullPlan()
+{
+    QList<QStringList> rows;
+    QList<SitePlan::Received> received;
+    for (int n = 0; n < Devices; ++n) {
+        const DeviceReply reply = parseReply(replyText(n));
+        const QString serial = DeviceExport::withoutTrailingLineBreaks(reply.serialNumber);
+        const QString mac = DeviceExport::withoutTrailingLineBreaks(reply.macAddress);
+        const QString version = DeviceExport::withoutTrailingLineBreaks(reply.swVersion);
+        rows << QStringList{QString::number(n + 1), address(n), serial, mac, version, u"Flat %1"_s.arg(n)};
+        // The last 767 answers are other devices: their own MAC, serial and address.
+        if (n < 32000)
+            received << SitePlan::Received{address(n), serial, mac, version};
+        else
+            received << SitePlan::Received{address(n + 100000), u"X"_s + serial, u"06"_s + mac.mid(2), version};
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"plan.csv"_s);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(DeviceExport::toCsv(rows, true)) < 0)
+        return {u"Loading and matching a 32,767-line plan"_s, u"cannot write the plan"_s, u"< 300 ms"_s, false};
+    file.close();
+
+    QElapsedTimer timer;
+    timer.start();
+    const SitePlan plan = SitePlan::load(path);
+    const QList<SitePlan::Match> matches = plan.match(received);
+    const qint64 elapsed = timer.elapsed();
+    const SitePlan::Summary summary = SitePlan::summarize(matches);
+    const bool right = plan.isValid() && summary.planned == Devices && summary.answered == 32000;
+    return {u"Loading and matching a 32,767-line plan"_s,
+            right ? u"%1 ms (%2 answered, %3 missing)"_s.arg(elapsed).arg(summary.answered).arg(summary.missing)
+                  : u"wrong result: %1"_s.arg(plan.error()),
+            u"< 300 ms"_s, right && elapsed < 300};
+}
+
+} // namespace
+
+QList<WatchBenchRow> watchBenchRows()
+{
+    // Memory first, while nothing else has grown the heap.
+    const WatchBenchRow memory = rosterMemory();
+    return {rosterRound(), memory, fullPlan()};
+}

@@ -1,0 +1,126 @@
+#include "device_roster.h"
+
+#include "device_export.h"
+#include "packed_row.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// As the table keeps a cell: bounded, so one host cannot fill memory, and
+// without the line break that ended the value in the reply.
+QString bounded(const QString &value)
+{
+    const QString text = DeviceExport::withoutTrailingLineBreaks(value);
+    if (text.size() <= PackedRow::MaxCellLength)
+        return text;
+    qsizetype length = PackedRow::MaxCellLength;
+    if (text.at(length - 1).isHighSurrogate())
+        --length;
+    return text.first(length) + PackedRow::Ellipsis;
+}
+
+} // namespace
+
+DeviceRoster::DeviceRoster(int goneAfter)
+    : m_goneAfter(std::max(1, goneAfter))
+{
+}
+
+void DeviceRoster::beginRound()
+{
+    ++m_round;
+    m_answeredThisRound = 0;
+}
+
+QString DeviceRoster::key(const Values &reply)
+{
+    const QString mac = DeviceExport::withoutTrailingLineBreaks(reply[Mac]);
+    return mac.isEmpty() ? u"ip "_s + reply[Ip] : mac;
+}
+
+DeviceRoster::Noted DeviceRoster::note(const Values &reply, qint64 timeMs)
+{
+    Values values;
+    for (int f = 0; f < FieldCount; ++f)
+        values[f] = bounded(reply[f]);
+    const QString entryKey = key(values);
+    const auto found = m_index.constFind(entryKey);
+    if (found == m_index.cend()) {
+        if (m_entries.size() >= MaxDevices)
+            return {};
+        Entry entry;
+        entry.values = values;
+        entry.firstSeenMs = entry.lastSeenMs = timeMs;
+        entry.answers = 1;
+        entry.firstRound = entry.lastRound = m_round;
+        m_index.insert(entryKey, m_entries.size());
+        m_entries.append(entry);
+        ++m_answeredThisRound;
+        return {m_entries.size() - 1, Event::Appeared};
+    }
+
+    const qsizetype index = *found;
+    Entry &entry = m_entries[index];
+    if (entry.lastRound != m_round)
+        ++m_answeredThisRound;
+    quint8 changed = 0;
+    for (int f = 0; f < FieldCount; ++f) {
+        if (entry.values[f] != values[f]) {
+            changed |= quint8(1u << f);
+            entry.previous[f] = entry.values[f];
+            entry.values[f] = values[f];
+        }
+    }
+    // A repeat within a round keeps the round's marks.
+    if (changed || entry.lastRound != m_round)
+        entry.changedFields = changed;
+    entry.lastSeenMs = timeMs;
+    entry.lastRound = m_round;
+    ++entry.answers;
+    if (entry.gone) {
+        entry.gone = false;
+        return {index, Event::Back};
+    }
+    return {index, changed ? std::optional(Event::Changed) : std::nullopt};
+}
+
+QList<qsizetype> DeviceRoster::endRound()
+{
+    QList<qsizetype> gone;
+    for (qsizetype i = 0; i < m_entries.size(); ++i) {
+        Entry &entry = m_entries[i];
+        if (!entry.gone && m_round - entry.lastRound >= m_goneAfter) {
+            entry.gone = true;
+            entry.changedFields = 0;
+            gone << i;
+        }
+    }
+    return gone;
+}
+
+QString DeviceRoster::fieldName(Field field)
+{
+    switch (field) {
+    case Ip: return u"ip"_s;
+    case Serial: return u"serial"_s;
+    case Mac: return u"mac"_s;
+    case Version: return u"version"_s;
+    case Description: return u"description"_s;
+    case FieldCount: break;
+    }
+    return {};
+}
+
+QString DeviceRoster::eventName(Event event)
+{
+    switch (event) {
+    case Event::Appeared: return u"appeared"_s;
+    case Event::Changed: return u"changed"_s;
+    case Event::Gone: return u"gone"_s;
+    case Event::Back: return u"back"_s;
+    }
+    return {};
+}

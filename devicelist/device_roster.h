@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+#include <optional>
+
+// The devices seen while watching, one entry per device across rounds of
+// requests: keyed by the MAC as received (by the IP where a reply has none),
+// with first and last sight, the number of answers, the last reply's values
+// and the previous value of each field that changed. A reply costs one hash
+// look-up; the roster holds at most as many devices as the table has rows.
+class DeviceRoster
+{
+public:
+    static constexpr qsizetype MaxDevices = 32767;
+    // Rounds a device may miss before it is gone.
+    static constexpr int DefaultGoneAfter = 3;
+
+    // The reply's fields as received, in this order.
+    enum Field { Ip, Serial, Mac, Version, Description, FieldCount };
+    using Values = std::array<QString, FieldCount>;
+
+    enum class Event { Appeared, Changed, Gone, Back };
+
+    struct Entry
+    {
+        Values values;
+        // Before the last change of each field; empty where it never changed.
+        Values previous;
+        qint64 firstSeenMs = 0;
+        qint64 lastSeenMs = 0;
+        qint64 answers = 0;
+        int firstRound = 0;
+        int lastRound = 0;
+        // Fields the latest answer changed, one bit per Field.
+        quint8 changedFields = 0;
+        bool gone = false;
+    };
+
+    explicit DeviceRoster(int goneAfter = DefaultGoneAfter);
+
+    // Starts the next round of requests (the first is round 1).
+    void beginRound();
+    int round() const { return m_round; }
+    int goneAfter() const { return m_goneAfter; }
+
+    // One accepted reply. Returns the entry's index and the event it makes,
+    // if any: nullopt for a repeat with the same values, and for a new device
+    // when the roster is full (index -1 then).
+    struct Noted
+    {
+        qsizetype entry = -1;
+        std::optional<Event> event;
+    };
+    Noted note(const Values &reply, qint64 timeMs);
+
+    // Entries that have now missed goneAfter() rounds in a row, marked gone.
+    // Called when a round's replies are in, before the next round begins.
+    QList<qsizetype> endRound();
+
+    qsizetype size() const { return m_entries.size(); }
+    const Entry &entry(qsizetype index) const { return m_entries[index]; }
+    qsizetype indexOf(const QString &key) const { return m_index.value(key, -1); }
+    // Devices that answered in the current round.
+    qsizetype answeredThisRound() const { return m_answeredThisRound; }
+    // Answered first after the first round of this watch.
+    bool isNew(qsizetype index) const { return m_entries[index].firstRound > 1; }
+
+    static QString key(const Values &reply);
+    static QString fieldName(Field field);
+    static QString eventName(Event event);
+
+private:
+    QList<Entry> m_entries;
+    QHash<QString, qsizetype> m_index;
+    int m_goneAfter;
+    int m_round = 0;
+    qsizetype m_answeredThisRound = 0;
+};

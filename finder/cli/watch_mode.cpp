@@ -1,0 +1,138 @@
+#include "watch_mode.h"
+
+#include "failure_message.h"
+#include "interface_choice.h"
+#include "json_line.h"
+#include "terminal_output.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QSet>
+
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString timeText(qint64 timeMs)
+{
+    return QDateTime::fromMSecsSinceEpoch(timeMs, Qt::UTC).toString(Qt::ISODateWithMs);
+}
+
+SitePlan::Received received(const DeviceRoster::Values &values)
+{
+    return {values[DeviceRoster::Ip], values[DeviceRoster::Serial], values[DeviceRoster::Mac],
+            values[DeviceRoster::Version]};
+}
+
+} // namespace
+
+WatchMode::WatchMode(const CommandLine &commandLine, const DiscoveryEndpoint::Settings &settings, QObject *parent)
+    : QObject(parent)
+    , m_commandLine(commandLine)
+    , m_endpoint(InterfaceChoice::withInterfaces(settings, commandLine.interfaceNames))
+    , m_controller(*this, m_table, m_endpoint)
+    , m_watch(m_controller)
+{
+    connect(&m_endpoint, &DiscoveryEndpoint::dataArrival, &m_controller, &FinderController::onDatagram);
+    connect(&m_watch, &DeviceWatch::deviceEvent, this, &WatchMode::printEvent);
+    connect(&m_watch, &DeviceWatch::roundEnded, this, &WatchMode::printMissing);
+    connect(&m_stopSignals, &StopSignals::stopRequested, this, [] { QCoreApplication::exit(0); });
+}
+
+int WatchMode::exec()
+{
+    if (!InterfaceChoice::namesAreKnown(m_commandLine.interfaceNames))
+        return 2;
+    if (!m_commandLine.expectFile.isEmpty()) {
+        m_plan = SitePlan::load(m_commandLine.expectFile);
+        if (!m_plan.isValid()) {
+            printError(u"--expect %1: %2"_s.arg(m_commandLine.expectFile, m_plan.error()));
+            return 2;
+        }
+        m_hasPlan = true;
+    }
+    // The socket is bound once; every round sends on it.
+    if (const std::optional<EndpointError> failure = m_endpoint.reopen()) {
+        reportFailure(*failure);
+        return 2;
+    }
+    m_watch.start(m_commandLine.intervalSeconds, m_commandLine.goneAfter);
+    if (m_failed)
+        return 2;
+    m_started = true;
+    return QCoreApplication::exec();
+}
+
+void WatchMode::addStatus(JsonLine &line, const DeviceRoster::Values &values) const
+{
+    if (!m_hasPlan)
+        return;
+    const SitePlan::Match match = m_plan.classify(received(values));
+    line.add(u"status"_s, SitePlan::statusName(match.status));
+    if (match.planned >= 0 && !m_plan.devices()[match.planned].name.isEmpty())
+        line.add(u"name"_s, m_plan.devices()[match.planned].name);
+}
+
+void WatchMode::printEvent(DeviceRoster::Event event, qsizetype entry, qint64 timeMs)
+{
+    const DeviceRoster::Entry &device = m_watch.roster().entry(entry);
+    JsonLine line;
+    line.add(u"event"_s, DeviceRoster::eventName(event)).add(u"time"_s, timeText(timeMs));
+    for (int f = 0; f < DeviceRoster::FieldCount; ++f)
+        line.add(DeviceRoster::fieldName(DeviceRoster::Field(f)), device.values[f]);
+    if (event == DeviceRoster::Event::Gone)
+        line.add(u"last_seen"_s, timeText(device.lastSeenMs));
+    if (event == DeviceRoster::Event::Changed || event == DeviceRoster::Event::Back) {
+        JsonLine previous;
+        for (int f = 0; f < DeviceRoster::FieldCount; ++f) {
+            if (device.changedFields & (1u << f))
+                previous.add(DeviceRoster::fieldName(DeviceRoster::Field(f)), device.previous[f]);
+        }
+        if (!previous.isEmpty())
+            line.addObject(u"previous"_s, previous);
+    }
+    addStatus(line, device.values);
+    writeAll(STDOUT_FILENO, line.line());
+}
+
+void WatchMode::printMissing(int round)
+{
+    if (!m_hasPlan || round != 1)
+        return;
+    QSet<qsizetype> answered;
+    const DeviceRoster &roster = m_watch.roster();
+    for (qsizetype i = 0; i < roster.size(); ++i) {
+        if (const qsizetype planned = m_plan.classify(received(roster.entry(i).values)).planned; planned >= 0)
+            answered.insert(planned);
+    }
+    const QString now = timeText(QDateTime::currentMSecsSinceEpoch());
+    const QList<SitePlan::Device> &devices = m_plan.devices();
+    for (qsizetype p = 0; p < devices.size(); ++p) {
+        if (answered.contains(p))
+            continue;
+        const SitePlan::Device &device = devices[p];
+        JsonLine line;
+        line.add(u"event"_s, u"missing"_s).add(u"time"_s, now).add(u"ip"_s, device.ip)
+                .add(u"serial"_s, device.serial).add(u"mac"_s, device.mac).add(u"version"_s, device.version);
+        line.add(u"status"_s, u"missing"_s);
+        if (!device.name.isEmpty())
+            line.add(u"name"_s, device.name);
+        writeAll(STDOUT_FILENO, line.line());
+    }
+}
+
+void WatchMode::reportFailure(const EndpointError &error)
+{
+    printError(failureMessage(error, QCoreApplication::applicationFilePath()));
+    // Once running, a round that could not go out (a link down for a
+    // while) is said and the watch goes on; the first must go out.
+    if (!m_started)
+        m_failed = true;
+}
+
+void WatchMode::reportWarning(const EndpointError &error)
+{
+    printError(u"warning: "_s + warningMessage(error));
+}

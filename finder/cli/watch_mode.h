@@ -1,0 +1,55 @@
+#pragma once
+
+#include "command_line.h"
+#include "device_table.h"
+#include "device_watch.h"
+#include "discovery_endpoint.h"
+#include "finder_controller.h"
+#include "finder_view.h"
+#include "site_plan.h"
+#include "stop_signals.h"
+
+#include <QObject>
+
+class JsonLine;
+
+// veltrin-finder --watch: the window's watch rounds without a window, one
+// JSON line per event on standard output, each written whole, until SIGINT
+// or SIGTERM. With --expect, events carry the device's status against the
+// plan, and after the first round each planned device that did not answer
+// is reported as missing.
+class WatchMode : public QObject, public FinderView
+{
+    Q_OBJECT
+
+public:
+    explicit WatchMode(const CommandLine &commandLine,
+                       const DiscoveryEndpoint::Settings &settings = DiscoveryEndpoint::Settings{},
+                       QObject *parent = nullptr);
+
+    // Returns 0 when stopped by a signal, 2 when the plan or the socket failed.
+    int exec();
+
+    void setCountLabelText(const QString &text) override { Q_UNUSED(text); }
+    void setRequestPaneText(const QString &text) override { Q_UNUSED(text); }
+    void setReplyPaneText(const QString &text) override { Q_UNUSED(text); }
+    void reportFailure(const EndpointError &error) override;
+    void reportWarning(const EndpointError &error) override;
+
+private:
+    void printEvent(DeviceRoster::Event event, qsizetype entry, qint64 timeMs);
+    void printMissing(int round);
+    void addStatus(JsonLine &line, const DeviceRoster::Values &values) const;
+
+    CommandLine m_commandLine;
+    // First: the signals are blocked before the endpoint's reader thread starts.
+    StopSignals m_stopSignals;
+    DeviceTable m_table;   // the controller's; not filled while watching
+    DiscoveryEndpoint m_endpoint;
+    FinderController m_controller;
+    DeviceWatch m_watch;
+    SitePlan m_plan;
+    bool m_hasPlan = false;
+    bool m_failed = false;
+    bool m_started = false;
+};
