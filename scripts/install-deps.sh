@@ -32,7 +32,7 @@ group[firewall]="nftables"
 # The scan-to-alert chain test: node exporter reads the scan's textfile,
 # Prometheus scrapes it; promtool checks metrics and alert rules. The tests
 # start both on loopback ports; the packages' own services stay off.
-group[monitoring]="prometheus prometheus-node-exporter"
+group[monitoring]="prometheus prometheus-node-exporter curl"
 
 # What each task installs, on top of run.
 declare -A task=(
