@@ -33,7 +33,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int TableRows = 32767;
+constexpr int TableRows = DeviceTable::MaxDataRows;
 constexpr quint16 FinderPort = 1010;
 constexpr quint16 BarePort = 1011;
 constexpr qint64 StockLimit = 212992;
@@ -381,7 +381,7 @@ private:
     int rowsInUse() const
     {
         int rows = 0;   // one block from the top
-        while (rows < m_model->rowCount() && !m_model->index(rows, DeviceTable::MacColumn).data().toString().isEmpty())
+        while (DeviceTable::isInUse(m_model->index(rows, 0)))
             ++rows;
         return rows;
     }

@@ -20,7 +20,7 @@ qsizetype digitCount(const QString &text)
 // address is shown as it came.
 QString macAddressCell(const QString &mac, const QLocale &locale)
 {
-    const QString formatted = formatPattern(mac, u"##-##-##-##_##-##"_s, locale);
+    const QString formatted = formatPattern(mac, DeviceTable::displayPattern(DeviceTable::MacColumn), locale);
     return digitCount(formatted) == digitCount(mac) ? formatted : mac;
 }
 
@@ -35,6 +35,30 @@ QString unlessShown(const QString &received, const QString &shown)
 const QString DeviceTable::HeaderFormat = QStringLiteral(
     "<#  |<IP Address          |<Serial Number          |<MAC Address         "
     "|< SW Version      |Description                ");
+
+QString DeviceTable::displayPattern(Column column)
+{
+    switch (column) {
+    case IpColumn:
+        return u"###,###,###,###"_s;
+    case SerialColumn:
+        return u"####-####-####"_s;
+    case MacColumn:
+        return u"##-##-##-##_##-##"_s;
+    case VersionColumn:
+        return u"###.###.###.###.###"_s;
+    case NumberColumn:
+    case DescriptionColumn:
+    case ColumnCount:
+        break;
+    }
+    return {};
+}
+
+bool DeviceTable::isInUse(const QModelIndex &index)
+{
+    return index.isValid() && isInUse(index.siblingAtColumn(MacColumn).data().toString());
+}
 
 DeviceTable::DeviceTable(QObject *parent)
     : QAbstractTableModel(parent)
@@ -174,12 +198,12 @@ QString DeviceTable::receivedText(int row, int column) const
         return {};
     const PackedRow &stored = m_rows[row - 1];
     const int received = receivedCell(column);
-    return received < 0 || stored.cellIsEmpty(received) ? stored.cell(column) : stored.cell(received);
+    return received < 0 || stored.cellView(received).isEmpty() ? stored.cell(column) : stored.cell(received);
 }
 
 qsizetype DeviceTable::firstFreeRow() const
 {
-    while (m_freeHint < m_rows.size() && !m_rows[m_freeHint].cellIsEmpty(MacColumn))
+    while (m_freeHint < m_rows.size() && isInUse(m_rows[m_freeHint].cellView(MacColumn)))
         ++m_freeHint;
     return m_freeHint;
 }
@@ -192,14 +216,14 @@ bool DeviceTable::fillDeviceRow(const DeviceReply &reply, const QString &senderA
         return false;
 
     const int r = static_cast<int>(free);
-    const QString serial = formatPattern(reply.serialNumber, QStringLiteral("####-####-####"), m_locale);
+    const QString serial = formatPattern(reply.serialNumber, displayPattern(SerialColumn), m_locale);
     const QString mac = macAddressCell(reply.macAddress, m_locale);
     const PackedRow row({
         QString::number(r + 1),
-        formatPattern(senderAddress, QStringLiteral("###,###,###,###"), m_locale),
+        formatPattern(senderAddress, displayPattern(IpColumn), m_locale),
         serial,
         mac,
-        formatPattern(reply.swVersion, QStringLiteral("###.###.###.###.###"), m_locale),
+        formatPattern(reply.swVersion, displayPattern(VersionColumn), m_locale),
         reply.description,
         unlessShown(reply.serialNumber, serial),
         unlessShown(reply.macAddress, mac),

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <limits>
 
 // The list of found devices. Rows are numbered as the grid shows them:
 // row 0 is the header row (shown by the view's horizontal header, not stored
@@ -20,14 +21,24 @@ class DeviceTable : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    static constexpr int ColumnCount = 6;
-    static constexpr int IpColumn = 1;
-    static constexpr int SerialColumn = 2;
-    static constexpr int MacColumn = 3;
-    static constexpr int VersionColumn = 4;
-    static constexpr int DescriptionColumn = 5;
+    enum Column {
+        NumberColumn,
+        IpColumn,
+        SerialColumn,
+        MacColumn,
+        VersionColumn,
+        DescriptionColumn,
+        ColumnCount
+    };
     // The 16-bit row index cannot address more data rows than this.
-    static constexpr int MaxDataRows = 32767;
+    static constexpr int MaxDataRows = std::numeric_limits<qint16>::max();
+
+    // The "#" display pattern a column's value is laid into (see
+    // formatPattern()); empty for the columns shown as they came.
+    static QString displayPattern(Column column);
+    // Whether the row of index, in this table or in a proxy of it, is in use
+    // (see the other isInUse()).
+    static bool isInUse(const QModelIndex &index);
 
     static const QString HeaderFormat;
 
@@ -81,6 +92,10 @@ private:
     // are the same as the shown ones.
     static_assert(PackedRow::CellCount == ColumnCount + 2);
     static int receivedCell(int column);
+
+    // A row is in use when its MAC cell holds text; the others are free and
+    // are filled first.
+    static bool isInUse(QStringView macCell) { return !macCell.isEmpty(); }
 
     // Model index of the first row whose MAC cell is empty, or the model row
     // count when every row is in use.

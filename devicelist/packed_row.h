@@ -27,7 +27,7 @@ public:
     // The stored text: the whole value, or its first MaxCellLength
     // characters and an ellipsis when it was shortened.
     QString cell(int column) const;
-    bool cellIsEmpty(int column) const { return cellLength(column) == 0; }
+    QStringView cellView(int column) const { return QStringView(m_text).sliced(cellStart(column), cellLength(column)); }
     bool cellIsShortened(int column) const { return (m_shortened >> column) & 1u; }
     bool isBlank() const { return m_text.isEmpty(); }
     void setCell(int column, const QString &text);

@@ -1,5 +1,7 @@
 #include "datagram_reader.h"
 
+#include "flood_policy.h"
+
 #include <QHostAddress>
 
 #include <netinet/in.h>
@@ -14,48 +16,10 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
-#include <optional>
 #include <thread>
 #include <vector>
 
 namespace {
-
-// Larger than any UDP payload, so a datagram is always read whole.
-constexpr std::size_t SlotBytes = 65536;
-// Datagrams per system call when the kernel holds many.
-constexpr unsigned Batch = 32;
-
-// What the queue may hold before further datagrams are left to the kernel:
-// a full table's worth of ordinary replies twice over.
-constexpr std::int64_t QueueLimitBytes = 16 * 1024 * 1024;
-constexpr std::int64_t QueuedDatagramOverhead = 64;
-
-// The owner's thread is woken a millisecond after the first datagrams, by
-// when a flood has shown itself (see isFlooded()), then, while they keep
-// coming, at most about once a frame: each wake-up ends in a repaint of the
-// table, and a repaint per handful of replies would take from a flood the
-// CPU time its reading needs.
-constexpr auto FirstWakeAfter = std::chrono::milliseconds(1);
-constexpr auto WakeEvery = std::chrono::milliseconds(10);
-constexpr int FirstFewUpTo = 4;   // datagrams since the last wake-up
-
-// This many datagrams within a millisecond make a flood: where the stock
-// limit gives a socket 416 KiB, the kernel's buffer then lasts only a few
-// milliseconds. It counts as over once FloodQuietFor passes without one.
-constexpr int FloodPerMs = 48;
-constexpr auto FloodQuietFor = std::chrono::milliseconds(2);
-
-// Asked of the scheduler for the reader's time slices (Linux 6.12 and
-// later; earlier kernels ignore it): a reader that wakes while another task
-// runs on its core then gets the core at once instead of after that task's
-// slice of several milliseconds, longer than the buffer lasts in a flood.
-constexpr std::uint64_t SliceNs = 100'000;
-
-// After a read, the next waits this long: in a flood, datagrams then come
-// dozens per system call instead of one per wake-up, which leaves the CPU
-// time to the reading. A 416 KiB buffer holds hundreds of replies, so this
-// is far from filling it.
-constexpr auto Gather = std::chrono::microseconds(250);
 
 void signal(int eventDescriptor)
 {
@@ -90,7 +54,7 @@ void askForShortSlices()
     if (errno != 0)
         return;
     attributes.nice = nice;
-    attributes.runtime = SliceNs;
+    attributes.runtime = FloodPolicy::ReaderSliceNs;
     ::syscall(SYS_sched_setattr, 0, &attributes, 0);
 }
 
@@ -191,55 +155,57 @@ bool DatagramReader::isFlooded() const
 {
     const std::int64_t last = m_lastFlood.load(std::memory_order_relaxed);
     return last != 0
-        && nanoseconds(std::chrono::steady_clock::now()) - last < std::chrono::nanoseconds(FloodQuietFor).count();
+        && nanoseconds(std::chrono::steady_clock::now()) - last
+                < std::chrono::nanoseconds(FloodPolicy::FloodQuietFor).count();
 }
 
 void DatagramReader::run(int descriptor)
 {
     askForShortSlices();
     // Untouched pages of the buffer cost no memory.
-    QByteArray buffer(qsizetype(Batch * SlotBytes), Qt::Uninitialized);
-    std::array<mmsghdr, Batch> messages{};
-    std::array<iovec, Batch> pieces{};
-    std::array<sockaddr_storage, Batch> senders{};
-    for (unsigned i = 0; i < Batch; ++i) {
-        pieces[i] = {buffer.data() + i * SlotBytes, SlotBytes};
+    QByteArray buffer(qsizetype(FloodPolicy::Batch * FloodPolicy::SlotBytes), Qt::Uninitialized);
+    std::array<mmsghdr, FloodPolicy::Batch> messages{};
+    std::array<iovec, FloodPolicy::Batch> pieces{};
+    std::array<sockaddr_storage, FloodPolicy::Batch> senders{};
+    for (unsigned i = 0; i < FloodPolicy::Batch; ++i) {
+        pieces[i] = {buffer.data() + i * FloodPolicy::SlotBytes, FloodPolicy::SlotBytes};
         messages[i].msg_hdr.msg_iov = &pieces[i];
         messages[i].msg_hdr.msg_iovlen = 1;
         messages[i].msg_hdr.msg_name = &senders[i];
     }
     std::array<pollfd, 2> waitFor{{{descriptor, POLLIN, 0}, {m_stopDescriptor, POLLIN, 0}}};
     std::vector<ReceivedDatagram> received;
-    received.reserve(Batch);
+    received.reserve(FloodPolicy::Batch);
     using Clock = std::chrono::steady_clock;
     Clock::time_point lastWake;
-    std::optional<Clock::time_point> wakeAt;   // set while a wake-up is due
+    constexpr Clock::time_point NoWake = Clock::time_point::max();
+    Clock::time_point wakeAt = NoWake;   // when a wake-up is due
     int sinceWake = 0;
     Clock::time_point rateFrom;
     int rateCount = 0;
     const auto wake = [&] {
         signal(m_wakeDescriptor);
         lastWake = Clock::now();
-        wakeAt.reset();
+        wakeAt = NoWake;
         sinceWake = 0;
     };
 
     for (;;) {
         {
             std::unique_lock lock(m_mutex);
-            if (wakeAt && m_queuedBytes >= QueueLimitBytes)
+            if (wakeAt != NoWake && m_queuedBytes >= FloodPolicy::QueueLimitBytes)
                 wake();   // the owner makes the room
-            m_space.wait(lock, [this] { return m_stopping || m_queuedBytes < QueueLimitBytes; });
+            m_space.wait(lock, [this] { return m_stopping || m_queuedBytes < FloodPolicy::QueueLimitBytes; });
             if (m_stopping)
                 return;
         }
         int timeoutMs = -1;
-        if (wakeAt) {
-            const auto left = *wakeAt - Clock::now();
+        if (wakeAt != NoWake) {
+            const auto left = wakeAt - Clock::now();
             timeoutMs = int(std::chrono::ceil<std::chrono::milliseconds>(std::max(left, Clock::duration{})).count());
         }
         const int ready = ::poll(waitFor.data(), waitFor.size(), timeoutMs);
-        if (wakeAt && Clock::now() >= *wakeAt)
+        if (wakeAt != NoWake && Clock::now() >= wakeAt)
             wake();
         if (ready <= 0)
             continue;   // the timeout, or EINTR
@@ -247,7 +213,7 @@ void DatagramReader::run(int descriptor)
             return;
         for (mmsghdr &message : messages)
             message.msg_hdr.msg_namelen = sizeof(sockaddr_storage);
-        const int count = ::recvmmsg(descriptor, messages.data(), Batch, MSG_DONTWAIT, nullptr);
+        const int count = ::recvmmsg(descriptor, messages.data(), FloodPolicy::Batch, MSG_DONTWAIT, nullptr);
         // Nothing after all, or an error the socket reported once (an ICMP
         // notice, say); the next datagram reads as before.
         if (count <= 0)
@@ -258,14 +224,14 @@ void DatagramReader::run(int descriptor)
             rateCount = 0;
         }
         rateCount += count;
-        if (rateCount >= FloodPerMs)
+        if (rateCount >= FloodPolicy::FloodPerMs)
             m_lastFlood.store(nanoseconds(readAt), std::memory_order_relaxed);
 
         std::int64_t bytes = 0;
         for (int i = 0; i < count; ++i) {
             received.push_back(datagramFrom(static_cast<const char *>(pieces[i].iov_base), messages[i].msg_len,
                                             senders[i]));
-            bytes += messages[i].msg_len + QueuedDatagramOverhead;
+            bytes += messages[i].msg_len + FloodPolicy::QueuedDatagramOverhead;
         }
         bool wasEmpty = false;
         {
@@ -276,12 +242,13 @@ void DatagramReader::run(int descriptor)
         }
         received.clear();
         sinceWake += count;
-        if (wasEmpty && !wakeAt) {
-            wakeAt = sinceWake <= FirstFewUpTo ? readAt + FirstWakeAfter : lastWake + WakeEvery;
-            if (readAt >= *wakeAt)
+        if (wasEmpty && wakeAt == NoWake) {
+            wakeAt = sinceWake <= FloodPolicy::FirstFewUpTo ? readAt + FloodPolicy::FirstWakeAfter
+                                                            : lastWake + FloodPolicy::WakeEvery;
+            if (readAt >= wakeAt)
                 wake();
         }
-        if (count < int(Batch))
-            std::this_thread::sleep_for(Gather);
+        if (count < int(FloodPolicy::Batch))
+            std::this_thread::sleep_for(FloodPolicy::Gather);
     }
 }

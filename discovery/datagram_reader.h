@@ -24,7 +24,8 @@ struct ReceivedDatagram
 // thread is busy with. Datagrams wait in a bounded queue, in arrival order;
 // when it is full, further ones stay with the kernel. The owner's thread
 // learns of them through wakeDescriptor(), which turns readable soon after
-// the queue stops being empty, and takes them with takeAll().
+// the queue stops being empty, and takes them with takeAll(). Its sizes and
+// timings are FloodPolicy's.
 class DatagramReader
 {
 public:

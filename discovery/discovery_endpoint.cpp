@@ -5,6 +5,7 @@
 #include "broadcast_interfaces.h"
 #include "broadcast_plan.h"
 #include "datagram_text.h"
+#include "flood_policy.h"
 
 #include <QDeadlineTimer>
 #include <QNetworkDatagram>
@@ -20,30 +21,6 @@
 #include <variant>
 
 namespace {
-
-// A burst of replies should wait in the kernel's buffer rather than be
-// dropped while the reader thread is not scheduled; without privileges
-// net.core.rmem_max caps this.
-constexpr int ReceiveBufferBytes = 4 * 1024 * 1024;
-
-// How long one round may go on handing over datagrams. Every round ends in
-// a repaint of the table, which costs as much as hundreds of replies, so a
-// flood is handled in long rounds; this one is still short enough that
-// input and paint events wait no longer than a frame or so.
-constexpr int NotifyBudgetMs = 12;
-
-// While a flood comes in, hand-over waits and looks again every
-// ReaderCatchUpMs: where every core is busy (the replies' senders on this
-// very machine, a loaded laptop), any time the window's thread takes then,
-// a repaint most of all, is time the reader may miss while the kernel's
-// buffer overflows. Input is still handled meanwhile; the rows follow when
-// the flood ebbs, and in one that goes on, a short round of them every
-// YieldAtMostMs.
-constexpr int ReaderCatchUpMs = 1;
-constexpr int YieldAtMostMs = 250;
-constexpr int FloodRoundMs = 2;
-// Datagrams handed over between two looks at the reader.
-constexpr int LookEvery = 16;
 
 void pause(int ms)
 {
@@ -136,7 +113,8 @@ std::optional<EndpointError> DiscoveryEndpoint::reopen()
     if (auto *const failure = std::get_if<EndpointError>(&bound))
         return std::move(*failure);
     const int descriptor = std::get<int>(bound);
-    ::setsockopt(descriptor, SOL_SOCKET, SO_RCVBUF, &ReceiveBufferBytes, sizeof ReceiveBufferBytes);
+    const int receiveBuffer = FloodPolicy::ReceiveBufferBytes;
+    ::setsockopt(descriptor, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
 
     // The socket only sends; the reader alone receives.
     int systemError = 0;
@@ -157,7 +135,7 @@ std::optional<EndpointError> DiscoveryEndpoint::reopen()
 std::optional<EndpointError> DiscoveryEndpoint::send(const QString &text)
 {
     m_sendWarnings.clear();
-    m_broadcastSubnets.clear();
+    m_broadcastRoutes.clear();
     const QByteArray payload = encodeDatagram(text);
     if (!isBound()) {
         // Sending would bind an ephemeral port whose replies nobody reads.
@@ -191,7 +169,7 @@ std::optional<EndpointError> DiscoveryEndpoint::send(const QString &text)
             std::optional<EndpointError> failure = sendThrough(payload, m_settings.destinationHost, interface.index);
             if (!failure) {
                 anySent = true;
-                m_broadcastSubnets += interface.subnets;
+                m_broadcastRoutes.append(interface);
                 break;
             }
             failures.append(std::move(*failure));
@@ -201,6 +179,14 @@ std::optional<EndpointError> DiscoveryEndpoint::send(const QString &text)
         return failures.value(0);
     m_sendWarnings = std::move(failures);
     return std::nullopt;
+}
+
+QList<Ipv4Subnet> DiscoveryEndpoint::broadcastSubnets() const
+{
+    QList<Ipv4Subnet> subnets;
+    for (const BroadcastInterface &route : m_broadcastRoutes)
+        subnets += route.subnets;
+    return subnets;
 }
 
 std::optional<EndpointError> DiscoveryEndpoint::sendTo(const QString &text, const QHostAddress &address)
@@ -223,15 +209,10 @@ std::optional<EndpointError> DiscoveryEndpoint::sendThrough(const QByteArray &pa
     if (m_socket->writeDatagram(datagram) == payload.size())
         return std::nullopt;
 
-    QString reason = failureReason(*m_socket, errno);
-    QString interfaceName;
-    if (interfaceIndex > 0) {
-        interfaceName = QNetworkInterface::interfaceNameFromIndex(interfaceIndex);
-        reason += QStringLiteral(" (via %1)").arg(interfaceName);
-    }
     EndpointError error{EndpointError::Operation::Send, host.toString(), m_settings.destinationPort,
-                        m_socket->error(), reason};
-    error.interfaceName = interfaceName;
+                        m_socket->error(), failureReason(*m_socket, errno)};
+    if (interfaceIndex > 0)
+        error.interfaceName = QNetworkInterface::interfaceNameFromIndex(interfaceIndex);
     return error;
 }
 
@@ -267,9 +248,9 @@ void DiscoveryEndpoint::notifyQueued()
     if (m_reader.isFlooded()) {
         if (!m_yieldingSince.isValid())
             m_yieldingSince.start();
-        if (!m_yieldingSince.hasExpired(YieldAtMostMs)) {
+        if (!m_yieldingSince.hasExpired(FloodPolicy::YieldAtMostMs)) {
             if (!m_readerCatchUp.isActive())
-                m_readerCatchUp.start(ReaderCatchUpMs);
+                m_readerCatchUp.start(FloodPolicy::ReaderCatchUpMs);
             return;
         }
         floodRound = true;   // so a flood that does not end still shows
@@ -277,7 +258,8 @@ void DiscoveryEndpoint::notifyQueued()
     m_yieldingSince.invalidate();
     m_notifying = true;
     const quint64 generation = m_generation;
-    const QDeadlineTimer budget(floodRound ? FloodRoundMs : NotifyBudgetMs, Qt::PreciseTimer);
+    const QDeadlineTimer budget(floodRound ? FloodPolicy::FloodRoundMs : FloodPolicy::NotifyBudgetMs,
+                                Qt::PreciseTimer);
     for (int handed = 1;; ++handed) {
         if (m_queue.empty()) {
             m_reader.takeAll(m_queue);
@@ -292,7 +274,7 @@ void DiscoveryEndpoint::notifyQueued()
         // socket these came from.
         if (generation != m_generation || budget.hasExpired())
             break;
-        if (!floodRound && handed % LookEvery == 0 && m_reader.isFlooded())
+        if (!floodRound && handed % FloodPolicy::LookEvery == 0 && m_reader.isFlooded())
             break;
     }
     m_notifying = false;

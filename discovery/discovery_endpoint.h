@@ -54,10 +54,15 @@ public:
     // interface per subnet when it is the limited broadcast. Fails only when
     // nothing went out; sendWarnings() tells which interfaces failed.
     std::optional<EndpointError> send(const QString &text);
-    // Interfaces whose copy of the last send() failed while others carried it.
+    // Interfaces whose copy of the last send() failed while others carried
+    // it, each with the system's reason.
     const QList<EndpointError> &sendWarnings() const { return m_sendWarnings; }
-    // The subnets the last send()'s broadcast went out to.
-    const QList<Ipv4Subnet> &broadcastSubnets() const { return m_broadcastSubnets; }
+    // The interfaces the last send()'s broadcast went out through, with
+    // their subnets, one per subnet group; empty when it went to the
+    // destination without choosing an interface.
+    const QList<BroadcastInterface> &broadcastRoutes() const { return m_broadcastRoutes; }
+    // The subnets those interfaces reach.
+    QList<Ipv4Subnet> broadcastSubnets() const;
 
     // Sends the text to one address at the destination port: a device that
     // no broadcast reaches, e.g. one behind a router.
@@ -86,7 +91,7 @@ private:
     // Sends, and owns the descriptor the reader reads.
     QUdpSocket *m_socket = nullptr;
     QList<EndpointError> m_sendWarnings;
-    QList<Ipv4Subnet> m_broadcastSubnets;
+    QList<BroadcastInterface> m_broadcastRoutes;
     DatagramReader m_reader;
     // Declared after the reader: it goes first, before the reader closes
     // the descriptor it watches.

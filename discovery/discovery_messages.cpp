@@ -2,15 +2,17 @@
 
 #include <QStringView>
 
+#include <limits>
+
 namespace {
 
-constexpr qsizetype MacKeyLength = 13;
-constexpr qsizetype SwVersionKeyLength = 12;
-constexpr qsizetype SerialKeyLength = 15;
-constexpr qsizetype DescriptionKeyLength = 13;
+constexpr qsizetype MacKeyLength = QStringView(DiscoveryKeys::Mac).size();
+constexpr qsizetype SwVersionKeyLength = QStringView(DiscoveryKeys::SwVersion).size();
+constexpr qsizetype SerialKeyLength = QStringView(DiscoveryKeys::Serial).size();
+constexpr qsizetype DescriptionKeyLength = QStringView(DiscoveryKeys::Description).size();
 
 // Positions live in 16 bits; anything found further in cannot be stored.
-constexpr qsizetype MaxPosition = 32767;
+constexpr qsizetype MaxPosition = std::numeric_limits<decltype(DeviceReply::macPos)>::max();
 
 // 1-based position of the first occurrence, 0 when absent.
 qsizetype findKey(QStringView text, QStringView key)

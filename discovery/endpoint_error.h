@@ -3,11 +3,20 @@
 #include <QAbstractSocket>
 #include <QString>
 
+#include <utility>
+
 // A failed bind or send: which operation, on which address and port, and the
 // system's own reason, so the window can tell the user what to do about it.
 struct EndpointError
 {
     enum class Operation { Bind, Send };
+
+    EndpointError() = default;
+    EndpointError(Operation operation, QString address, quint16 port, QAbstractSocket::SocketError code,
+                  QString reason)
+        : operation(operation), address(std::move(address)), port(port), code(code), reason(std::move(reason))
+    {
+    }
 
     Operation operation = Operation::Bind;
     QString address;   // dotted-decimal, e.g. "0.0.0.0" for a bind on all addresses

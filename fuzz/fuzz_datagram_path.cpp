@@ -39,11 +39,12 @@ constexpr std::size_t MaxPayload = 65507;
 class RecordingView : public FinderView
 {
 public:
-    void setCountLabelText(const QString &text) override { countLabel = text; }
-    void setRequestPaneText(const QString &text) override { requestPane = text; }
-    void setReplyPaneText(const QString &text) override
+    void resultsCleared() override { foundCount = -1; }
+    void requestSent(const QString &request) override { requestPane = request; }
+    void datagramHandled(const QString &text, int found) override
     {
         replyPane = text;
+        foundCount = found;
         ++replyPaneWrites;
     }
     void reportFailure(const EndpointError &error) override
@@ -52,7 +53,7 @@ public:
         std::abort();
     }
 
-    QString countLabel;
+    int foundCount = -1;   // -1 once cleared
     QString requestPane;
     QString replyPane;
     int replyPaneWrites = 0;
@@ -92,7 +93,7 @@ struct Finder
     bool rowsInUseAre(int n) const
     {
         const auto inUse = [this](int row) {
-            return !table.cellText(row, DeviceTable::MacColumn).isEmpty();
+            return DeviceTable::isInUse(table.index(row - 1, 0));
         };
         return (n == 0 || inUse(n)) && (n + 1 >= table.tableRowCount() || !inUse(n + 1));
     }
@@ -146,7 +147,7 @@ public:
         const bool fills = reply.accepted && !reply.macAddress.isEmpty();
         const qint16 found = f.controller.foundCount();
         FUZZ_CHECK(found == foundBefore + (fills ? 1 : 0));
-        FUZZ_CHECK(f.view.countLabel == QStringLiteral(" %1 device found").arg(found));
+        FUZZ_CHECK(f.view.foundCount == found);
         if (fills) {
             const int row = usedBefore + 1;
             FUZZ_CHECK(f.rowsInUseAre(row));
@@ -202,7 +203,7 @@ private:
     {
         Finder &f = *m_finder;
         FUZZ_CHECK(f.controller.foundCount() == 0);
-        FUZZ_CHECK(f.view.countLabel.isEmpty());
+        FUZZ_CHECK(f.view.foundCount == -1);
         FUZZ_CHECK(f.view.requestPane == buildRequest());
         FUZZ_CHECK(f.rowsInUseAre(0));
         m_rowsInUse = 0;

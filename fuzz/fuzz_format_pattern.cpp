@@ -4,6 +4,7 @@
 // up to the first NUL byte); the rest is the value, read as a datagram is.
 
 #include "datagram_text.h"
+#include "device_table.h"
 #include "display_pattern.h"
 #include "fuzz_check.h"
 
@@ -34,10 +35,10 @@ const std::array<QLocale, 6> &locales()
 const std::array<QString, 4> &tablePatterns()
 {
     static const std::array<QString, 4> all{
-        QStringLiteral("###,###,###,###"),
-        QStringLiteral("####-####-####"),
-        QStringLiteral("##-##-##-##_##-##"),
-        QStringLiteral("###.###.###.###.###"),
+        DeviceTable::displayPattern(DeviceTable::IpColumn),
+        DeviceTable::displayPattern(DeviceTable::SerialColumn),
+        DeviceTable::displayPattern(DeviceTable::MacColumn),
+        DeviceTable::displayPattern(DeviceTable::VersionColumn),
     };
     return all;
 }

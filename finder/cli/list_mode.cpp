@@ -25,9 +25,7 @@ ListMode::ListMode(const CommandLine &commandLine, const DiscoveryEndpoint::Sett
 {
     m_waitTimer.setSingleShot(true);
     connect(&m_waitTimer, &QTimer::timeout, this, [this] { finish(m_printedRows > 0 ? Found : NoneFound); });
-    // The controller fills the table first, then the new rows are printed.
     connect(&m_endpoint, &DiscoveryEndpoint::dataArrival, &m_controller, &FinderController::onDatagram);
-    connect(&m_endpoint, &DiscoveryEndpoint::dataArrival, this, &ListMode::printNewRows);
     connect(&m_controller, &FinderController::sendingFinished, this, &ListMode::startWaiting);
 }
 
@@ -76,11 +74,13 @@ QStringList ListMode::row(int tableRow)
     return cells;
 }
 
-void ListMode::printNewRows()
+void ListMode::datagramHandled(const QString &text, int foundCount)
 {
+    Q_UNUSED(text);
+    Q_UNUSED(foundCount);
     // Rows fill from the top, so the new ones follow those printed.
-    while (m_printedRows + 1 < m_table.tableRowCount()
-           && !m_table.cellText(m_printedRows + 1, DeviceTable::MacColumn).isEmpty()) {
+    // Model row m_printedRows is table row m_printedRows + 1, the next to print.
+    while (DeviceTable::isInUse(m_table.index(m_printedRows, 0))) {
         ++m_printedRows;
         if (m_commandLine.format == CommandLine::Format::Text)
             m_output.write(DeviceListing::textLine(row(m_printedRows)));
@@ -149,21 +149,6 @@ int ListMode::conclude(int status)
         return Failed;
     }
     return status;
-}
-
-void ListMode::setCountLabelText(const QString &text)
-{
-    Q_UNUSED(text);
-}
-
-void ListMode::setRequestPaneText(const QString &text)
-{
-    Q_UNUSED(text);
-}
-
-void ListMode::setReplyPaneText(const QString &text)
-{
-    Q_UNUSED(text);
 }
 
 void ListMode::reportFailure(const EndpointError &error)

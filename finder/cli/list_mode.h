@@ -36,14 +36,12 @@ public:
     // loop of the application object, which must exist.
     int exec();
 
-    void setCountLabelText(const QString &text) override;
-    void setRequestPaneText(const QString &text) override;
-    void setReplyPaneText(const QString &text) override;
+    // Prints the rows the datagram filled.
+    void datagramHandled(const QString &text, int foundCount) override;
     void reportFailure(const EndpointError &error) override;
     void reportWarning(const EndpointError &error) override;
 
 private:
-    void printNewRows();
     void startWaiting();
     void finish(int status);
     // Writes what is due at the end and puts the output file in place;

@@ -30,9 +30,11 @@ public:
     // Returns 0 when stopped by a signal, 2 when the plan or the socket failed.
     int exec();
 
-    void setCountLabelText(const QString &text) override { Q_UNUSED(text); }
-    void setRequestPaneText(const QString &text) override { Q_UNUSED(text); }
-    void setReplyPaneText(const QString &text) override { Q_UNUSED(text); }
+    void datagramHandled(const QString &text, int foundCount) override
+    {
+        Q_UNUSED(text);
+        Q_UNUSED(foundCount);
+    }
     void reportFailure(const EndpointError &error) override;
     void reportWarning(const EndpointError &error) override;
 

@@ -34,8 +34,8 @@ struct Options
                                            u"it writes one that says the scan failed."_s, u"FILE"_s};
     QCommandLineOption target{u"target"_s, u"With --list: also send the request to ADDRESSES: an address, a CIDR "
                                            u"block (10.5.0.0/24) or a range (10.5.0.10-10.5.0.99), for devices "
-                                           u"behind a router. Repeatable; at most 65536 addresses."_s, u"ADDRESSES"_s};
-    QCommandLineOption rate{u"rate"_s, u"With --target: send at most N requests per second (default 2000)."_s,
+                                           u"behind a router. Repeatable; at most %1 addresses."_s.arg(TargetList::MaxAddresses), u"ADDRESSES"_s};
+    QCommandLineOption rate{u"rate"_s, u"With --target: send at most N requests per second (default %1)."_s.arg(TargetSweep::DefaultRate),
                             u"N"_s};
     QCommandLineOption interface{u"interface"_s, u"With --list or --watch: broadcast only through interface NAME. "
                                                  u"Repeatable."_s, u"NAME"_s};

@@ -2,6 +2,7 @@
 
 #include "device_watch.h"
 #include "target_addresses.h"
+#include "target_sweep.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,7 +21,7 @@ struct CommandLine
     double waitSeconds = 2;
     Format format = Format::Text;
     TargetList targets;
-    double ratePerSecond = 2000;
+    double ratePerSecond = TargetSweep::DefaultRate;
     QStringList interfaceNames;   // also --watch
     QString outputPath;   // empty: standard output
 

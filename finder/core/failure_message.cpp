@@ -50,6 +50,14 @@ QString remedy(const EndpointError &error, const QString &programPath)
     return u"Check that this computer is connected to a network, then press Refresh."_s;
 }
 
+// The system's reason, and the interface it came from when the text does
+// not name it otherwise.
+QString reasonText(const EndpointError &error)
+{
+    const QString reason = error.reason.isEmpty() ? u"unknown"_s : error.reason;
+    return error.interfaceName.isEmpty() ? reason : u"%1 (via %2)"_s.arg(reason, error.interfaceName);
+}
+
 } // namespace
 
 QString shellQuoted(const QString &path)
@@ -66,18 +74,14 @@ QString failureMessage(const EndpointError &error, const QString &programPath)
             ? u"The finder could not open UDP port %1 (%2) to receive replies."_s.arg(
                       QString::number(error.port), where)
             : u"The finder could not send its request to %1."_s.arg(where);
-    const QString reason = error.reason.isEmpty() ? u"unknown"_s : error.reason;
-    return what + u"\n\nReason: "_s + reason + u"\n\n"_s + remedy(error, programPath);
+    return what + u"\n\nReason: "_s + reasonText(error) + u"\n\n"_s + remedy(error, programPath);
 }
 
 QString warningMessage(const EndpointError &error)
 {
-    QString reason = error.reason.isEmpty() ? u"unknown"_s : error.reason;
+    const QString reason = error.reason.isEmpty() ? u"unknown"_s : error.reason;
     if (!error.interfaceName.isEmpty()) {
         // The interface is named in the text already.
-        const QString via = u" (via %1)"_s.arg(error.interfaceName);
-        if (reason.endsWith(via))
-            reason.chop(via.size());
         return u"The request could not be sent through interface %1.\n\nReason: %2\n\n"
                u"Devices reached only through %1 are not listed. Check its firewall and "
                u"its connection."_s.arg(error.interfaceName, reason);

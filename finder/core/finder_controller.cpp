@@ -12,21 +12,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// The count in sign-position form: a space stands where a minus would.
-QString countLabelText(qint16 count)
-{
-    QString text;
-    text.reserve(20);
-    text += u' ';
-    text += QString::number(count);
-    text += u" device found";
-    return text;
-}
-
-} // namespace
-
 FinderController::FinderController(FinderView &view, DeviceTable &table, DiscoveryEndpoint &endpoint,
                                    QObject *parent)
     : QObject(parent)
@@ -67,7 +52,7 @@ void FinderController::query(const TargetList &targets, double ratePerSecond)
         return;
     }
     m_foundCount = 0;
-    m_view.setCountLabelText(QString());
+    m_view.resultsCleared();
     m_table.emptyRows();
     const QString request = buildRequest();
     if (const std::optional<EndpointError> failure = m_endpoint.send(request)) {
@@ -77,7 +62,7 @@ void FinderController::query(const TargetList &targets, double ratePerSecond)
     }
     for (const EndpointError &warning : m_endpoint.sendWarnings())
         m_view.reportWarning(warning);
-    m_view.setRequestPaneText(request);
+    m_view.requestSent(request);
 
     const TargetList beyondBroadcast = targets.without(m_endpoint.broadcastSubnets());
     if (beyondBroadcast.isEmpty()) {
@@ -112,7 +97,7 @@ void FinderController::onDatagram(qint64 bytesTotal)
     if (m_watching) {
         if (reply.accepted && !reply.macAddress.isEmpty())
             Q_EMIT deviceAnswered(reply, m_endpoint.senderAddress());
-        m_view.setReplyPaneText(m_lastReply);
+        m_view.datagramHandled(m_lastReply, m_foundCount);
         return;
     }
     if (reply.accepted && !reply.macAddress.isEmpty()) {
@@ -124,8 +109,7 @@ void FinderController::onDatagram(qint64 bytesTotal)
                 endNoReplyWait();
         }
     }
-    m_view.setCountLabelText(countLabelText(m_foundCount));
-    m_view.setReplyPaneText(m_lastReply);
+    m_view.datagramHandled(m_lastReply, m_foundCount);
 }
 
 void FinderController::setWatching(bool watching)
@@ -151,7 +135,7 @@ bool FinderController::resend()
         m_view.reportFailure(*failure);
     for (const EndpointError &warning : m_endpoint.sendWarnings())
         m_view.reportWarning(warning);
-    m_view.setRequestPaneText(request);
+    m_view.requestSent(request);
     return !failure;
 }
 

@@ -1,5 +1,7 @@
 #include "column_widths.h"
 
+#include "device_table.h"
+
 #include <QFontMetrics>
 #include <QStringList>
 
@@ -9,23 +11,28 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// "#" stands for any decimal digit, "X" for any hexadecimal one.
+// The widest values a column shows: its display pattern filled, and those
+// values the pattern leaves as they came. "#" stands for any decimal digit,
+// "X" for any hexadecimal one.
 QStringList shapes(int column)
 {
+    QStringList shapes;
     switch (column) {
-    case 0:
-        return {u"#####"_s};
-    case 1:
-        return {u"255.255.255.255"_s, u"###.###.###.###"_s};
-    case 2:
-        return {u"####-####-####"_s};
-    case 3:
-        return {u"FF-FF-FF-FF-FF-FF"_s, u"XX-XX-XX-XX-XX-XX"_s, u"##-##-##-##_##-##"_s};
-    case 4:
-        return {u"###.###.###.###.###"_s};
+    case DeviceTable::NumberColumn:
+        shapes << QString(QString::number(DeviceTable::MaxDataRows).size(), u'#');
+        break;
+    case DeviceTable::IpColumn:
+        shapes << u"255.255.255.255"_s << u"###.###.###.###"_s;
+        break;
+    case DeviceTable::MacColumn:
+        shapes << u"FF-FF-FF-FF-FF-FF"_s << u"XX-XX-XX-XX-XX-XX"_s;
+        break;
     default:
-        return {};
+        break;
     }
+    if (column >= 0 && column < DeviceTable::ColumnCount)
+        shapes << DeviceTable::displayPattern(static_cast<DeviceTable::Column>(column));
+    return shapes;
 }
 
 QChar widest(const QFontMetrics &metrics, QStringView candidates)
@@ -43,6 +50,8 @@ int widestValueWidth(const QFontMetrics &metrics, int column)
     const QChar hexDigit = widest(metrics, u"0123456789ABCDEFabcdef");
     int width = 0;
     for (QString text : shapes(column)) {
+        if (text.isEmpty())
+            continue;
         text.replace(u'#', digit).replace(u'X', hexDigit);
         width = std::max({width, metrics.horizontalAdvance(text), metrics.boundingRect(text).width()});
     }

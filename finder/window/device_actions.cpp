@@ -151,8 +151,7 @@ void DeviceActions::enableAll()
 bool DeviceActions::rowInUse(int row) const
 {
     const QAbstractItemModel *const model = m_grid.model();
-    return row >= 0 && row < model->rowCount()
-            && !model->index(row, DeviceTable::MacColumn).data().toString().isEmpty();
+    return row >= 0 && row < model->rowCount() && DeviceTable::isInUse(model->index(row, 0));
 }
 
 QList<int> DeviceActions::actedOnRows() const

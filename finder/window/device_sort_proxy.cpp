@@ -11,16 +11,9 @@
 
 namespace {
 
-constexpr int NumberColumn = 0;
-
 QString cellText(const QModelIndex &index)
 {
     return DeviceExport::withoutTrailingLineBreaks(index.data().toString());
-}
-
-bool isFree(const QModelIndex &index)
-{
-    return index.siblingAtColumn(DeviceTable::MacColumn).data().toString().isEmpty();
 }
 
 template<typename T>
@@ -62,8 +55,8 @@ bool DeviceSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right
     // Descending order asks lessThan(right, left), so the free rows' place
     // depends on the order to stay at the bottom in both.
     const bool ascending = sortOrder() == Qt::AscendingOrder;
-    const bool leftFree = isFree(left);
-    const bool rightFree = isFree(right);
+    const bool leftFree = !DeviceTable::isInUse(left);
+    const bool rightFree = !DeviceTable::isInUse(right);
     if (leftFree || rightFree) {
         if (leftFree != rightFree)
             return ascending ? rightFree : leftFree;
@@ -73,7 +66,7 @@ bool DeviceSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right
     const QString leftText = cellText(left);
     const QString rightText = cellText(right);
     int order = 0;
-    if (left.column() == NumberColumn) {
+    if (left.column() == DeviceTable::NumberColumn) {
         order = compareValues(leftText.toLongLong(), rightText.toLongLong());
     } else if (left.column() == DeviceTable::IpColumn) {
         const std::optional<quint32> leftIp = ipv4Value(leftText);

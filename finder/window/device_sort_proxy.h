@@ -40,8 +40,6 @@ public:
 
     void sortBy(int column, Qt::SortOrder order);
     void showArrivalOrder();
-    int sortColumn() const { return m_column; }
-    Qt::SortOrder sortOrder() const { return m_order; }
 
 private:
     void onSectionClicked(int section);

@@ -51,6 +51,17 @@ void place(QWidget *control, const WindowLayout::TwipRect &rect)
     control->setGeometry(rect.toPixels());
 }
 
+// The count in sign-position form: a space stands where a minus would.
+QString countLabelText(int count)
+{
+    QString text;
+    text.reserve(20);
+    text += u' ';
+    text += QString::number(count);
+    text += u" device found";
+    return text;
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -204,9 +215,9 @@ void MainWindow::fitCountLabel()
     // the table, never past the window.
     const QFontMetrics metrics = m_foundDevice->fontMetrics();
     const QMargins margins = m_foundDevice->contentsMargins();
-    QStringList counts{u" 32767 device found"_s};
-    for (char16_t digit = u'0'; digit <= u'9'; ++digit)
-        counts << u" %1 device found"_s.arg(QString(5, QChar(digit)));
+    QStringList counts{countLabelText(DeviceTable::MaxDataRows)};
+    for (int digit = 0; digit <= 9; ++digit)
+        counts << countLabelText(digit * 11111);
     int text = 0;
     for (const QString &count : counts)
         text = std::max({text, metrics.horizontalAdvance(count), metrics.boundingRect(count).width()});
@@ -216,18 +227,19 @@ void MainWindow::fitCountLabel()
     m_foundDevice->setGeometry(rect);
 }
 
-void MainWindow::setCountLabelText(const QString &text)
+void MainWindow::resultsCleared()
 {
-    m_foundDevice->setText(text);
+    m_foundDevice->clear();
 }
 
-void MainWindow::setRequestPaneText(const QString &text)
+void MainWindow::requestSent(const QString &request)
 {
-    m_requestPane->setText(text);
+    m_requestPane->setText(request);
 }
 
-void MainWindow::setReplyPaneText(const QString &text)
+void MainWindow::datagramHandled(const QString &text, int foundCount)
 {
+    m_foundDevice->setText(countLabelText(foundCount));
     m_pendingReply = text;
     if (!m_replyPaneTimer.isActive())
         m_replyPaneTimer.start();

@@ -31,9 +31,9 @@ public:
     explicit MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    void setCountLabelText(const QString &text) override;
-    void setRequestPaneText(const QString &text) override;
-    void setReplyPaneText(const QString &text) override;
+    void resultsCleared() override;
+    void requestSent(const QString &request) override;
+    void datagramHandled(const QString &text, int foundCount) override;
     void reportFailure(const EndpointError &error) override;
     void showNoReplyHint(const QStringList &routes) override;
     void hideNoReplyHint() override;

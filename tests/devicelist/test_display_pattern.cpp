@@ -1,12 +1,14 @@
+#include "device_table.h"
 #include "display_pattern.h"
 
 #include <QTest>
 
 namespace {
-const QString IP = "###,###,###,###";
-const QString SERIAL = "####-####-####";
-const QString MAC = "##-##-##-##_##-##";
-const QString VERSION = "###.###.###.###.###";
+// The patterns the device table lays its values into.
+const QString IP = DeviceTable::displayPattern(DeviceTable::IpColumn);
+const QString SERIAL = DeviceTable::displayPattern(DeviceTable::SerialColumn);
+const QString MAC = DeviceTable::displayPattern(DeviceTable::MacColumn);
+const QString VERSION = DeviceTable::displayPattern(DeviceTable::VersionColumn);
 }
 
 class TestDisplayPattern : public QObject

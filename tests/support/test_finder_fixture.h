@@ -11,15 +11,22 @@
 
 struct FakeView : FinderView
 {
-    void setCountLabelText(const QString &text) override { labels << text; }
-    void setRequestPaneText(const QString &text) override { requests << text; }
-    void setReplyPaneText(const QString &text) override { replies << text; }
+    void resultsCleared() override { counts << Cleared; }
+    void requestSent(const QString &request) override { requests << request; }
+    void datagramHandled(const QString &text, int foundCount) override
+    {
+        replies << text;
+        counts << foundCount;
+    }
     void reportFailure(const EndpointError &error) override { failures << error; }
     void showNoReplyHint(const QStringList &routes) override { hints << routes.join(u'\n'); }
     void hideNoReplyHint() override { hints << QString(); }
     void reportWarning(const EndpointError &error) override { warnings << error; }
 
-    QStringList labels, requests, replies;
+    // The found count at each datagram, Cleared at each clearing.
+    static constexpr int Cleared = -1;
+    QList<int> counts;
+    QStringList requests, replies;
     // A hint's routes each time one is shown, an empty string each time it is hidden.
     QStringList hints;
     QList<EndpointError> failures, warnings;

@@ -25,7 +25,7 @@ private slots:
         finder.controller.start();
         QCOMPARE(finder.table.headerText(3), "MAC Address         ");
         QCOMPARE(finder.table.tableRowCount(), 1);
-        QCOMPARE(finder.view.labels, QStringList{QString()});
+        QCOMPARE(finder.view.counts, QList<int>{FakeView::Cleared});
         QCOMPARE(finder.view.requests, QStringList{Request});
         QVERIFY(finder.view.replies.isEmpty());
         QTRY_COMPARE(devices->requests().size(), 1);
@@ -47,7 +47,7 @@ private slots:
         finder.controller.start();
         devices->answer(datagram);
         QTRY_COMPARE(finder.view.replies, QStringList{QString::fromLatin1(datagram)});
-        QCOMPARE(finder.view.labels.last(), " 0 device found");
+        QCOMPARE(finder.view.counts.last(), 0);
         QCOMPARE(finder.table.tableRowCount(), 1);
     }
 
@@ -58,7 +58,7 @@ private slots:
         for (int n = 1; n <= 3; ++n)
             devices->answer(LoopbackDevices::reply(n));
         QTRY_COMPARE(finder.view.replies.size(), 3);
-        QCOMPARE(finder.view.labels, QStringList({"", " 1 device found", " 2 device found", " 3 device found"}));
+        QCOMPARE(finder.view.counts, QList<int>({FakeView::Cleared, 1, 2, 3}));
         for (int row = 1; row <= 3; ++row) {
             QCOMPARE(finder.table.cellText(row, 0), QString::number(row));
             QCOMPARE(finder.table.cellText(row, 1), "127.0.0.1");
@@ -67,18 +67,18 @@ private slots:
 
         devices->answer("hello");   // not a device: label and pane only
         QTRY_COMPARE(finder.view.replies.last(), "hello");
-        QCOMPARE(finder.view.labels.last(), " 3 device found");
+        QCOMPARE(finder.view.counts.last(), 3);
         QCOMPARE(finder.table.tableRowCount(), 4);
 
         finder.controller.refresh();
-        QCOMPARE(finder.view.labels.last(), QString());
+        QCOMPARE(finder.view.counts.last(), FakeView::Cleared);
         QCOMPARE(finder.table.tableRowCount(), 4);
         for (int row = 1; row <= 3; ++row)
             QVERIFY(finder.table.cellText(row, DeviceTable::MacColumn).isEmpty());
         QCOMPARE(finder.view.requests, QStringList({Request, Request}));
         QTRY_COMPARE(devices->requests().size(), 2);
         devices->answer(LoopbackDevices::reply(7));
-        QTRY_COMPARE(finder.view.labels.last(), " 1 device found");
+        QTRY_COMPARE(finder.view.counts.last(), 1);
         QCOMPARE(finder.table.cellText(1, 5), "Gate 7");
     }
 
@@ -94,7 +94,7 @@ private slots:
         QCOMPARE(second.view.failures.size(), 1);
         QCOMPARE(second.view.failures.first().operation, EndpointError::Operation::Bind);
         QCOMPARE(second.view.failures.first().port, devices->finderPort);
-        QVERIFY(second.view.labels.isEmpty() && second.view.requests.isEmpty());
+        QVERIFY(second.view.counts.isEmpty() && second.view.requests.isEmpty());
         QCOMPARE(second.table.cellText(1, 1), "10.0.0.5");
 
         holder.reset();
@@ -102,7 +102,7 @@ private slots:
         QCOMPARE(second.view.failures.size(), 1);
         QVERIFY(second.table.cellText(1, 1).isEmpty());
         devices->answer(LoopbackDevices::reply(2));
-        QTRY_COMPARE(second.view.labels, QStringList({"", " 1 device found"}));
+        QTRY_COMPARE(second.view.counts, QList<int>({FakeView::Cleared, 1}));
     }
 
     void replyTheFullTableCannotTakeIsNotCounted()
@@ -116,12 +116,9 @@ private slots:
         devices->answer(LoopbackDevices::reply(1));
         devices->answer(LoopbackDevices::reply(2));
         QTRY_COMPARE(finder.view.replies.size(), 2);
-        QCOMPARE(finder.view.labels, QStringList({"", " 1 device found", " 1 device found"}));
+        QCOMPARE(finder.view.counts, QList<int>({FakeView::Cleared, 1, 1}));
         QCOMPARE(finder.table.tableRowCount(), DeviceTable::MaxDataRows + 1);
     }
-
-private:
-    std::unique_ptr<LoopbackDevices> devices;
 
     // Target addresses get the request after the broadcast, once per query;
     // a refresh in the middle stops the rest.
@@ -162,6 +159,9 @@ private:
         // Two broadcasts and the sweep's first address, 127.0.0.1.
         QCOMPARE(devices->requests().size(), 7);
     }
+
+private:
+    std::unique_ptr<LoopbackDevices> devices;
 };
 
 QTEST_MAIN(TestFinderController)

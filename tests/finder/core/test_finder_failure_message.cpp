@@ -85,16 +85,19 @@ private slots:
     }
 
     // Part of a send failed: the interface is named once, the reason kept.
+    // When every interface failed, the failure names the first one.
     void warningNamesWhatWasMissed()
     {
         using E = EndpointError;
         E error{E::Operation::Send, "255.255.255.255", 8002, QAbstractSocket::NetworkError,
-                "Unable to send a message (Operation not permitted) (via wlan0)"};
+                "Unable to send a message (Operation not permitted)"};
         error.interfaceName = "wlan0";
         QCOMPARE(warningMessage(error),
                  "The request could not be sent through interface wlan0.\n\n"
                  "Reason: Unable to send a message (Operation not permitted)\n\n"
                  "Devices reached only through wlan0 are not listed. Check its firewall and its connection.");
+        QVERIFY(failureMessage(error, finder_).contains(
+                "\n\nReason: Unable to send a message (Operation not permitted) (via wlan0)\n\n"));
 
         const E target{E::Operation::Send, "10.5.0.9", 8002, QAbstractSocket::NetworkError,
                        "No route (3 of 254 target addresses failed)"};
