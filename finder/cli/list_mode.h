@@ -6,7 +6,7 @@
 #include "expected_devices.h"
 #include "finder_controller.h"
 #include "finder_view.h"
-#include "list_output.h"
+#include "listing_file.h"
 #include "prometheus_listing.h"
 
 #include <QObject>
@@ -57,7 +57,7 @@ private:
     FinderController m_controller;
     ExpectedDevices m_expected;
     QTimer m_waitTimer;
-    ListOutput m_output;
+    ListingFile m_output;
     PrometheusListing m_prometheus;
     int m_printedRows = 0;
     bool m_failed = false;

@@ -1,4 +1,4 @@
-#include "list_output.h"
+#include "listing_file.h"
 
 #include "terminal_output.h"
 
@@ -8,12 +8,12 @@
 
 using namespace Qt::StringLiterals;
 
-ListOutput::ListOutput(const QString &path)
+ListingFile::ListingFile(const QString &path)
     : m_path(path)
 {
 }
 
-bool ListOutput::open()
+bool ListingFile::open()
 {
     if (m_path.isEmpty())
         return true;
@@ -21,7 +21,7 @@ bool ListOutput::open()
     return m_file->open(QIODevice::WriteOnly);
 }
 
-void ListOutput::write(const QByteArray &bytes)
+void ListingFile::write(const QByteArray &bytes)
 {
     if (m_file)
         m_file->write(bytes);   // a failed write fails the commit
@@ -29,12 +29,12 @@ void ListOutput::write(const QByteArray &bytes)
         writeAll(STDOUT_FILENO, bytes);
 }
 
-bool ListOutput::commit()
+bool ListingFile::commit()
 {
     return !m_file || m_file->commit();
 }
 
-QString ListOutput::errorString() const
+QString ListingFile::errorString() const
 {
     return m_file ? u"%1: %2"_s.arg(QDir::toNativeSeparators(m_path), m_file->errorString()) : QString();
 }

@@ -9,11 +9,11 @@
 // Where --list writes: standard output as the scan goes, or, with --output
 // FILE, a temporary file beside FILE that replaces it only on commit(), so
 // a reader never sees half a listing and a failed scan leaves the last one.
-class ListOutput
+class ListingFile
 {
 public:
     // An empty path: standard output.
-    explicit ListOutput(const QString &path = {});
+    explicit ListingFile(const QString &path = {});
 
     // Creates the temporary file. False when it cannot; errorString() says why.
     bool open();
