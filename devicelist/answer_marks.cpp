@@ -1,40 +1,8 @@
 #include "answer_marks.h"
 
-#include <QBrush>
-#include <QColor>
-#include <QPainter>
-#include <QPixmap>
-#include <QPolygonF>
 #include <QStringList>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// Half-transparent, so the tint reads on light and dark palettes alike.
-const QColor RepeatTint(255, 190, 0, 70);
-const QColor ConflictTint(230, 30, 30, 80);
-
-// A warning triangle with an exclamation mark: its shape, not its colour,
-// tells a conflict apart.
-QIcon drawConflictGlyph()
-{
-    constexpr int Size = 16;
-    QPixmap pixmap(Size, Size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(QColor(250, 200, 0));
-    painter.drawPolygon(QPolygonF({QPointF(Size / 2.0, 1), QPointF(Size - 1, Size - 1.5), QPointF(1, Size - 1.5)}));
-    painter.setPen(QPen(Qt::black, 2));
-    painter.drawLine(QPointF(Size / 2.0, 5.5), QPointF(Size / 2.0, 10));
-    painter.drawPoint(QPointF(Size / 2.0, 12.5));
-    painter.end();
-    return QIcon(pixmap);
-}
-
-} // namespace
 
 QStringView AnswerMarks::macOf(int row) const
 {
@@ -124,13 +92,6 @@ QString AnswerMarks::toolTip(const Mark &mark) const
     return lines.join(u'\n');
 }
 
-const QIcon &AnswerMarks::conflictGlyph() const
-{
-    if (m_conflictGlyph.isNull())
-        m_conflictGlyph = drawConflictGlyph();
-    return m_conflictGlyph;
-}
-
 QVariant AnswerMarks::data(int row, int role) const
 {
     if (!m_anyMarked || row < 0 || row >= m_rows.size())
@@ -139,8 +100,8 @@ QVariant AnswerMarks::data(int row, int role) const
     if (!mark.isRepeat() && !mark.isConflict())
         return {};
     switch (role) {
-    case Qt::BackgroundRole:
-        return QBrush(mark.isConflict() ? ConflictTint : RepeatTint);
+    case KindsRole:
+        return (mark.isRepeat() ? Repeat : 0) | (mark.isConflict() ? Conflict : 0);
     case Qt::ToolTipRole:
         return toolTip(mark);
     default:

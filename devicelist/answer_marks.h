@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QHash>
-#include <QIcon>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -39,11 +38,15 @@ public:
     int answers() const { return m_answers; }
     int devices() const { return m_devices; }
 
-    // Tint and tooltip of a marked row; an empty QVariant for unmarked rows
-    // and other roles.
+    // What a marked row is, as Kinds flags in an int, in every column of
+    // the row. How it looks (tint, glyph) is the view's business. The
+    // table's own role comes first (DeviceTable::ReceivedTextRole).
+    static constexpr int KindsRole = Qt::UserRole + 2;
+    enum Kind { Repeat = 0x1, Conflict = 0x2 };
+
+    // The kinds (KindsRole) and the tooltip of a marked row; an empty
+    // QVariant for unmarked rows and other roles.
     QVariant data(int row, int role) const;
-    // Drawn beside the address a conflict shares.
-    const QIcon &conflictGlyph() const;
 
 private:
     struct Row
@@ -75,7 +78,6 @@ private:
     bool m_anyMarked = false;
     int m_answers = 0;
     int m_devices = 0;
-    mutable QIcon m_conflictGlyph;  // drawn on first use
 };
 
 // "N answers from M devices", in the user's language.

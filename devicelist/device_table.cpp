@@ -320,11 +320,6 @@ QVariant DeviceTable::data(const QModelIndex &index, int role) const
         if (row.cellIsShortened(index.column()))
             return row.cell(index.column()) + u" (shortened)"_s;
         return {};
-    case Qt::DecorationRole:
-        // An address conflict is flagged where the shared address shows.
-        if (index.column() == IpColumn && m_marks.mark(index.row()).isConflict())
-            return m_marks.conflictGlyph();
-        return {};
     default:
         return m_marks.data(index.row(), role);
     }

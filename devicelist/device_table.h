@@ -69,6 +69,7 @@ public:
     // serial and MAC columns. A model role gives it to views and proxies.
     QString receivedText(int row, int column) const;
     static constexpr int ReceivedTextRole = Qt::UserRole + 1;
+    static_assert(ReceivedTextRole != AnswerMarks::KindsRole);
 
     // Writes the reply into the first free row. Returns false, writing
     // nothing, when the table is full and no row is free.
@@ -76,7 +77,7 @@ public:
     // Frees every row in use; the row count stays as it was.
     void emptyRows();
     // Repeats and address conflicts among the rows filled since the last
-    // emptying; data() shows them through the tint, tooltip and decoration roles.
+    // emptying; data() gives them under AnswerMarks::KindsRole and in the tooltip.
     const AnswerMarks &answerMarks() const { return m_marks; }
 
     // QAbstractTableModel

@@ -33,6 +33,10 @@ group[gui]="xvfb xauth x11-utils imagemagick"
 group[wayland]="weston"
 # Lab tests: a firewall drop on one interface of a lab namespace.
 group[firewall]="nftables"
+# The scan-to-alert chain test: node exporter reads the scan's textfile,
+# Prometheus scrapes it; promtool checks metrics and alert rules. The tests
+# start both on loopback ports; the packages' own services stay off.
+group[monitoring]="prometheus prometheus-node-exporter curl"
 
 # What each task installs, on top of run.
 declare -A task=(
@@ -41,7 +45,7 @@ declare -A task=(
   [fuzz]="run fuzz"
   [bench]="run lab"
   [package]="run package"
-  [test]="run lab gui wayland firewall fuzz package"
+  [test]="run lab gui wayland firewall fuzz package monitoring"
 )
 
 wanted=()
@@ -68,5 +72,26 @@ done
 echo "Installing: ${missing[*]}"
 SUDO=()
 [ "$(id -u)" -ne 0 ] && SUDO=(sudo)
+
+# Services that come with a package but that only tests start, each on its
+# own terms: they must not start at install, nor at the next boot. A machine
+# that already had them keeps them as they were.
+fixtures=()
+for p in "${missing[@]}"; do
+  case $p in prometheus|prometheus-node-exporter) fixtures+=("$p") ;; esac
+done
+policy=/usr/sbin/policy-rc.d
+if [ ${#fixtures[@]} -gt 0 ] && [ ! -e "$policy" ]; then
+  "${SUDO[@]}" sh -c "printf '#!/bin/sh\nexit 101\n' >$policy && chmod 755 $policy"
+  trap '"${SUDO[@]}" rm -f "$policy"' EXIT
+fi
+
 "${SUDO[@]}" apt-get update
 "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+
+for service in "${fixtures[@]}"; do
+  "${SUDO[@]}" systemctl disable --quiet "$service.service" 2>/dev/null || true
+  if [ -d /run/systemd/system ]; then
+    "${SUDO[@]}" systemctl stop "$service.service" 2>/dev/null || true
+  fi
+done

@@ -3,6 +3,8 @@
 #include "device_export.h"
 #include "device_listing.h"
 #include "failure_message.h"
+#include "broadcast_interfaces.h"
+#include "broadcast_plan.h"
 #include "interface_choice.h"
 #include "terminal_output.h"
 
@@ -21,7 +23,7 @@ ListMode::ListMode(const CommandLine &commandLine, const DiscoveryEndpoint::Sett
     , m_commandLine(commandLine)
     , m_endpoint(InterfaceChoice::withInterfaces(settings, commandLine.interfaceNames))
     , m_controller(*this, m_table, m_endpoint)
-    , m_output(STDOUT_FILENO)
+    , m_output(commandLine.outputPath)
     , m_signals({SIGINT, SIGTERM})
 {
     connect(&m_signals, &SignalWatcher::caught, this, [this](int number) { finish(SignalBase + number); });
@@ -37,10 +39,15 @@ int ListMode::exec()
         return Failed;
     if (!m_commandLine.expectFile.isEmpty() && !m_expected.load(m_commandLine.expectFile))
         return Failed;
+    if (!m_output.open()) {
+        printError(m_output.errorString());
+        return Failed;
+    }
 
+    m_prometheus.start(BroadcastPlan::select(broadcastInterfaces(), m_commandLine.interfaceNames).interfaces);
     m_controller.start(m_commandLine.targets, m_commandLine.ratePerSecond);
     if (m_failed)
-        return Failed;
+        return conclude(Failed);
     // The header waits for the bind, which the helper may answer later: a
     // port that cannot be had prints nothing.
     m_running = true;
@@ -113,6 +120,22 @@ void ListMode::finish(int status)
         return;
     m_finished = true;
     m_waitTimer.stop();
+    status = conclude(status);
+    if (m_running)
+        QCoreApplication::exit(status);
+}
+
+int ListMode::conclude(int status)
+{
+    const bool printedAsTheyCame = m_commandLine.format == CommandLine::Format::Text
+            || m_commandLine.format == CommandLine::Format::Csv;
+    // The other formats' rows meet the plan now, before it can tell which
+    // planned devices are missing.
+    QList<QStringList> rows;
+    if (status != Failed && !printedAsTheyCame) {
+        for (int r = 1; r <= m_printedRows; ++r)
+            rows << row(r);
+    }
     // Planned devices that did not answer come last, and say so in the status.
     QList<QStringList> missing;
     if (status != Failed && m_expected.isActive()) {
@@ -123,30 +146,43 @@ void ListMode::finish(int status)
     }
     if (status != Failed && m_output.state() == ListOutput::State::Open)
         printHeader();
-    if (status != Failed && m_output.state() == ListOutput::State::Open) {
-        if (m_commandLine.format == CommandLine::Format::Json) {
-            QList<QStringList> rows;
-            for (int r = 1; r <= m_printedRows; ++r)
-                rows << row(r);
-            m_output.write(DeviceListing::json(rows + missing));
-        } else {
+    if (m_output.state() == ListOutput::State::Open) {
+        switch (m_commandLine.format) {
+        case CommandLine::Format::Json:
+            if (status != Failed)
+                m_output.write(DeviceListing::json(rows + missing));
+            break;
+        case CommandLine::Format::Prometheus:
+            // Its failure is what the metrics must tell.
+            m_output.write(m_prometheus.text(m_table, status != Failed,
+                                             m_expected.isActive() ? &m_expected.plan() : nullptr));
+            break;
+        case CommandLine::Format::Text:
+        case CommandLine::Format::Csv:
             for (const QStringList &cells : std::as_const(missing)) {
                 if (!m_output.write(m_commandLine.format == CommandLine::Format::Csv ? DeviceExport::toCsv({cells}, false)
                                                                                     : DeviceListing::textLine(cells)))
                     break;
             }
+            break;
         }
     }
     // A reader that went away ends the run quietly, as SIGPIPE's default
     // action would.
     if (m_output.state() == ListOutput::State::ReaderGone)
-        status = SignalBase + SIGPIPE;
+        return SignalBase + SIGPIPE;
     if (m_output.state() == ListOutput::State::Failed) {
-        printError(m_output.failure());
-        status = WriteFailed;
+        printError(m_output.errorString());
+        return WriteFailed;
     }
-    if (m_running)
-        QCoreApplication::exit(status);
+    // A failed scan leaves the last listing in place, unless it is metrics.
+    if (status == Failed && m_commandLine.format != CommandLine::Format::Prometheus)
+        return status;
+    if (!m_output.commit()) {
+        printError(m_output.errorString());
+        return WriteFailed;
+    }
+    return status;
 }
 
 void ListMode::reportFailure(const EndpointError &error)

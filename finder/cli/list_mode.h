@@ -6,7 +6,8 @@
 #include "expected_devices.h"
 #include "finder_controller.h"
 #include "finder_view.h"
-#include "list_output.h"
+#include "listing_file.h"
+#include "prometheus_listing.h"
 #include "signal_watcher.h"
 
 #include <QObject>
@@ -14,9 +15,10 @@
 
 // veltrin-finder --list: the window's controller, table and endpoint with
 // the same settings, driven without a window. Text and CSV rows are written
-// as the replies come in, one whole line per write; JSON is written whole at
-// the end. SIGINT and SIGTERM end the run as its end does: the lines printed
-// are whole, and JSON holds the rows that arrived.
+// as the replies come in, one whole line per write; JSON and Prometheus
+// metrics are written whole at the end. SIGINT and SIGTERM end the run as
+// its end does: the lines printed are whole, and JSON holds the rows that
+// arrived.
 class ListMode : public QObject, public FinderView
 {
     Q_OBJECT
@@ -50,6 +52,9 @@ private:
     void finish(int status);
     bool print(const QByteArray &bytes);
     bool printHeader();
+    // Writes what is due at the end and puts the output file in place;
+    // returns the exit status.
+    int conclude(int status);
     // The row as printed: its cells, then its status against the plan.
     QStringList row(int tableRow);
     static QStringList headerWithStatus();
@@ -60,7 +65,8 @@ private:
     FinderController m_controller;
     ExpectedDevices m_expected;
     QTimer m_waitTimer;
-    ListOutput m_output;
+    ListingFile m_output;
+    PrometheusListing m_prometheus;
     SignalWatcher m_signals;
     int m_printedRows = 0;
     bool m_failed = false;

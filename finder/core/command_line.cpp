@@ -7,6 +7,7 @@
 #include <QLocale>
 
 #include <cmath>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -26,6 +27,11 @@ struct Options
                                        u"(default 2; fractions allowed)."_s, u"SECONDS"_s};
     QCommandLineOption json{u"json"_s, u"With --list: print a JSON array instead of a table."_s};
     QCommandLineOption csv{u"csv"_s, u"With --list: print CSV, as the window saves it."_s};
+    QCommandLineOption prometheus{u"prometheus"_s, u"With --list: print Prometheus metrics, for node exporter's "
+                                                   u"textfile collector."_s};
+    QCommandLineOption output{u"output"_s, u"With --list: write to FILE instead, replacing it only once the scan "
+                                           u"has finished. A failed scan leaves FILE as it was; with --prometheus "
+                                           u"it writes one that says the scan failed."_s, u"FILE"_s};
     QCommandLineOption target{u"target"_s, u"With --list: also send the request to ADDRESSES: an address, a CIDR "
                                            u"block (10.5.0.0/24) or a range (10.5.0.10-10.5.0.99), for devices "
                                            u"behind a router. Repeatable; at most %1 addresses."_s.arg(TargetList::MaxAddresses), u"ADDRESSES"_s};
@@ -51,7 +57,8 @@ struct Options
         parser.setApplicationDescription(u"Finds the IP door phones on the local network."_s);
         parser.addOption(help);
         parser.addVersionOption();
-        parser.addOptions({list, wait, json, csv, target, rate, interface, watch, interval, goneAfter, expect});
+        parser.addOptions({list, wait, json, csv, prometheus, target, rate, interface, output, watch, interval,
+                           goneAfter, expect});
     }
 };
 
@@ -98,8 +105,9 @@ CommandLine parseCommandLine(const QStringList &arguments)
     if (watching && parser.isSet(options.list))
         return failure(u"--list and --watch cannot be used together"_s);
     if (!parser.isSet(options.list)) {
-        for (const QCommandLineOption *listOnly : {&options.wait, &options.json, &options.csv, &options.target,
-                                                   &options.rate, &options.interface, &options.expect}) {
+        for (const QCommandLineOption *listOnly : {&options.wait, &options.json, &options.csv, &options.prometheus,
+                                                   &options.target, &options.rate, &options.interface,
+                                                   &options.output, &options.expect}) {
             const bool alsoWatch = listOnly == &options.interface || listOnly == &options.expect;
             if (parser.isSet(*listOnly) && !(watching && alsoWatch)) {
                 return failure(u"--%1 works only with --list%2"_s.arg(listOnly->names().constFirst(),
@@ -149,12 +157,22 @@ CommandLine parseCommandLine(const QStringList &arguments)
         return line;
 
     line.action = CommandLine::Action::List;
-    if (parser.isSet(options.json) && parser.isSet(options.csv))
-        return failure(u"--json and --csv cannot be used together"_s);
-    if (parser.isSet(options.json))
-        line.format = CommandLine::Format::Json;
-    else if (parser.isSet(options.csv))
-        line.format = CommandLine::Format::Csv;
+    QStringList formats;
+    for (const auto &[option, format] : {std::pair{&options.json, CommandLine::Format::Json},
+                                         std::pair{&options.csv, CommandLine::Format::Csv},
+                                         std::pair{&options.prometheus, CommandLine::Format::Prometheus}}) {
+        if (parser.isSet(*option)) {
+            formats << u"--"_s + option->names().constFirst();
+            line.format = format;
+        }
+    }
+    if (formats.size() > 1)
+        return failure(u"%1 cannot be used together"_s.arg(formats.join(u" and "_s)));
+    if (parser.isSet(options.output)) {
+        line.outputPath = parser.value(options.output);
+        if (line.outputPath.isEmpty())
+            return failure(u"--output needs a file name"_s);
+    }
 
     if (parser.isSet(options.wait)) {
         const std::optional<double> seconds = parseNumber(parser.value(options.wait), 0, MaxWaitSeconds);

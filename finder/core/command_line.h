@@ -12,7 +12,7 @@
 struct CommandLine
 {
     enum class Action { Window, List, Watch, Help, Version, Error };
-    enum class Format { Text, Json, Csv };
+    enum class Format { Text, Json, Csv, Prometheus };
 
     Action action = Action::Window;
     QString error;   // for Action::Error: one line naming what is wrong
@@ -23,6 +23,7 @@ struct CommandLine
     TargetList targets;
     double ratePerSecond = TargetSweep::DefaultRate;
     QStringList interfaceNames;   // also --watch
+    QString outputPath;   // empty: standard output
 
     // --watch
     int intervalSeconds = DeviceWatch::DefaultIntervalSeconds;

@@ -20,6 +20,7 @@ void SingleLineDelegate::initStyleOption(QStyleOptionViewItem *option, const QMo
     // Addresses, serials and versions read left to right whatever letters
     // a device puts in them.
     option->direction = Qt::LeftToRight;
+    m_markStyle.apply(*option, index);
 }
 
 int SingleLineDelegate::textPadding(const QWidget *widget)

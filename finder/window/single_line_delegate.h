@@ -1,12 +1,15 @@
 #pragma once
 
+#include "answer_mark_style.h"
+
 #include <QStyledItemDelegate>
 
 // Draws each cell on one line, left to right, with hidden characters shown
 // (visibleText()). Replies end their values with the line break that
 // followed them; drawn as is, that break would push the text up and elide
 // it. The model keeps the exact text for screen readers; the clipboard
-// and the listings write what is drawn here.
+// and the listings write what is drawn here. Repeated and conflicting
+// answers get their tint and glyph here.
 class SingleLineDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -26,4 +29,7 @@ public:
 
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+
+private:
+    AnswerMarkStyle m_markStyle;
 };

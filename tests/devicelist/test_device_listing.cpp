@@ -1,6 +1,7 @@
-// The device list as --list prints it: the aligned table and the JSON array,
-// with device text that tries to break either.
+// The device list as --list prints it: the aligned table, the JSON array and
+// Prometheus samples, with device text that tries to break each.
 #include "device_listing.h"
+#include "prometheus_exposition.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -89,6 +90,40 @@ private slots:
         const QJsonObject parsed = QJsonDocument::fromJson(attack).array().first().toObject();
         QCOMPARE(parsed.value("mac").toString(), pasteAttack[3]);
         QCOMPARE(parsed.value("description").toString(), pasteAttack[5]);
+    }
+
+    void prometheusKeepsDeviceTextInsideItsLabel()
+    {
+        PrometheusExposition metrics;
+        metrics.addGauge("veltrin_scan_timestamp_seconds", "When.");
+        QVERIFY(metrics.addSample(1765065600.125));
+        metrics.addGauge("veltrin_device_info", "A device.");
+        QVERIFY(metrics.addSample(1, {{"mac", "00-AA"}, {"description", "x\"} 1\nfake_metric 1"}}));
+        QVERIFY(metrics.addSample(1, {{"mac", "00-BB"},
+                                      {"description", QStringLiteral("back\\slash\ttab\r\x01\x7f\u0085 \u2028門")}}));
+        // Equal once the control characters are gone: one series, not two.
+        QVERIFY(!metrics.addSample(1, {{"mac", "00-BB"},
+                                       {"description", QStringLiteral("back\\slash\ttab \u2028門")}}));
+        metrics.addGauge("veltrin_devices_answered", "How many.");
+        QVERIFY(metrics.addSample(2));
+        QCOMPARE(metrics.text(), QStringLiteral(
+                         "# HELP veltrin_scan_timestamp_seconds When.\n"
+                         "# TYPE veltrin_scan_timestamp_seconds gauge\n"
+                         "veltrin_scan_timestamp_seconds 1765065600.125\n"
+                         "# HELP veltrin_device_info A device.\n"
+                         "# TYPE veltrin_device_info gauge\n"
+                         "veltrin_device_info{mac=\"00-AA\",description=\"x\\\"} 1\\nfake_metric 1\"} 1\n"
+                         "veltrin_device_info{mac=\"00-BB\",description=\"back\\\\slashtab \u2028門\"} 1\n"
+                         "# HELP veltrin_devices_answered How many.\n"
+                         "# TYPE veltrin_devices_answered gauge\n"
+                         "veltrin_devices_answered 2\n").toUtf8());
+
+        // Bounded as a table cell is; what is left out does not count.
+        const QString long300(300, u'a');
+        QCOMPARE(PrometheusExposition::labelValue(long300), QString(256, u'a') + u'\u2026');
+        QCOMPARE(PrometheusExposition::labelValue(QString(256, u'a') + QString(40, u'\x01')), QString(256, u'a'));
+        QCOMPARE(PrometheusExposition::labelValue(QString(255, u'a') + QStringLiteral("\U0001F600")),
+                 QString(255, u'a') + u'\u2026');
     }
 };
 

@@ -1,8 +1,10 @@
-// Builds the .deb from this build tree and checks it as dpkg, lintian and a
-// desktop see it: contents, control fields, hardening, the desktop entry's links to the
-// installed files, and the capability its postinst gives the bind helper and
-// never the finder; then, installed into a fresh root, the finder is run by
-// a throw-away user in a network lab (test_finder_as_user).
+// Builds the two .debs from this build tree and checks them as dpkg, lintian,
+// systemd and a desktop see them: contents, control fields (the command-line
+// package needs nothing that draws), hardening, the scheduled scan's units,
+// the desktop entry's links to the installed files, and the capability the
+// postinst gives the bind helper and never a finder; then, installed into a
+// fresh root, the finder is run by a throw-away user in a network lab
+// (test_finder_as_user).
 #include <QDir>
 #include <QImage>
 #include <QProcess>
@@ -48,7 +50,8 @@ class TestDebianPackage : public QObject
     Q_OBJECT
 
     QTemporaryDir work_;
-    QString deb_;
+    QString deb_;      // the desktop package, veltrin-finder
+    QString cliDeb_;   // veltrin-finder-cli
 
 private slots:
     void initTestCase()
@@ -58,28 +61,52 @@ private slots:
         const auto [code, out] = run(VELTRIN_CPACK, {"-G", "DEB", "--config", VELTRIN_CPACK_CONFIG,
                                                      "-B", work_.path()});
         QVERIFY2(code == 0, qPrintable(out));
-        deb_ = work_.filePath(QDir(work_.path()).entryList({"*.deb"}).value(0));
-        QVERIFY(run("dpkg-deb", {"-x", deb_, work_.filePath("tree")}).first == 0);
+        deb_ = work_.filePath("veltrin-finder_" VELTRIN_VERSION "_amd64.deb");
+        cliDeb_ = work_.filePath("veltrin-finder-cli_" VELTRIN_VERSION "_amd64.deb");
+        for (const QString &deb : {deb_, cliDeb_})
+            QVERIFY2(run("dpkg-deb", {"-x", deb, work_.filePath("tree")}).first == 0, qPrintable(deb));
+    }
+
+    void holdsExactlyTheInstallLayout_data()
+    {
+        QTest::addColumn<bool>("desktop");
+        QTest::addColumn<QStringList>("expected");
+        QStringList desktop{"usr/bin/veltrin-finder",
+                            "usr/share/applications/io.veltrin.Finder.desktop",
+                            "usr/share/metainfo/io.veltrin.Finder.metainfo.xml",
+                            "usr/share/man/man1/veltrin-finder.1.gz",
+                            "usr/share/doc/veltrin-finder/copyright",
+                            "usr/share/doc/veltrin-finder/changelog.gz",
+                            "usr/share/lintian/overrides/veltrin-finder",
+                            "usr/share/icons/hicolor/scalable/apps/io.veltrin.Finder.svg"};
+        for (const int size : iconSizes)
+            desktop << QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/io.veltrin.Finder.png").arg(size);
+        QTest::newRow("veltrin-finder") << true << desktop;
+        QTest::newRow("veltrin-finder-cli") << false
+                << QStringList{"usr/bin/veltrin-finder-cli",
+                               "usr/libexec/veltrin-finder/veltrin-finder-bind",
+                               "usr/libexec/veltrin-finder/veltrin-finder-scan",
+                               "usr/lib/firewalld/services/veltrin-finder.xml",
+                               "etc/ufw/applications.d/veltrin-finder",
+                               "etc/default/veltrin-finder-scan",
+                               "usr/lib/systemd/system/veltrin-finder-scan.service",
+                               "usr/lib/systemd/system/veltrin-finder-scan.timer",
+                               "usr/lib/sysusers.d/veltrin-finder-cli.conf",
+                               "usr/lib/tmpfiles.d/veltrin-finder-cli.conf",
+                               "usr/share/man/man1/veltrin-finder-cli.1.gz",
+                               "usr/share/doc/veltrin-finder-cli/copyright",
+                               "usr/share/doc/veltrin-finder-cli/changelog.gz",
+                               "usr/share/doc/veltrin-finder-cli/veltrin-finder.rules.yml",
+                               "usr/share/lintian/overrides/veltrin-finder-cli"};
     }
 
     void holdsExactlyTheInstallLayout()
     {
-        QStringList expected{"usr/bin/veltrin-finder",
-                             "usr/lib/firewalld/services/veltrin-finder.xml",
-                             "etc/ufw/applications.d/veltrin-finder",
-                             "usr/libexec/veltrin-finder/veltrin-finder-bind",
-                             "usr/share/applications/io.veltrin.Finder.desktop",
-                             "usr/share/metainfo/io.veltrin.Finder.metainfo.xml",
-                             "usr/share/man/man1/veltrin-finder.1.gz",
-                             "usr/share/doc/veltrin-finder/copyright",
-                             "usr/share/doc/veltrin-finder/changelog.gz",
-                             "usr/share/lintian/overrides/veltrin-finder",
-                             "usr/share/icons/hicolor/scalable/apps/io.veltrin.Finder.svg"};
-        for (const int size : iconSizes)
-            expected << QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/io.veltrin.Finder.png").arg(size);
+        QFETCH(bool, desktop);
+        QFETCH(QStringList, expected);
         QStringList actual;
         const QRegularExpression file("^-\\S+ .* \\./(\\S+)$", QRegularExpression::MultilineOption);
-        for (const auto &match : file.globalMatch(run("dpkg-deb", {"-c", deb_}).second))
+        for (const auto &match : file.globalMatch(run("dpkg-deb", {"-c", desktop ? deb_ : cliDeb_}).second))
             actual << match.captured(1);
         expected.sort();
         actual.sort();
@@ -88,24 +115,48 @@ private slots:
 
     void controlField_data()
     {
+        QTest::addColumn<bool>("desktop");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("pattern");
-        QTest::newRow("section") << "Section" << "^net$";
-        QTest::newRow("setcap for postinst") << "Depends" << "(^|, )libcap2-bin(,|$)";
+        QTest::newRow("section") << true << "Section" << "^net$";
+        QTest::newRow("cli section") << false << "Section" << "^net$";
+        QTest::newRow("setcap for postinst") << false << "Depends" << "(^|, )libcap2-bin(,|$)";
+        QTest::newRow("the cli, same version") << true << "Depends"
+                                               << "^veltrin-finder-cli \\(= " VELTRIN_VERSION "\\)(,|$)";
         // From dpkg-shlibdeps, with the versions of Debian's shlibs files.
-        QTest::newRow("qt widgets") << "Depends" << "(^|, )libqt6widgets6 \\(>= [0-9.]+\\)";
-        QTest::newRow("qt network") << "Depends" << "(^|, )libqt6network6 \\(>= [0-9.]+\\)";
-        QTest::newRow("cjk serif") << "Recommends" << "^fonts-arphic-uming \\| fonts-noto-cjk(,|$)";
-        QTest::newRow("qt translations") << "Recommends" << "(^|, )qt6-translations-l10n(,|$)";
-        QTest::newRow("qt wayland") << "Recommends" << "(^|, )qt6-wayland(,|$)";
+        QTest::newRow("qt widgets") << true << "Depends" << "(^|, )libqt6widgets6 \\(>= [0-9.]+\\)";
+        QTest::newRow("qt network") << true << "Depends" << "(^|, )libqt6network6 \\(>= [0-9.]+\\)";
+        QTest::newRow("cli qt network") << false << "Depends" << "(^|, )libqt6network6 \\(>= [0-9.]+\\)";
+        // A site box has no display: nothing that draws.
+        QTest::newRow("cli draws nothing") << false << "Depends"
+                << "^(?!.*(libqt6gui|libqt6widgets|libqt6opengl|libgl|libegl|libx11|libxcb|wayland|font)).*$";
+        QTest::newRow("cjk serif") << true << "Recommends" << "^fonts-arphic-uming \\| fonts-noto-cjk(,|$)";
+        QTest::newRow("qt translations") << true << "Recommends" << "(^|, )qt6-translations-l10n(,|$)";
+        QTest::newRow("qt wayland") << true << "Recommends" << "(^|, )qt6-wayland(,|$)";
     }
 
     void controlField()
     {
+        QFETCH(bool, desktop);
         QFETCH(QString, field);
         QFETCH(QString, pattern);
-        const QString value = run("dpkg-deb", {"-f", deb_, field}).second.trimmed();
+        const QString value = run("dpkg-deb", {"-f", desktop ? deb_ : cliDeb_, field}).second.trimmed();
         QVERIFY2(QRegularExpression(pattern).match(value).hasMatch(), qPrintable(value));
+    }
+
+    // The scheduled scan's units as systemd reads them, beside the system's
+    // own targets; its service runs the packaged script.
+    void scanUnitsVerify()
+    {
+        if (!installed("systemd-analyze") || !QFile::exists("/lib/systemd/system/sysinit.target"))
+            QSKIP("systemd is not installed");
+        const QDir units(work_.filePath("tree/usr/lib/systemd/system"));
+        for (const QString &target : QDir("/lib/systemd/system").entryList({"*.target"}))
+            QFile::copy("/lib/systemd/system/" + target, units.filePath(target));
+        const auto [code, out] = run("systemd-analyze", {"verify", "--man=no", "--root=" + work_.filePath("tree"),
+                                                         units.filePath("veltrin-finder-scan.service"),
+                                                         units.filePath("veltrin-finder-scan.timer")});
+        QVERIFY2(code == 0 && out.trimmed().isEmpty(), qPrintable(out));
     }
 
     void desktopEntryResolvesToInstalledFiles()
@@ -157,15 +208,16 @@ private slots:
         QVERIFY(!captured(text, "^title=(.+)$").isEmpty());
         QVERIFY(!captured(text, "^description=(.+)$").isEmpty());
 
-        const QString conffiles = run("dpkg-deb", {"-I", deb_, "conffiles"}).second;
-        QCOMPARE(conffiles.trimmed(), QStringLiteral("/etc/ufw/applications.d/veltrin-finder"));
+        const QString conffiles = run("dpkg-deb", {"-I", cliDeb_, "conffiles"}).second;
+        QCOMPARE(conffiles.trimmed(),
+                 QStringLiteral("/etc/ufw/applications.d/veltrin-finder\n/etc/default/veltrin-finder-scan"));
     }
 
     void lintianFindsNoErrors()
     {
         if (!installed("lintian"))
             QSKIP("lintian is not installed");
-        const auto [code, out] = run("lintian", {"-I", "--pedantic", deb_});
+        const auto [code, out] = run("lintian", {"-I", "--pedantic", deb_, cliDeb_});
         QVERIFY2(code == 0 && captured(out, "^(E: .*)$").isEmpty(), qPrintable(out));
         QVERIFY2(captured(out, "^(.*hardening-.*)$").isEmpty(), qPrintable(out));
     }
@@ -179,7 +231,8 @@ private slots:
         if (!installed("hardening-check"))
             QSKIP("hardening-check (devscripts) is not installed");
         const QDir tree(work_.filePath("tree"));
-        for (const char *binary : {"usr/bin/veltrin-finder", "usr/libexec/veltrin-finder/veltrin-finder-bind"}) {
+        for (const char *binary : {"usr/bin/veltrin-finder", "usr/bin/veltrin-finder-cli",
+                                   "usr/libexec/veltrin-finder/veltrin-finder-bind"}) {
             const auto [code, out] = run("hardening-check", {"--nocfprotection", tree.filePath(binary)});
             QVERIFY2(code == 0, qPrintable(out));
         }
@@ -205,12 +258,13 @@ private slots:
         // A throw-away user runs the installed finder, so it must reach it.
         QVERIFY(QFile::setPermissions(root.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
                                                            | QFile::ReadOther | QFile::ExeOther));
-        QStringList args{"-m", VELTRIN_INSTALL_INTO_ROOT, root.path(), deb_, filesystem};
+        QStringList args{"-m", VELTRIN_INSTALL_INTO_ROOT, root.path(), cliDeb_ + ' ' + deb_, filesystem};
         if (!helperCapability.isEmpty())
             args << "sh" << "-c" << asUserInLab;
         const auto [code, out] = run("unshare", args);
         QVERIFY2(code == 0, qPrintable(out));
         QCOMPARE(captured(out, "^status: (.*)$"), QStringLiteral("install ok installed"));
+        QCOMPARE(captured(out, "^cli status: (.*)$"), QStringLiteral("install ok installed"));
         QCOMPARE(captured(out, "^helper capability: \\S+ (.*)$"), helperCapability);
         // The window program never carries one, whatever the filesystem.
         QVERIFY2(captured(out, "^capability: (.*)$").isEmpty(), qPrintable(out));

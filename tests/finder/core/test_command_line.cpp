@@ -34,6 +34,7 @@ private slots:
         QCOMPARE(list.ratePerSecond, 2000.0);
         QVERIFY(list.targets.isEmpty());
         QVERIFY(list.interfaceNames.isEmpty());
+        QVERIFY(list.outputPath.isEmpty());
     }
 
     void listOptions()
@@ -50,6 +51,9 @@ private slots:
         QCOMPARE(parse({"--list", "--rate", "1"}).ratePerSecond, 1.0);
         QCOMPARE(parse({"--list", "--csv"}).format, CommandLine::Format::Csv);
         QCOMPARE(parse({"--list", "--wait", "0"}).waitSeconds, 0.0);
+        const CommandLine metrics = parse({"--list", "--prometheus", "--output", "/var/lib/x/veltrin.prom"});
+        QCOMPARE(metrics.format, CommandLine::Format::Prometheus);
+        QCOMPARE(metrics.outputPath, "/var/lib/x/veltrin.prom");
         QCOMPARE(parse({"--list", "--expect", "plan.csv"}).expectFile, "plan.csv");
     }
 
@@ -76,6 +80,10 @@ private slots:
         QTest::newRow("missing value") << QStringList{"--list", "--wait"} << "Missing value after '--wait'.";
         QTest::newRow("two formats") << QStringList{"--list", "--json", "--csv"}
                                      << "--json and --csv cannot be used together";
+        QTest::newRow("csv and prometheus") << QStringList{"--list", "--prometheus", "--csv"}
+                                            << "--csv and --prometheus cannot be used together";
+        QTest::newRow("empty output") << QStringList{"--list", "--output="} << "--output needs a file name";
+        QTest::newRow("output without list") << QStringList{"--output", "x"} << "--output works only with --list";
         QTest::newRow("target without list") << QStringList{"--target", "10.5.0.1"}
                                              << "--target works only with --list";
         QTest::newRow("json without list") << QStringList{"--json"} << "--json works only with --list";

@@ -2,14 +2,22 @@
 // for a conflict, a glyph; never merged. The count label's tooltip.
 #include "device_grid_fixture.h"
 #include "main_window.h"
+#include "single_line_delegate.h"
 #include "test_finder_loopback.h"
 
 #include <QAbstractButton>
 #include <QBrush>
 #include <QIcon>
 #include <QLabel>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QToolTip>
+
+// The grid's delegate, with the cell options it draws from in reach.
+struct GridDelegate : SingleLineDelegate
+{
+    using SingleLineDelegate::initStyleOption;
+};
 
 class TestAnswerMarks : public QObject
 {
@@ -28,12 +36,23 @@ private slots:
         const QAbstractItemModel &model = *grid.view.model();
         QCOMPARE(model.rowCount(), 6);  // nothing merged
         const auto data = [&](int row, int column, int role) { return model.index(row, column).data(role); };
+        // The cell as the grid's delegate draws it.
+        const GridDelegate delegate;
+        const auto drawn = [&](int row, int column) {
+            QStyleOptionViewItem option;
+            option.decorationSize = QSize(16, 16);
+            delegate.initStyleOption(&option, model.index(row, column));
+            return option;
+        };
 
         for (int column = 0; column < DeviceTable::ColumnCount; ++column) {
             for (int row : {0, 1}) {
-                QVERIFY(!data(row, column, Qt::BackgroundRole).isValid());
+                QVERIFY(!data(row, column, AnswerMarks::KindsRole).isValid());
                 QVERIFY(!data(row, column, Qt::ToolTipRole).isValid());
+                QCOMPARE(drawn(row, column).backgroundBrush.style(), Qt::NoBrush);
             }
+            QCOMPARE(data(2, column, AnswerMarks::KindsRole).toInt(), AnswerMarks::Repeat);
+            QCOMPARE(data(4, column, AnswerMarks::KindsRole).toInt(), AnswerMarks::Repeat | AnswerMarks::Conflict);
             QCOMPARE(data(2, column, Qt::ToolTipRole).toString(), "Repeated answer: row 1 has the same MAC address.");
         }
         QCOMPARE(data(3, 5, Qt::ToolTipRole).toString(),
@@ -43,14 +62,19 @@ private slots:
                  "Repeated answer: row 2 has the same MAC address.");
         QCOMPARE(data(5, 3, Qt::ToolTipRole).toString(), "Repeated answer: row 1 has the same MAC address.");
 
-        // Tints differ; only conflicts carry a glyph, in the IP column.
-        const QColor repeat = data(2, 0, Qt::BackgroundRole).value<QBrush>().color();
-        const QColor conflict = data(3, 0, Qt::BackgroundRole).value<QBrush>().color();
+        // Tints differ, a conflict's wins; only conflicts carry a glyph, in the IP column.
+        const QColor repeat = drawn(2, 0).backgroundBrush.color();
+        const QColor conflict = drawn(3, 0).backgroundBrush.color();
         QVERIFY(repeat.isValid() && conflict.isValid() && repeat != conflict);
-        QVERIFY(!data(2, 1, Qt::DecorationRole).isValid());
-        QVERIFY(!data(3, 0, Qt::DecorationRole).isValid());
-        QVERIFY(!data(3, 1, Qt::DecorationRole).value<QIcon>().isNull());
-        QVERIFY(!data(4, 1, Qt::DecorationRole).value<QIcon>().isNull());
+        QCOMPARE(drawn(4, 5).backgroundBrush.color(), conflict);
+        QVERIFY(drawn(2, 1).icon.isNull());
+        QVERIFY(drawn(3, 0).icon.isNull());
+        for (int row : {3, 4}) {
+            const QStyleOptionViewItem cell = drawn(row, DeviceTable::IpColumn);
+            QVERIFY(!cell.icon.isNull());
+            QVERIFY(cell.features & QStyleOptionViewItem::HasDecoration);
+        }
+        QVERIFY(!data(3, 1, Qt::DecorationRole).isValid());  // the model draws nothing
 
         QCOMPARE(grid.table.answerMarks().answers(), 6);
         QCOMPARE(grid.table.answerMarks().devices(), 3);

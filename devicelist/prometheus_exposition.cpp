@@ -1,0 +1,64 @@
+#include "prometheus_exposition.h"
+
+#include "packed_row.h"
+
+#include <QLocale>
+
+using namespace Qt::StringLiterals;
+
+void PrometheusExposition::addGauge(const QString &name, const QString &help)
+{
+    m_metric = name;
+    m_series.clear();
+    m_text += u"# HELP %1 %2\n# TYPE %1 gauge\n"_s.arg(name, help);
+}
+
+bool PrometheusExposition::addSample(double value, const Labels &labels)
+{
+    QString series = m_metric;
+    if (!labels.isEmpty()) {
+        series += u'{';
+        for (qsizetype i = 0; i < labels.size(); ++i) {
+            if (i > 0)
+                series += u',';
+            series += labels[i].first + u"=\""_s + labelValue(labels[i].second) + u'"';
+        }
+        series += u'}';
+    }
+    if (m_series.contains(series))
+        return false;
+    // Shortest exact decimal, never an exponent or a group separator.
+    m_text += series + u' ' + QLocale::c().toString(value, 'f', QLocale::FloatingPointShortest) + u'\n';
+    m_series.insert(series);
+    return true;
+}
+
+QString PrometheusExposition::labelValue(QStringView value)
+{
+    QString out;
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c.category() == QChar::Other_Control && c != u'\n')
+            continue;
+        // A surrogate pair is kept whole or not at all.
+        const bool pair = c.isHighSurrogate() && i + 1 < value.size() && value[i + 1].isLowSurrogate();
+        kept += pair ? 2 : 1;
+        if (kept > PackedRow::MaxCellLength) {
+            out += PackedRow::Ellipsis;
+            break;
+        }
+        if (pair) {
+            out += c;
+            out += value[++i];
+            continue;
+        }
+        switch (c.unicode()) {
+        case u'\\': out += u"\\\\"_s; break;
+        case u'"': out += u"\\\""_s; break;
+        case u'\n': out += u"\\n"_s; break;
+        default: out += c;
+        }
+    }
+    return out;
+}

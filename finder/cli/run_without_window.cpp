@@ -1,0 +1,65 @@
+#include "run_without_window.h"
+
+#include "command_line.h"
+#include "list_mode.h"
+#include "list_output.h"
+#include "watch_mode.h"
+
+#include <QCoreApplication>
+
+#include <unistd.h>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void print(FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+} // namespace
+
+void setApplicationIdentity(const QString &programName)
+{
+    QCoreApplication::setApplicationName(programName);
+    QCoreApplication::setApplicationVersion(u"1.0"_s);
+    QCoreApplication::setOrganizationName(u"veltrin"_s);
+}
+
+int runWithoutWindow(int argc, char *argv[], const QString &programName, const CommandLine &commandLine)
+{
+    // Checked before anything opens a descriptor: a socket or the event
+    // loop's own would take the free number and the listing would go there.
+    if (commandLine.action == CommandLine::Action::List && commandLine.outputPath.isEmpty()) {
+        if (const QString failure = ListOutput::closedFailure(STDOUT_FILENO); !failure.isEmpty()) {
+            print(stderr, u"%1: %2\n"_s.arg(programName, failure));
+            return ListMode::WriteFailed;
+        }
+    }
+    QCoreApplication app(argc, argv);
+    setApplicationIdentity(programName);
+    switch (commandLine.action) {
+    case CommandLine::Action::Help:
+        print(stdout, commandLineHelp());
+        return 0;
+    case CommandLine::Action::Version:
+        print(stdout, u"%1 %2\n"_s.arg(QCoreApplication::applicationName(), QCoreApplication::applicationVersion()));
+        return 0;
+    case CommandLine::Action::Error:
+        print(stderr, u"%1: %2\n\n%3"_s.arg(QCoreApplication::applicationName(), commandLine.error,
+                                             commandLineHelp()));
+        return ListMode::Failed;
+    case CommandLine::Action::Watch: {
+        WatchMode watchMode(commandLine);
+        return watchMode.exec();
+    }
+    case CommandLine::Action::List:
+    case CommandLine::Action::Window:
+        break;
+    }
+    ListMode listMode(commandLine);
+    return listMode.exec();
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QIcon>
+
+class QModelIndex;
+class QStyleOptionViewItem;
+
+// How the grid shows the table's answer marks (AnswerMarks::KindsRole): a
+// tint over every cell of a repeated or conflicting row and, for an address
+// conflict, a warning glyph beside the IP address.
+class AnswerMarkStyle
+{
+public:
+    void apply(QStyleOptionViewItem &option, const QModelIndex &index) const;
+
+private:
+    mutable QIcon m_conflictGlyph;  // drawn on first use
+};
