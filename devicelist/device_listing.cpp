@@ -73,7 +73,7 @@ QByteArray textLine(const QStringList &row)
     return alignedLine(shown);
 }
 
-QByteArray json(const QList<QStringList> &rows)
+QByteArray json(const QList<QStringList> &rows, const QList<DeviceTable::ReplyOrigin> &origins)
 {
     static constexpr std::array<QStringView, 6> keys{u"ip", u"serial", u"mac", u"version", u"description",
                                                      u"status"};
@@ -90,6 +90,14 @@ QByteArray json(const QList<QStringList> &rows)
                 text += u", "_s;
             text += jsonString(keys[k].toString()) + u": "_s
                     + jsonString(DeviceExport::withoutTrailingLineBreaks(rows[r].value(k + 1)));
+            if (k == 4) {
+                const DeviceTable::ReplyOrigin origin = origins.value(r);
+                text += u", \"interface\": "_s
+                        + (origin.interfaceName.isEmpty() ? u"null"_s : jsonString(origin.interfaceName));
+                text += u", \"time\": "_s
+                        + (origin.time.isValid() ? jsonString(origin.time.toUTC().toString(Qt::ISODateWithMs))
+                                                 : u"null"_s);
+            }
         }
         text += r + 1 < rows.size() ? u"},\n"_s : u"}\n"_s;
     }

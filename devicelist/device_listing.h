@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device_table.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QStringList>
@@ -15,9 +17,11 @@ namespace DeviceListing {
 QByteArray textHeader();
 QByteArray textLine(const QStringList &row);
 
-// [ {"ip": ..., "serial": ..., "mac": ..., "version": ..., "description": ...}, ... ]
-// and "status": ... for rows with a seventh cell.
-// one object per line, values without their trailing line breaks.
-QByteArray json(const QList<QStringList> &rows);
+// [ {"ip": ..., "serial": ..., "mac": ..., "version": ..., "description": ...,
+//     "interface": ..., "time": ...}, ... ]
+// and "status": ... for rows with a seventh cell; one object per line,
+// values without their trailing line breaks. origins[r] tells row r's
+// interface and time (ISO 8601, UTC), null where unknown or missing.
+QByteArray json(const QList<QStringList> &rows, const QList<DeviceTable::ReplyOrigin> &origins = {});
 
 } // namespace DeviceListing

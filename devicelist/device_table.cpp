@@ -157,6 +157,7 @@ void DeviceTable::addEmptyRow()
     const int r = static_cast<int>(m_rows.size());
     beginInsertRows({}, r, r);
     m_rows.append(PackedRow());
+    m_origins.append(ReplyOrigin());
     endInsertRows();
 }
 
@@ -173,6 +174,7 @@ void DeviceTable::removeDataRow(int row)
     if (r < m_freeHint)
         --m_freeHint;
     m_rows.remove(r);
+    m_origins.remove(r);
     endRemoveRows();
 }
 
@@ -208,7 +210,12 @@ qsizetype DeviceTable::firstFreeRow() const
     return m_freeHint;
 }
 
-bool DeviceTable::fillDeviceRow(const DeviceReply &reply, const QString &senderAddress)
+DeviceTable::ReplyOrigin DeviceTable::replyOrigin(int row) const
+{
+    return row < 1 || row > m_origins.size() ? ReplyOrigin{} : m_origins[row - 1];
+}
+
+bool DeviceTable::fillDeviceRow(const DeviceReply &reply, const QString &senderAddress, const ReplyOrigin &origin)
 {
     const qsizetype free = firstFreeRow();
     const bool adding = free == m_rows.size();
@@ -233,12 +240,14 @@ bool DeviceTable::fillDeviceRow(const DeviceReply &reply, const QString &senderA
     if (adding) {
         beginInsertRows({}, r, r);
         m_rows.append(row);
+        m_origins.append(origin);
         ++m_nonBlankRows;
         endInsertRows();
     } else {
         if (m_rows[r].isBlank())
             ++m_nonBlankRows;
         m_rows[r] = row;
+        m_origins[r] = origin;
         emit dataChanged(index(r, 0), index(r, m_columnCount - 1));
     }
     return true;
@@ -255,8 +264,10 @@ void DeviceTable::emptyRows()
 
     if (m_nonBlankRows == used) {
         // Nothing below the block holds text, so the result is all blank.
-        for (qsizetype r = 0; r < used; ++r)
+        for (qsizetype r = 0; r < used; ++r) {
             m_rows[r] = PackedRow();
+            m_origins[r] = {};
+        }
         m_nonBlankRows = 0;
         m_freeHint = 0;
         emit dataChanged(index(0, 0), index(static_cast<int>(used) - 1, m_columnCount - 1));
@@ -265,8 +276,11 @@ void DeviceTable::emptyRows()
 
     beginResetModel();
     std::rotate(m_rows.begin(), m_rows.begin() + used, m_rows.end());
-    for (qsizetype r = m_rows.size() - used; r < m_rows.size(); ++r)
+    std::rotate(m_origins.begin(), m_origins.begin() + used, m_origins.end());
+    for (qsizetype r = m_rows.size() - used; r < m_rows.size(); ++r) {
         m_rows[r] = PackedRow();
+        m_origins[r] = {};
+    }
     m_nonBlankRows -= used;
     m_freeHint = 0;
     endResetModel();
@@ -315,6 +329,10 @@ QVariant DeviceTable::data(const QModelIndex &index, int role) const
     }
     case ReceivedTextRole:
         return receivedText(index.row() + 1, index.column());
+    case InterfaceRole:
+        return m_origins[index.row()].interfaceName;
+    case ArrivalTimeRole:
+        return m_origins[index.row()].time;
     case Qt::AccessibleTextRole:
         // Unset, screen readers read the display text as it is.
         if (row.cellIsShortened(index.column()))

@@ -5,6 +5,7 @@
 #include "packed_row.h"
 
 #include <QAbstractTableModel>
+#include <QDateTime>
 #include <QList>
 #include <QLocale>
 #include <QString>
@@ -71,9 +72,20 @@ public:
     static constexpr int ReceivedTextRole = Qt::UserRole + 1;
     static_assert(ReceivedTextRole != AnswerMarks::KindsRole);
 
+    // Where and when a reply came in: kept beside the shown cells, which
+    // stay the six columns; any cell of the row gives them under these roles.
+    struct ReplyOrigin
+    {
+        QString interfaceName;   // empty when unknown
+        QDateTime time;          // UTC; invalid when unknown
+    };
+    static constexpr int InterfaceRole = Qt::UserRole + 3;
+    static constexpr int ArrivalTimeRole = Qt::UserRole + 4;
+    ReplyOrigin replyOrigin(int row) const;
+
     // Writes the reply into the first free row. Returns false, writing
     // nothing, when the table is full and no row is free.
-    bool fillDeviceRow(const DeviceReply &reply, const QString &senderAddress);
+    bool fillDeviceRow(const DeviceReply &reply, const QString &senderAddress, const ReplyOrigin &origin = {});
     // Frees every row in use; the row count stays as it was.
     void emptyRows();
     // Repeats and address conflicts among the rows filled since the last
@@ -103,6 +115,8 @@ private:
     QVariant alignmentData(int column) const;
 
     QList<PackedRow> m_rows;
+    // One per row of m_rows, in the same order.
+    QList<ReplyOrigin> m_origins;
     int m_columnCount = ColumnCount;
     std::array<QString, ColumnCount> m_headerTexts;
     std::array<Qt::Alignment, ColumnCount> m_alignments{};

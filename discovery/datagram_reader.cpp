@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -65,6 +66,27 @@ void drain(int eventDescriptor)
     }
 }
 
+// Room for one packet-info message of either family.
+constexpr std::size_t ControlBytes = std::max(CMSG_SPACE(sizeof(in_pktinfo)), CMSG_SPACE(sizeof(in6_pktinfo)));
+
+int arrivalInterface(const msghdr &header)
+{
+    for (const cmsghdr *c = CMSG_FIRSTHDR(&header); c != nullptr;
+         c = CMSG_NXTHDR(const_cast<msghdr *>(&header), const_cast<cmsghdr *>(c))) {
+        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+            in_pktinfo info;
+            std::memcpy(&info, CMSG_DATA(c), sizeof info);
+            return info.ipi_ifindex;
+        }
+        if (c->cmsg_level == IPPROTO_IPV6 && c->cmsg_type == IPV6_PKTINFO) {
+            in6_pktinfo info;
+            std::memcpy(&info, CMSG_DATA(c), sizeof info);
+            return int(info.ipi6_ifindex);
+        }
+    }
+    return 0;
+}
+
 ReceivedDatagram datagramFrom(const char *bytes, unsigned length, const sockaddr_storage &from)
 {
     ReceivedDatagram datagram{QByteArray(bytes, length), 0, QString()};
@@ -81,6 +103,22 @@ ReceivedDatagram datagramFrom(const char *bytes, unsigned length, const sockaddr
 }
 
 } // namespace
+
+int DatagramReader::enableArrivalInterface(int descriptor)
+{
+    sockaddr_storage local{};
+    socklen_t length = sizeof local;
+    if (::getsockname(descriptor, reinterpret_cast<sockaddr *>(&local), &length) != 0)
+        return errno;
+    const int on = 1;
+    // IPv4 senders on a dual-stack socket report through IP_PKTINFO too.
+    if (::setsockopt(descriptor, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) != 0)
+        return errno;
+    if (local.ss_family == AF_INET6
+        && ::setsockopt(descriptor, IPPROTO_IPV6, IPV6_RECVPKTINFO, &on, sizeof on) != 0)
+        return errno;
+    return 0;
+}
 
 DatagramReader::DatagramReader()
     : m_wakeDescriptor(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
@@ -167,11 +205,17 @@ void DatagramReader::run(int descriptor)
     std::array<mmsghdr, FloodPolicy::Batch> messages{};
     std::array<iovec, FloodPolicy::Batch> pieces{};
     std::array<sockaddr_storage, FloodPolicy::Batch> senders{};
+    struct alignas(cmsghdr) Control
+    {
+        unsigned char bytes[ControlBytes];
+    };
+    std::array<Control, FloodPolicy::Batch> controls{};
     for (unsigned i = 0; i < FloodPolicy::Batch; ++i) {
         pieces[i] = {buffer.data() + i * FloodPolicy::SlotBytes, FloodPolicy::SlotBytes};
         messages[i].msg_hdr.msg_iov = &pieces[i];
         messages[i].msg_hdr.msg_iovlen = 1;
         messages[i].msg_hdr.msg_name = &senders[i];
+        messages[i].msg_hdr.msg_control = controls[i].bytes;
     }
     std::array<pollfd, 2> waitFor{{{descriptor, POLLIN, 0}, {m_stopDescriptor, POLLIN, 0}}};
     std::vector<ReceivedDatagram> received;
@@ -211,8 +255,10 @@ void DatagramReader::run(int descriptor)
             continue;   // the timeout, or EINTR
         if (waitFor[1].revents != 0 || (waitFor[0].revents & POLLNVAL) != 0)
             return;
-        for (mmsghdr &message : messages)
+        for (mmsghdr &message : messages) {
             message.msg_hdr.msg_namelen = sizeof(sockaddr_storage);
+            message.msg_hdr.msg_controllen = ControlBytes;
+        }
         const int count = ::recvmmsg(descriptor, messages.data(), FloodPolicy::Batch, MSG_DONTWAIT, nullptr);
         // Nothing after all, or an error the socket reported once (an ICMP
         // notice, say); the next datagram reads as before.
@@ -227,10 +273,16 @@ void DatagramReader::run(int descriptor)
         if (rateCount >= FloodPolicy::FloodPerMs)
             m_lastFlood.store(nanoseconds(readAt), std::memory_order_relaxed);
 
+        // One clock read per batch: its datagrams came within a gather pause.
+        const qint64 receivedAtMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                            std::chrono::system_clock::now().time_since_epoch())
+                                            .count();
         std::int64_t bytes = 0;
         for (int i = 0; i < count; ++i) {
             received.push_back(datagramFrom(static_cast<const char *>(pieces[i].iov_base), messages[i].msg_len,
                                             senders[i]));
+            received.back().interfaceIndex = arrivalInterface(messages[i].msg_hdr);
+            received.back().receivedAtMs = receivedAtMs;
             bytes += messages[i].msg_len + FloodPolicy::QueuedDatagramOverhead;
         }
         bool wasEmpty = false;

@@ -11,12 +11,15 @@
 #include <thread>
 
 // One received datagram. An IPv4 sender (IPv4-mapped ones included) is kept
-// as a number and only turned into text when asked for.
+// as a number and only turned into text when asked for; so is the interface
+// it came in on.
 struct ReceivedDatagram
 {
     QByteArray payload;
     quint32 senderIPv4 = 0;
     QString otherSender;   // set only for a sender that is not IPv4
+    int interfaceIndex = 0;   // 0 when the system did not say
+    qint64 receivedAtMs = 0;   // wall clock, milliseconds since the epoch
 };
 
 // Drains a bound UDP socket on a thread of its own, so the kernel's buffer
@@ -33,6 +36,10 @@ public:
     ~DatagramReader();
     DatagramReader(const DatagramReader &) = delete;
     DatagramReader &operator=(const DatagramReader &) = delete;
+
+    // Asks the system to tell, with each datagram read from descriptor, the
+    // interface it came in on. Returns 0 or an errno.
+    static int enableArrivalInterface(int descriptor);
 
     // Reads descriptor (not owned) until stop(). Returns 0 or an errno.
     int start(int descriptor);

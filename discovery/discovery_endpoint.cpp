@@ -103,6 +103,7 @@ void DiscoveryEndpoint::prepareReopen()
     // What was read from the old socket goes with it.
     m_queue.clear();
     forgetCurrent();
+    m_interfaceNames.clear();   // indexes may have been given to new interfaces
     // Destination and local port are fixed in m_settings for the endpoint's life.
     pause(m_settings.pauseMs);
 }
@@ -140,6 +141,8 @@ std::optional<EndpointError> DiscoveryEndpoint::adopt(std::variant<int, Endpoint
     const int descriptor = std::get<int>(bound);
     const int receiveBuffer = FloodPolicy::ReceiveBufferBytes;
     ::setsockopt(descriptor, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    // Without it replies still come, only without their interface.
+    DatagramReader::enableArrivalInterface(descriptor);
 
     // The socket only sends; the reader alone receives.
     int systemError = 0;
@@ -251,6 +254,24 @@ QString DiscoveryEndpoint::senderAddress() const
     if (!m_hasCurrent)
         return {};
     return m_current.otherSender.isNull() ? dottedQuad(m_current.senderIPv4) : m_current.otherSender;
+}
+
+QString DiscoveryEndpoint::arrivalInterface() const
+{
+    if (!m_hasCurrent || m_current.interfaceIndex <= 0)
+        return {};
+    auto name = m_interfaceNames.constFind(m_current.interfaceIndex);
+    if (name == m_interfaceNames.constEnd())
+        name = m_interfaceNames.insert(m_current.interfaceIndex,
+                                       QNetworkInterface::interfaceNameFromIndex(m_current.interfaceIndex));
+    return *name;
+}
+
+QDateTime DiscoveryEndpoint::arrivalTime() const
+{
+    if (!m_hasCurrent)
+        return {};
+    return QDateTime::fromMSecsSinceEpoch(m_current.receivedAtMs, Qt::UTC);
 }
 
 bool DiscoveryEndpoint::isBound() const

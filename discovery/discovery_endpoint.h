@@ -6,6 +6,8 @@
 #include "endpoint_error.h"
 
 #include <QByteArray>
+#include <QDateTime>
+#include <QHash>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QNetworkDatagram>
@@ -78,6 +80,11 @@ public:
     // Valid while a dataArrival notification is being handled.
     QString readDatagram() const;
     QString senderAddress() const;
+    // The name of the interface the datagram came in on; empty when the
+    // system did not say.
+    QString arrivalInterface() const;
+    // When the reader took it from the socket, UTC.
+    QDateTime arrivalTime() const;
 
     bool isBound() const;
     const Settings &settings() const { return m_settings; }
@@ -118,6 +125,8 @@ private:
     // Hand-over waits on this while a flood comes in.
     QTimer m_readerCatchUp;
     QElapsedTimer m_yieldingSince;
+    // Interface names by index, looked up once per socket rather than per reply.
+    mutable QHash<int, QString> m_interfaceNames;
     // Counts reopens, so a notification round notices one made by a handler.
     quint64 m_generation = 0;
 };

@@ -132,9 +132,12 @@ int ListMode::conclude(int status)
     // The other formats' rows meet the plan now, before it can tell which
     // planned devices are missing.
     QList<QStringList> rows;
+    QList<DeviceTable::ReplyOrigin> origins;
     if (status != Failed && !printedAsTheyCame) {
-        for (int r = 1; r <= m_printedRows; ++r)
+        for (int r = 1; r <= m_printedRows; ++r) {
             rows << row(r);
+            origins << m_table.replyOrigin(r);
+        }
     }
     // Planned devices that did not answer come last, and say so in the status.
     QList<QStringList> missing;
@@ -150,7 +153,7 @@ int ListMode::conclude(int status)
         switch (m_commandLine.format) {
         case CommandLine::Format::Json:
             if (status != Failed)
-                m_output.write(DeviceListing::json(rows + missing));
+                m_output.write(DeviceListing::json(rows + missing, origins));
             break;
         case CommandLine::Format::Prometheus:
             // Its failure is what the metrics must tell.

@@ -17,8 +17,12 @@ void PrometheusListing::start(const QList<BroadcastInterface> &interfaces)
     m_elapsed.start();
 }
 
-QString PrometheusListing::interfaceOf(const QString &ip) const
+QString PrometheusListing::interfaceOf(int row, const QString &ip, const DeviceTable &table) const
 {
+    // The interface the reply came in on; the subnets only guess it.
+    if (QString received = table.replyOrigin(row).interfaceName; !received.isEmpty())
+        return received;
+
     bool ok = false;
     const quint32 address = QHostAddress(ip).toIPv4Address(&ok);
     if (!ok)
@@ -69,7 +73,7 @@ QByteArray PrometheusListing::text(const DeviceTable &table, bool succeeded, con
                               {u"serial"_s, received.constLast().serial},
                               {u"version"_s, received.constLast().version},
                               {u"description"_s, cell(DeviceTable::DescriptionColumn)},
-                              {u"interface"_s, interfaceOf(ip)}});
+                              {u"interface"_s, interfaceOf(row, ip, table)}});
     }
     if (!plan)
         return metrics.text();

@@ -24,9 +24,10 @@ public:
     QByteArray text(const DeviceTable &table, bool succeeded, const SitePlan *plan) const;
 
 private:
-    // The interface a reply from `ip` came in through: the one on its
-    // subnet; empty for an address beyond the broadcast's subnets.
-    QString interfaceOf(const QString &ip) const;
+    // The interface the reply of the table's row came in through, as the
+    // system told; else the one on the subnet of its `ip`; empty for an
+    // address beyond the broadcast's subnets.
+    QString interfaceOf(int row, const QString &ip, const DeviceTable &table) const;
 
     QList<BroadcastInterface> m_interfaces;
     qint64 m_startMsecs = 0;   // since the epoch

@@ -118,7 +118,8 @@ void FinderController::onDatagram(qint64 bytesTotal)
     if (reply.accepted && !reply.macAddress.isEmpty()) {
         // A reply the full table could not take was not found as far as the
         // user can see, so it is not counted; the counter stops at its limit.
-        if (m_table.fillDeviceRow(reply, m_endpoint.senderAddress())
+        if (m_table.fillDeviceRow(reply, m_endpoint.senderAddress(),
+                                  {m_endpoint.arrivalInterface(), m_endpoint.arrivalTime()})
             && m_foundCount < std::numeric_limits<qint16>::max()) {
             if (++m_foundCount == 1)
                 endNoReplyWait();

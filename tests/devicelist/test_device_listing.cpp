@@ -59,12 +59,16 @@ private slots:
     void jsonArray()
     {
         QCOMPARE(DeviceListing::json({}), QByteArray("[]\n"));
-        QCOMPARE(DeviceListing::json({plain, plain}),
+        // The first row came in on eth0; the second's origin is unknown.
+        const DeviceTable::ReplyOrigin origin{QStringLiteral("eth0"),
+                                              QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7, 89), Qt::UTC)};
+        QCOMPARE(DeviceListing::json({plain, plain}, {origin}),
                  QByteArray("[\n"
                             "  {\"ip\": \"10.5.0.7\", \"serial\": \"1234-5678-9012\", \"mac\": \"00-11-22-33-44_55\", "
-                            "\"version\": \"1.0.2\", \"description\": \"Gate 1\"},\n"
+                            "\"version\": \"1.0.2\", \"description\": \"Gate 1\", \"interface\": \"eth0\", "
+                            "\"time\": \"2026-03-04T05:06:07.089Z\"},\n"
                             "  {\"ip\": \"10.5.0.7\", \"serial\": \"1234-5678-9012\", \"mac\": \"00-11-22-33-44_55\", "
-                            "\"version\": \"1.0.2\", \"description\": \"Gate 1\"}\n"
+                            "\"version\": \"1.0.2\", \"description\": \"Gate 1\", \"interface\": null, \"time\": null}\n"
                             "]\n"));
     }
 
@@ -78,7 +82,7 @@ private slots:
         QCOMPARE(error.error, QJsonParseError::NoError);
         QCOMPARE(document.array().size(), 1);
         const QJsonObject object = document.array().first().toObject();
-        QCOMPARE(object.keys().size(), 5);
+        QCOMPARE(object.keys().size(), 7);   // with a null interface and time
         QCOMPARE(object.value("ip").toString(), hostile[1]);
         // Values without their trailing line breaks, the rest as it came.
         QCOMPARE(object.value("description").toString(), QStringLiteral("back\\slash \x01\x1f tab\tline\nsep\u2028 門"));

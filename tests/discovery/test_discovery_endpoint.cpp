@@ -1,5 +1,6 @@
 #include "test_finder_loopback.h"
 
+#include <QDateTime>
 #include <QTest>
 #include <QUdpSocket>
 
@@ -105,10 +106,16 @@ private slots:
         QStringList received;
         QList<qsizetype> sizes;
         QStringList senders;
+        QStringList interfaces;
+        QDateTime firstArrival;
+        const QDateTime before = QDateTime::currentDateTimeUtc();
         connect(&endpoint, &DiscoveryEndpoint::dataArrival, this, [&](qint64 bytesTotal) {
             sizes.append(bytesTotal);
             received.append(endpoint.readDatagram());
             senders.append(endpoint.senderAddress());
+            interfaces.append(endpoint.arrivalInterface());
+            if (!firstArrival.isValid())
+                firstArrival = endpoint.arrivalTime();
         });
 
         QList<qsizetype> sentSizes;
@@ -121,6 +128,9 @@ private slots:
         QCOMPARE(received, texts);
         QCOMPARE(sizes, sentSizes);
         QCOMPARE(senders, QStringList(texts.size(), QStringLiteral("127.0.0.1")));
+        QCOMPARE(interfaces, QStringList(texts.size(), QStringLiteral("lo")));
+        QVERIFY(firstArrival >= before.addMSecs(-1));
+        QVERIFY(firstArrival <= QDateTime::currentDateTimeUtc());
         QTest::qWait(50);   // and nothing is delivered twice
         QCOMPARE(received.size(), texts.size());
     }
@@ -213,16 +223,21 @@ private slots:
         DiscoveryEndpoint endpoint(settings);
         QVERIFY(!endpoint.reopen());
         QStringList senders;
-        connect(&endpoint, &DiscoveryEndpoint::dataArrival, this,
-                [&] { senders.append(endpoint.senderAddress()); });
+        QStringList interfaces;
+        connect(&endpoint, &DiscoveryEndpoint::dataArrival, this, [&] {
+            senders.append(endpoint.senderAddress());
+            interfaces.append(endpoint.arrivalInterface());
+        });
 
         QCOMPARE(devices.answer("v4"), 2);
         QTRY_COMPARE(senders, QStringList{QStringLiteral("127.0.0.1")});
+        QCOMPARE(interfaces, QStringList{QStringLiteral("lo")});
         QUdpSocket v6;
         if (!v6.bind(QHostAddress::LocalHostIPv6, 0))
             QSKIP("no IPv6 loopback here");
         QCOMPARE(v6.writeDatagram("v6", QHostAddress::LocalHostIPv6, devices.finderPort), 2);
         QTRY_COMPARE(senders, (QStringList{QStringLiteral("127.0.0.1"), QStringLiteral("::1")}));
+        QCOMPARE(interfaces, (QStringList{QStringLiteral("lo"), QStringLiteral("lo")}));
     }
 
     // Refreshes and the end of the endpoint while a sender floods it: none

@@ -1,10 +1,13 @@
 // The finder's namespace sits on two segments with its default route through
-// the first only: one broadcast must still reach, and be answered from, both.
+// the first only: one broadcast must still reach, and be answered from, both,
+// and each answer is known by the link it came in on.
 #include "discovery_endpoint.h"
 #include "discovery_messages.h"
 #include "lab_environment.h"
 
 #include <QtTest>
+
+using namespace Qt::StringLiterals;
 
 class TestLabTwoSegments : public QObject
 {
@@ -26,13 +29,15 @@ private Q_SLOTS:
         QStringList devices;
         for (int s = 1; s <= 2; ++s) {
             before << lab::readLog(logs[s - 1]).size();
-            devices << lab::deviceAddresses(s);
+            // Segment s is the finder's veth vf<s>.
+            for (const QString &device : lab::deviceAddresses(s))
+                devices << device + u" on vf"_s + QString::number(s);
         }
 
         DiscoveryEndpoint endpoint;
         QStringList senders;
         connect(&endpoint, &DiscoveryEndpoint::dataArrival, this,
-                [&] { senders << endpoint.senderAddress(); });
+                [&] { senders << endpoint.senderAddress() + u" on "_s + endpoint.arrivalInterface(); });
         const auto reopened = endpoint.reopen();
         QVERIFY2(!reopened, reopened ? qPrintable(reopened->toString()) : "");
         const auto sent = endpoint.send(buildRequest());
