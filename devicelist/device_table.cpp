@@ -248,7 +248,7 @@ bool DeviceTable::fillDeviceRow(const DeviceReply &reply, const QString &senderA
             ++m_nonBlankRows;
         m_rows[r] = row;
         m_origins[r] = origin;
-        emit dataChanged(index(r, 0), index(r, m_columnCount - 1));
+        emit dataChanged(index(r, 0), index(r, columnCount() - 1));
     }
     return true;
 }
@@ -270,7 +270,7 @@ void DeviceTable::emptyRows()
         }
         m_nonBlankRows = 0;
         m_freeHint = 0;
-        emit dataChanged(index(0, 0), index(static_cast<int>(used) - 1, m_columnCount - 1));
+        emit dataChanged(index(0, 0), index(static_cast<int>(used) - 1, columnCount() - 1));
         return;
     }
 
@@ -293,7 +293,55 @@ int DeviceTable::rowCount(const QModelIndex &parent) const
 
 int DeviceTable::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_columnCount;
+    return parent.isValid() ? 0 : m_columnCount + (m_originColumnsShown ? OriginColumnCount : 0);
+}
+
+void DeviceTable::setOriginColumnsShown(bool shown)
+{
+    if (shown == m_originColumnsShown)
+        return;
+    if (shown) {
+        beginInsertColumns({}, m_columnCount, m_columnCount + OriginColumnCount - 1);
+        m_originColumnsShown = true;
+        endInsertColumns();
+    } else {
+        beginRemoveColumns({}, m_columnCount, m_columnCount + OriginColumnCount - 1);
+        m_originColumnsShown = false;
+        endRemoveColumns();
+    }
+}
+
+int DeviceTable::originColumnAt(int column) const
+{
+    const int origin = column - m_columnCount;
+    return m_originColumnsShown && origin >= 0 && origin < OriginColumnCount ? origin : -1;
+}
+
+QString DeviceTable::originHeaderText(OriginColumn column) const
+{
+    return column == InterfaceOriginColumn ? tr("Interface") : tr("Time of reply");
+}
+
+QVariant DeviceTable::originData(int row, int originColumn, int role) const
+{
+    const ReplyOrigin &origin = m_origins[row];
+    switch (role) {
+    case Qt::DisplayRole:
+    case ReceivedTextRole:
+        if (originColumn == InterfaceOriginColumn)
+            return origin.interfaceName;
+        return origin.time.isValid() ? origin.time.toLocalTime().toString(u"yyyy-MM-dd HH:mm:ss.zzz"_s) : QString();
+    case Qt::TextAlignmentRole:
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
+    case InterfaceRole:
+        return origin.interfaceName;
+    case ArrivalTimeRole:
+        return origin.time;
+    default:
+        // The row's marks (tint, kinds) span these cells too.
+        return role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole ? QVariant()
+                                                                                 : m_marks.data(row, role);
+    }
 }
 
 QVariant DeviceTable::alignmentData(int column) const
@@ -304,7 +352,11 @@ QVariant DeviceTable::alignmentData(int column) const
 
 QVariant DeviceTable::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= m_columnCount)
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return {};
+    if (const int origin = originColumnAt(index.column()); origin >= 0)
+        return originData(index.row(), origin, role);
+    if (index.column() >= m_columnCount)
         return {};
     const PackedRow &row = m_rows[index.row()];
     switch (role) {
@@ -345,7 +397,16 @@ QVariant DeviceTable::data(const QModelIndex &index, int role) const
 
 QVariant DeviceTable::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || section >= m_columnCount)
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (const int origin = originColumnAt(section); origin >= 0) {
+        if (role == Qt::DisplayRole)
+            return originHeaderText(OriginColumn(origin));
+        if (role == OriginColumnRole)
+            return origin;
+        return role == Qt::TextAlignmentRole ? QVariant(int(Qt::AlignLeft | Qt::AlignVCenter)) : QVariant();
+    }
+    if (section < 0 || section >= m_columnCount)
         return {};
     switch (role) {
     case Qt::DisplayRole:

@@ -83,6 +83,23 @@ public:
     static constexpr int ArrivalTimeRole = Qt::UserRole + 4;
     ReplyOrigin replyOrigin(int row) const;
 
+    // Two optional columns after the header format's, off by default: the
+    // interface and the local time of each reply. Exports of the six
+    // columns use the header format and never see them.
+    enum OriginColumn { InterfaceOriginColumn, TimeOriginColumn, OriginColumnCount };
+    void setOriginColumnsShown(bool shown);
+    bool originColumnsShown() const { return m_originColumnsShown; }
+    // The header of an origin column gives its OriginColumn under this role,
+    // through any proxy; exports leave those columns out.
+    static constexpr int OriginColumnRole = Qt::UserRole + 5;
+    static bool isOriginColumn(const QAbstractItemModel &model, int column)
+    {
+        return model.headerData(column, Qt::Horizontal, OriginColumnRole).isValid();
+    }
+    // The origin column a model column is, or -1.
+    int originColumnAt(int column) const;
+    QString originHeaderText(OriginColumn column) const;
+
     // Writes the reply into the first free row. Returns false, writing
     // nothing, when the table is full and no row is free.
     bool fillDeviceRow(const DeviceReply &reply, const QString &senderAddress, const ReplyOrigin &origin = {});
@@ -117,6 +134,8 @@ private:
     QList<PackedRow> m_rows;
     // One per row of m_rows, in the same order.
     QList<ReplyOrigin> m_origins;
+    bool m_originColumnsShown = false;
+    QVariant originData(int row, int originColumn, int role) const;
     int m_columnCount = ColumnCount;
     std::array<QString, ColumnCount> m_headerTexts;
     std::array<Qt::Alignment, ColumnCount> m_alignments{};

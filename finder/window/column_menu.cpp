@@ -1,15 +1,18 @@
 #include "column_menu.h"
 
+#include "device_table.h"
+
 #include <QAction>
 #include <QHeaderView>
 #include <QMenu>
 
 using namespace Qt::StringLiterals;
 
-ColumnMenu::ColumnMenu(QHeaderView &header, QAction &resetLayout)
+ColumnMenu::ColumnMenu(QHeaderView &header, QAction &resetLayout, DeviceTable &table)
     : QObject(&header)
     , m_header(header)
     , m_resetLayout(resetLayout)
+    , m_table(table)
     , m_menu(new QMenu(&header))
 {
     m_menu->setObjectName(u"columnMenu"_s);
@@ -33,8 +36,25 @@ void ColumnMenu::rebuild()
         action->setEnabled(m_header.isSectionHidden(section) || shown > 1);
         connect(action, &QAction::toggled, this, [this, section](bool on) { m_header.setSectionHidden(section, !on); });
     }
+    // Not there yet: unchecked entries that bring them.
+    if (!m_table.originColumnsShown()) {
+        for (int origin = 0; origin < DeviceTable::OriginColumnCount; ++origin) {
+            QAction *const action = m_menu->addAction(m_table.originHeaderText(DeviceTable::OriginColumn(origin)));
+            action->setCheckable(true);
+            connect(action, &QAction::toggled, this, [this, origin] { showOriginColumn(origin); });
+        }
+    }
     m_menu->addSeparator();
     m_menu->addAction(&m_resetLayout);
+}
+
+void ColumnMenu::showOriginColumn(int origin)
+{
+    // Both come in together; the one not asked for starts hidden.
+    m_table.setOriginColumnsShown(true);
+    const int first = m_table.columnCount() - DeviceTable::OriginColumnCount;
+    for (int other = 0; other < DeviceTable::OriginColumnCount; ++other)
+        m_header.setSectionHidden(first + other, other != origin);
 }
 
 void ColumnMenu::popup(const QPoint &pos)

@@ -195,8 +195,11 @@ QStringList DeviceActions::rowCells(int row) const
 {
     const QAbstractItemModel *const model = m_grid.model();
     QStringList cells;
-    for (int column = 0; column < model->columnCount(); ++column)
-        cells << model->index(row, column).data(DeviceTable::ReceivedTextRole).toString();
+    for (int column = 0; column < model->columnCount(); ++column) {
+        // Exports keep the table's columns, whatever else is shown.
+        if (!DeviceTable::isOriginColumn(*model, column))
+            cells << model->index(row, column).data(DeviceTable::ReceivedTextRole).toString();
+    }
     return cells;
 }
 
@@ -263,8 +266,10 @@ QString DeviceActions::writeList(const QString &path) const
     // A model with more than the table's columns (a comparison's status)
     // names them after the table's.
     QStringList header = DeviceExport::headerLabels();
-    for (int column = int(header.size()); column < m_grid.model()->columnCount(); ++column)
-        header << m_grid.model()->headerData(column, Qt::Horizontal).toString().trimmed();
+    for (int column = int(header.size()); column < m_grid.model()->columnCount(); ++column) {
+        if (!DeviceTable::isOriginColumn(*m_grid.model(), column))
+            header << m_grid.model()->headerData(column, Qt::Horizontal).toString().trimmed();
+    }
     bytes += DeviceExport::toCsv({header}, false) + DeviceExport::toCsv(rows, false);
 
     // Written beside the target and renamed over it on commit: a failure

@@ -1,6 +1,7 @@
 #include "layout_memory.h"
 
 #include "device_sort_proxy.h"
+#include "device_table.h"
 
 #include <QHeaderView>
 #include <QSettings>
@@ -15,13 +16,15 @@ const auto GeometryKey = u"geometry"_s;
 const auto HeaderKey = u"header"_s;
 const auto SortColumnKey = u"sortColumn"_s;
 const auto SortOrderKey = u"sortDescending"_s;
+const auto OriginColumnsKey = u"originColumns"_s;
 
 } // namespace
 
-LayoutMemory::LayoutMemory(QWidget &window, QHeaderView &header, DeviceSorting &sorting)
+LayoutMemory::LayoutMemory(QWidget &window, QHeaderView &header, DeviceSorting &sorting, DeviceTable &table)
     : m_window(window)
     , m_header(header)
     , m_sorting(sorting)
+    , m_table(table)
 {
 }
 
@@ -33,6 +36,8 @@ bool LayoutMemory::restore() const
         return false;
     // restoreGeometry() keeps the window on a screen that is there now.
     m_window.restoreGeometry(settings.value(GeometryKey).toByteArray());
+    // The header's state counts the columns, so they are there first.
+    m_table.setOriginColumnsShown(settings.value(OriginColumnsKey, false).toBool());
     const QByteArray header = settings.value(HeaderKey).toByteArray();
     if (!header.isEmpty())
         m_header.restoreState(header);
@@ -54,6 +59,7 @@ void LayoutMemory::save() const
     settings.beginGroup(Group);
     settings.setValue(GeometryKey, m_window.saveGeometry());
     settings.setValue(HeaderKey, m_header.saveState());
+    settings.setValue(OriginColumnsKey, m_table.originColumnsShown());
     settings.setValue(SortColumnKey, m_sorting.sortColumn());
     settings.setValue(SortOrderKey, m_sorting.sortOrder() == Qt::DescendingOrder);
 }

@@ -120,12 +120,12 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
     resetLayout->setObjectName(u"resetLayoutAction"_s);
     addAction(resetLayout);
     connect(resetLayout, &QAction::triggered, this, &MainWindow::resetLayout);
-    new ColumnMenu(*m_grid->horizontalHeader(), *resetLayout);
+    new ColumnMenu(*m_grid->horizontalHeader(), *resetLayout, m_table);
 
     // The window's load: header and first refresh happen before it shows.
     m_controller.start();
 
-    m_layoutMemory = std::make_unique<LayoutMemory>(*this, *m_grid->horizontalHeader(), *m_sorting);
+    m_layoutMemory = std::make_unique<LayoutMemory>(*this, *m_grid->horizontalHeader(), *m_sorting, m_table);
     if (!m_layoutMemory->restore())
         fitToScreen();
 }
@@ -150,6 +150,7 @@ void MainWindow::fitToScreen()
 void MainWindow::resetLayout()
 {
     m_layoutMemory->forget();
+    m_table.setOriginColumnsShown(false);
     QHeaderView *const header = m_grid->horizontalHeader();
     for (int section = 0; section < header->count(); ++section) {
         header->showSection(section);

@@ -120,16 +120,13 @@
         <source>Received: %1</source>
         <translation>收到的值：%1</translation>
     </message>
-</context>
-<context>
-    <name>MainWindow</name>
     <message>
-        <source>&amp;Query addresses…</source>
-        <translation>查询地址(&amp;Q)…</translation>
+        <source>Interface</source>
+        <translation>接口</translation>
     </message>
     <message>
-        <source>Reset &amp;layout</source>
-        <translation>重置布局(&amp;L)</translation>
+        <source>Time of reply</source>
+        <translation>应答时间</translation>
     </message>
 </context>
 <context>
@@ -153,6 +150,17 @@
     <message>
         <source>showing %1 of %2</source>
         <translation>显示 %2 台中的 %1 台</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>&amp;Query addresses…</source>
+        <translation>查询地址(&amp;Q)…</translation>
+    </message>
+    <message>
+        <source>Reset &amp;layout</source>
+        <translation>重置布局(&amp;L)</translation>
     </message>
 </context>
 <context>

@@ -5,6 +5,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QSettings>
@@ -383,12 +384,37 @@ private slots:
         QTRY_VERIFY((menu = window->findChild<QMenu *>(QStringLiteral("columnMenu"))) && menu->isVisible());
         QVERIFY(!window->findChild<QMenu *>(QStringLiteral("deviceContextMenu"))->isVisible());
         const QList<QAction *> actions = menu->actions();
-        QCOMPARE(actions.size(), 6 + 2);
+        QCOMPARE(actions.size(), 6 + 2 + 2);
         QCOMPARE(actions[1]->text(), "IP Address");
         actions[1]->trigger();
         QVERIFY(header->isSectionHidden(1));
         QCOMPARE(actions.last()->objectName(), "resetLayoutAction");
         menu->close();
+
+        // The optional origin columns come after the six, the one asked for
+        // shown; copies and saves keep the six.
+        devices->answer(LoopbackDevices::reply(1));
+        QTRY_COMPARE(control<QLabel>(*window, "tFoundDevice")->text(), " 1 device found");
+        QCOMPARE(actions[6]->text(), "Interface");
+        QCOMPARE(actions[7]->text(), "Time of reply");
+        actions[6]->trigger();
+        QCOMPARE(header->count(), 8);
+        QVERIFY(!header->isSectionHidden(6));
+        QVERIFY(header->isSectionHidden(7));
+        auto *grid = control<QTableView>(*window, "MSFlexGrid1");
+        QCOMPARE(grid->model()->index(0, 6).data().toString(), "lo");
+        const auto deviceActions = window->findChild<QMenu *>(QStringLiteral("deviceContextMenu"))->actions();
+        const auto copyAll = std::find_if(deviceActions.begin(), deviceActions.end(), [](const QAction *a) {
+            return a->shortcut() == QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C);
+        });
+        QVERIFY(copyAll != deviceActions.end());
+        (*copyAll)->trigger();
+        const QStringList copied = QApplication::clipboard()->text().split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(copied.size(), 2);
+        for (const QString &line : copied)
+            QCOMPARE(line.count(u'\t'), 5);
+        window->findChild<QAction *>(QStringLiteral("resetLayoutAction"))->trigger();
+        QCOMPARE(header->count(), 6);
     }
 
     // Tab walks table, filter, Refresh; the filter narrows the rows shown and
