@@ -62,6 +62,11 @@ QByteArray textHeader()
     return alignedLine(DeviceExport::headerLabels());
 }
 
+QString withOtherSubnetMark(const QString &ipCell)
+{
+    return ipCell + OtherSubnetMark.toString();
+}
+
 QByteArray textLine(const QStringList &row)
 {
     // As the window draws it: one line, with every control, bidi and
@@ -97,6 +102,8 @@ QByteArray json(const QList<QStringList> &rows, const QList<DeviceTable::ReplyOr
                 text += u", \"time\": "_s
                         + (origin.time.isValid() ? jsonString(origin.time.toUTC().toString(Qt::ISODateWithMs))
                                                  : u"null"_s);
+                if (origin.otherSubnet)
+                    text += u", \"reachable\": false"_s;
             }
         }
         text += r + 1 < rows.size() ? u"},\n"_s : u"}\n"_s;

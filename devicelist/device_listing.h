@@ -16,12 +16,18 @@ namespace DeviceListing {
 // goes through visibleText(), as in the window.
 QByteArray textHeader();
 QByteArray textLine(const QStringList &row);
+// The text table's IP cell of a device in another subnet of the interface
+// its reply came in on, which this computer cannot reach: the address, then
+// the mark.
+inline constexpr QStringView OtherSubnetMark = u" !";
+QString withOtherSubnetMark(const QString &ipCell);
 
 // [ {"ip": ..., "serial": ..., "mac": ..., "version": ..., "description": ...,
 //     "interface": ..., "time": ...}, ... ]
 // and "status": ... for rows with a seventh cell; one object per line,
 // values without their trailing line breaks. origins[r] tells row r's
-// interface and time (ISO 8601, UTC), null where unknown or missing.
+// interface and time (ISO 8601, UTC), null where unknown or missing, and
+// "reachable": false for a device in another subnet.
 QByteArray json(const QList<QStringList> &rows, const QList<DeviceTable::ReplyOrigin> &origins = {});
 
 } // namespace DeviceListing

@@ -210,6 +210,15 @@ qsizetype DeviceTable::firstFreeRow() const
     return m_freeHint;
 }
 
+QString DeviceTable::otherSubnetNote(const QString &interfaceName)
+{
+    return tr("Another subnet: this address is outside every subnet of %1, the interface its reply came in on, "
+              "so this computer has no route to it and its web page will not open from here. "
+              "\"Copy command to reach it\" gives this computer an address beside it, assuming a /24: "
+              "the reply does not tell the device's own prefix.")
+            .arg(interfaceName);
+}
+
 DeviceTable::ReplyOrigin DeviceTable::replyOrigin(int row) const
 {
     return row < 1 || row > m_origins.size() ? ReplyOrigin{} : m_origins[row - 1];
@@ -337,6 +346,8 @@ QVariant DeviceTable::originData(int row, int originColumn, int role) const
         return origin.interfaceName;
     case ArrivalTimeRole:
         return origin.time;
+    case OtherSubnetRole:
+        return origin.otherSubnet;
     default:
         // The row's marks (tint, kinds) span these cells too.
         return role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole ? QVariant()
@@ -371,6 +382,8 @@ QVariant DeviceTable::data(const QModelIndex &index, int role) const
         QStringList notes;
         if (const QString mark = m_marks.data(index.row(), role).toString(); !mark.isEmpty())
             notes << mark;
+        if (index.column() == IpColumn && m_origins[index.row()].otherSubnet)
+            notes << otherSubnetNote(m_origins[index.row()].interfaceName);
         if (row.cellIsShortened(index.column()))
             notes << tr("Shortened: only the first %1 characters are kept.").arg(PackedRow::MaxCellLength);
         const QString shown = row.cell(index.column());
@@ -385,6 +398,8 @@ QVariant DeviceTable::data(const QModelIndex &index, int role) const
         return m_origins[index.row()].interfaceName;
     case ArrivalTimeRole:
         return m_origins[index.row()].time;
+    case OtherSubnetRole:
+        return m_origins[index.row()].otherSubnet;
     case Qt::AccessibleTextRole:
         // Unset, screen readers read the display text as it is.
         if (row.cellIsShortened(index.column()))

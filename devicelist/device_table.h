@@ -78,6 +78,9 @@ public:
     {
         QString interfaceName;   // empty when unknown
         QDateTime time;          // UTC; invalid when unknown
+        // The address lies outside every subnet of that interface: this
+        // computer has no route to it, so its web page will not open.
+        bool otherSubnet = false;
     };
     static constexpr int InterfaceRole = Qt::UserRole + 3;
     static constexpr int ArrivalTimeRole = Qt::UserRole + 4;
@@ -92,6 +95,10 @@ public:
     // The header of an origin column gives its OriginColumn under this role,
     // through any proxy; exports leave those columns out.
     static constexpr int OriginColumnRole = Qt::UserRole + 5;
+    // True on every cell of a row whose ReplyOrigin::otherSubnet is set.
+    static constexpr int OtherSubnetRole = Qt::UserRole + 6;
+    // What the IP cell's tooltip says of such a row.
+    static QString otherSubnetNote(const QString &interfaceName);
     static bool isOriginColumn(const QAbstractItemModel &model, int column)
     {
         return model.headerData(column, Qt::Horizontal, OriginColumnRole).isValid();
@@ -102,7 +109,11 @@ public:
 
     // Writes the reply into the first free row. Returns false, writing
     // nothing, when the table is full and no row is free.
-    bool fillDeviceRow(const DeviceReply &reply, const QString &senderAddress, const ReplyOrigin &origin = {});
+    bool fillDeviceRow(const DeviceReply &reply, const QString &senderAddress, const ReplyOrigin &origin);
+    bool fillDeviceRow(const DeviceReply &reply, const QString &senderAddress)
+    {
+        return fillDeviceRow(reply, senderAddress, ReplyOrigin());
+    }
     // Frees every row in use; the row count stays as it was.
     void emptyRows();
     // Repeats and address conflicts among the rows filled since the last

@@ -39,3 +39,11 @@ QList<BroadcastInterface> broadcastInterfaces()
     }
     return usable;
 }
+
+BroadcastInterface interfaceByIndex(int index)
+{
+    const QNetworkInterface interface = QNetworkInterface::interfaceFromIndex(index);
+    if (!interface.isValid())
+        return {};
+    return {interface.name(), index, ipv4Subnets(interface)};
+}

@@ -11,6 +11,11 @@ struct Ipv4Subnet
     int prefixLength = 0;
 
     bool operator==(const Ipv4Subnet &) const = default;
+    bool contains(quint32 address) const
+    {
+        const quint32 mask = prefixLength <= 0 ? 0 : ~quint32(0) << (32 - prefixLength);
+        return (address & mask) == network;
+    }
 };
 
 // An interface a limited broadcast can leave through: up, running,
@@ -24,3 +29,6 @@ struct BroadcastInterface
 
 // The system's broadcast-capable interfaces, in the system's order.
 QList<BroadcastInterface> broadcastInterfaces();
+// Any interface by its index, whatever its flags; subnets empty when it
+// holds no IPv4 address, name empty when there is no such interface.
+BroadcastInterface interfaceByIndex(int index);

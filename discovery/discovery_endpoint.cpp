@@ -16,6 +16,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <variant>
 
@@ -103,7 +104,7 @@ void DiscoveryEndpoint::prepareReopen()
     // What was read from the old socket goes with it.
     m_queue.clear();
     forgetCurrent();
-    m_interfaceNames.clear();   // indexes may have been given to new interfaces
+    m_arrivalInterfaces.clear();   // indexes may have been given to new interfaces
     // Destination and local port are fixed in m_settings for the endpoint's life.
     pause(m_settings.pauseMs);
 }
@@ -256,15 +257,29 @@ QString DiscoveryEndpoint::senderAddress() const
     return m_current.otherSender.isNull() ? dottedQuad(m_current.senderIPv4) : m_current.otherSender;
 }
 
+const BroadcastInterface &DiscoveryEndpoint::arrivalInterfaceEntry() const
+{
+    auto entry = m_arrivalInterfaces.constFind(m_current.interfaceIndex);
+    if (entry == m_arrivalInterfaces.constEnd())
+        entry = m_arrivalInterfaces.insert(m_current.interfaceIndex, interfaceByIndex(m_current.interfaceIndex));
+    return *entry;
+}
+
 QString DiscoveryEndpoint::arrivalInterface() const
 {
     if (!m_hasCurrent || m_current.interfaceIndex <= 0)
         return {};
-    auto name = m_interfaceNames.constFind(m_current.interfaceIndex);
-    if (name == m_interfaceNames.constEnd())
-        name = m_interfaceNames.insert(m_current.interfaceIndex,
-                                       QNetworkInterface::interfaceNameFromIndex(m_current.interfaceIndex));
-    return *name;
+    return arrivalInterfaceEntry().name;
+}
+
+bool DiscoveryEndpoint::senderOnArrivalSubnet() const
+{
+    if (!m_hasCurrent || m_current.interfaceIndex <= 0 || !m_current.otherSender.isNull())
+        return true;
+    const QList<Ipv4Subnet> &subnets = arrivalInterfaceEntry().subnets;
+    return subnets.isEmpty()
+            || std::any_of(subnets.begin(), subnets.end(),
+                           [this](const Ipv4Subnet &subnet) { return subnet.contains(m_current.senderIPv4); });
 }
 
 QDateTime DiscoveryEndpoint::arrivalTime() const

@@ -85,6 +85,10 @@ public:
     QString arrivalInterface() const;
     // When the reader took it from the socket, UTC.
     QDateTime arrivalTime() const;
+    // False when an IPv4 sender lies outside every IPv4 subnet of the
+    // interface the datagram came in on: this host has no route of its own
+    // to it. True when that cannot be told.
+    bool senderOnArrivalSubnet() const;
 
     bool isBound() const;
     const Settings &settings() const { return m_settings; }
@@ -125,8 +129,9 @@ private:
     // Hand-over waits on this while a flood comes in.
     QTimer m_readerCatchUp;
     QElapsedTimer m_yieldingSince;
-    // Interface names by index, looked up once per socket rather than per reply.
-    mutable QHash<int, QString> m_interfaceNames;
+    // Interfaces by index, looked up once per socket rather than per reply.
+    const BroadcastInterface &arrivalInterfaceEntry() const;
+    mutable QHash<int, BroadcastInterface> m_arrivalInterfaces;
     // Counts reopens, so a notification round notices one made by a handler.
     quint64 m_generation = 0;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+
 #include "broadcast_interfaces.h"
 
 #include <QList>
@@ -30,6 +32,11 @@ struct TargetList
     QString error;
 
     quint64 addressCount() const;
+    bool contains(quint32 address) const
+    {
+        return std::any_of(ranges.begin(), ranges.end(),
+                           [address](const TargetRange &r) { return address >= r.first && address <= r.last; });
+    }
     bool isEmpty() const { return ranges.isEmpty(); }
 
     // The list without the addresses of the given subnets: the broadcast

@@ -62,6 +62,8 @@ QStringList ListMode::row(int tableRow)
         // the identifiers as received, to be matched later.
         cells << (m_commandLine.format == CommandLine::Format::Text ? m_table.cellText(tableRow, column)
                                                                      : m_table.receivedText(tableRow, column));
+    if (m_commandLine.format == CommandLine::Format::Text && m_table.replyOrigin(tableRow).otherSubnet)
+        cells[DeviceTable::IpColumn] = DeviceListing::withOtherSubnetMark(cells[DeviceTable::IpColumn]);
     if (m_expected.isActive())
         cells << m_expected.statusOfRow(m_table, tableRow);
     return cells;

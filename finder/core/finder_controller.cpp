@@ -81,6 +81,7 @@ void FinderController::onReopened(const std::optional<EndpointError> &failure)
     m_view.requestSent(request);
 
     const TargetList beyondBroadcast = targets.without(m_endpoint.broadcastSubnets());
+    m_askedDirectly = beyondBroadcast;
     if (beyondBroadcast.isEmpty()) {
         Q_EMIT sendingFinished();
         return;
@@ -118,8 +119,10 @@ void FinderController::onDatagram(qint64 bytesTotal)
     if (reply.accepted && !reply.macAddress.isEmpty()) {
         // A reply the full table could not take was not found as far as the
         // user can see, so it is not counted; the counter stops at its limit.
-        if (m_table.fillDeviceRow(reply, m_endpoint.senderAddress(),
-                                  {m_endpoint.arrivalInterface(), m_endpoint.arrivalTime()})
+        const QString sender = m_endpoint.senderAddress();
+        const bool otherSubnet = !m_endpoint.senderOnArrivalSubnet()
+                && !m_askedDirectly.contains(QHostAddress(sender).toIPv4Address());
+        if (m_table.fillDeviceRow(reply, sender, {m_endpoint.arrivalInterface(), m_endpoint.arrivalTime(), otherSubnet})
             && m_foundCount < std::numeric_limits<qint16>::max()) {
             if (++m_foundCount == 1)
                 endNoReplyWait();

@@ -70,6 +70,9 @@ private:
     TargetSweep m_sweep;
     // The query that waits for its bind.
     TargetList m_targets;
+    // Asked one by one: a device among them answered a request routed to
+    // it, so a subnet of its own does not keep it out of reach.
+    TargetList m_askedDirectly;
     double m_ratePerSecond = TargetSweep::DefaultRate;
     bool m_awaitingBind = false;
     QString m_lastReply;

@@ -35,10 +35,35 @@ QIcon drawConflictGlyph()
     return QIcon(pixmap);
 }
 
+// A circle struck through: no route from here. Its shape differs from the
+// conflict's triangle, so neither needs colour to be told apart.
+QIcon drawOtherSubnetGlyph()
+{
+    constexpr int Size = 16;
+    QPixmap pixmap(Size, Size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(QRectF(1.5, 1.5, Size - 3, Size - 3));
+    painter.setPen(QPen(Qt::black, 2));
+    painter.drawLine(QPointF(4, 12), QPointF(12, 4));
+    painter.end();
+    return QIcon(pixmap);
+}
+
 } // namespace
 
 void AnswerMarkStyle::apply(QStyleOptionViewItem &option, const QModelIndex &index) const
 {
+    if (index.column() == DeviceTable::IpColumn && index.data(DeviceTable::OtherSubnetRole).toBool()) {
+        if (m_otherSubnetGlyph.isNull())
+            m_otherSubnetGlyph = drawOtherSubnetGlyph();
+        option.features |= QStyleOptionViewItem::HasDecoration;
+        option.icon = m_otherSubnetGlyph;
+        option.decorationSize = m_otherSubnetGlyph.actualSize(option.decorationSize);
+    }
     const int kinds = index.data(AnswerMarks::KindsRole).toInt();
     if (kinds == 0)
         return;

@@ -7,7 +7,8 @@ class QStyleOptionViewItem;
 
 // How the grid shows the table's answer marks (AnswerMarks::KindsRole): a
 // tint over every cell of a repeated or conflicting row and, for an address
-// conflict, a warning glyph beside the IP address.
+// conflict, a warning glyph beside the IP address; a reply from another
+// subnet (DeviceTable::OtherSubnetRole) has a struck-through circle there.
 class AnswerMarkStyle
 {
 public:
@@ -15,4 +16,5 @@ public:
 
 private:
     mutable QIcon m_conflictGlyph;  // drawn on first use
+    mutable QIcon m_otherSubnetGlyph;
 };

@@ -2,6 +2,7 @@
 
 #include "device_export.h"
 #include "device_table.h"
+#include "reach_command.h"
 #include "visible_text.h"
 
 #include <QAction>
@@ -45,6 +46,7 @@ DeviceActions::DeviceActions(QTableView &grid)
     m_openHttps = newAction(tr("Open web page over HTT&PS"), {}, Qt::WidgetShortcut);
     m_copyIp = newAction(tr("Copy &IP address"), {}, Qt::WidgetShortcut);
     m_copyMac = newAction(tr("Copy &MAC address"), {}, Qt::WidgetShortcut);
+    m_copyReach = newAction(tr("Copy command to &reach it"), {}, Qt::WidgetShortcut);
     // The grid's own Ctrl+C copies one cell; this shortcut overrides it.
     m_copyRows = newAction(tr("&Copy row(s)"), QKeySequence::Copy, Qt::WidgetWithChildrenShortcut);
     m_copyAll = newAction(tr("Copy &all"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), Qt::WindowShortcut);
@@ -53,6 +55,7 @@ DeviceActions::DeviceActions(QTableView &grid)
     connect(m_openHttps, &QAction::triggered, this, [this] { openCurrentWebPage(u"https"_s); });
     connect(m_copyIp, &QAction::triggered, this, [this] { copyColumn(DeviceTable::IpColumn); });
     connect(m_copyMac, &QAction::triggered, this, [this] { copyColumn(DeviceTable::MacColumn); });
+    connect(m_copyReach, &QAction::triggered, this, &DeviceActions::copyReachCommand);
     connect(m_copyRows, &QAction::triggered, this, &DeviceActions::copyRows);
     connect(m_copyAll, &QAction::triggered, this, &DeviceActions::copyAll);
     connect(m_save, &QAction::triggered, this, &DeviceActions::saveList);
@@ -85,6 +88,7 @@ void DeviceActions::buildContextMenu()
     m_menu->addSeparator();
     m_menu->addAction(m_copyIp);
     m_menu->addAction(m_copyMac);
+    m_menu->addAction(m_copyReach);
     m_menu->addAction(m_copyRows);
     m_menu->addAction(m_copyAll);
     m_menu->addSeparator();
@@ -149,6 +153,7 @@ void DeviceActions::updateEnabled()
     m_openHttps->setEnabled(current);
     m_copyIp->setEnabled(!actedOnRows().isEmpty());
     m_copyMac->setEnabled(m_copyIp->isEnabled());
+    m_copyReach->setEnabled(!reachCommandForCurrent().isEmpty());
     m_copyRows->setEnabled(m_copyIp->isEnabled());
     m_copyAll->setEnabled(any);
     m_save->setEnabled(any);
@@ -255,6 +260,27 @@ void DeviceActions::copyColumn(int column)
                 m_grid.model()->index(row, column).data(DeviceTable::ReceivedTextRole).toString()));
     if (!values.isEmpty())
         QGuiApplication::clipboard()->setText(values.join(u'\n'));
+}
+
+QString DeviceActions::reachCommandForCurrent() const
+{
+    const QModelIndex current = m_grid.currentIndex();
+    if (!rowInUse(current.row()) || !current.data(DeviceTable::OtherSubnetRole).toBool())
+        return {};
+    const QAbstractItemModel *const model = m_grid.model();
+    const auto ipOf = [model](int row) {
+        return model->index(row, DeviceTable::IpColumn).data(DeviceTable::ReceivedTextRole).toString();
+    };
+    QStringList taken;
+    for (const int row : rowsInUse())
+        taken << ipOf(row);
+    return reachCommand(ipOf(current.row()), current.data(DeviceTable::InterfaceRole).toString(), taken);
+}
+
+void DeviceActions::copyReachCommand()
+{
+    if (const QString command = reachCommandForCurrent(); !command.isEmpty())
+        QGuiApplication::clipboard()->setText(command);
 }
 
 QString DeviceActions::writeList(const QString &path) const

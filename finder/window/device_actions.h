@@ -37,6 +37,10 @@ public:
     void copyRows();
     void copyAll();
     void copyColumn(int column);
+    // For a current row in another subnet: the command that lets this
+    // computer reach it; empty otherwise.
+    QString reachCommandForCurrent() const;
+    void copyReachCommand();
     void saveList();
     // Writes the rows in use as CSV to path, all or nothing. Returns why it
     // failed, or an empty string.
@@ -71,6 +75,7 @@ private:
     QAction *m_openHttps = nullptr;
     QAction *m_copyIp = nullptr;
     QAction *m_copyMac = nullptr;
+    QAction *m_copyReach = nullptr;
     QAction *m_copyRows = nullptr;
     QAction *m_copyAll = nullptr;
     QAction *m_save = nullptr;

@@ -1,4 +1,5 @@
 #include "device_table.h"
+#include "reach_command.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -266,6 +267,42 @@ private slots:
         table.fillDeviceRow(reply(), "10.0.0.1");
         table.setHeaderFormat(DeviceTable::HeaderFormat);
         QCOMPARE(table.columnCount(), 6);
+        // The origin columns come and go after the six, through emptying too.
+        table.setOriginColumnsShown(true);
+        QCOMPARE(table.columnCount(), 8);
+        table.emptyRows();
+        table.setOriginColumnsShown(false);
+        QCOMPARE(table.columnCount(), 6);
+    }
+
+    // Where a reply came in travels with its row; one from another subnet
+    // says why its page will not open, and the command to reach it takes a
+    // free address of its /24, quoting an interface name a shell would read.
+    void replyOrigin()
+    {
+        DeviceTable table;
+        prepare(table, 1, 0);
+        const QDateTime at(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC);
+        QVERIFY(table.fillDeviceRow(reply("AA\n"), "192.168.50.20", {u"eth0"_s, at, true}));
+        table.emptyRows();
+        QVERIFY(!table.replyOrigin(1).otherSubnet);
+        QVERIFY(table.fillDeviceRow(reply("AA\n"), "192.168.50.20", {u"eth0"_s, at, true}));
+        QVERIFY(table.fillDeviceRow(reply("BB\n"), "10.0.0.2", {u"eth0"_s, at, false}));
+        const QModelIndex ip = table.index(0, DeviceTable::IpColumn);
+        QVERIFY(ip.data(DeviceTable::OtherSubnetRole).toBool());
+        QVERIFY(!table.index(1, 0).data(DeviceTable::OtherSubnetRole).toBool());
+        QVERIFY(ip.data(Qt::ToolTipRole).toString().contains(u"outside every subnet of eth0"_s));
+        QVERIFY(table.index(0, 2).data(Qt::ToolTipRole).isNull());
+        table.setOriginColumnsShown(true);
+        QCOMPARE(table.index(0, 6).data().toString(), u"eth0"_s);
+        QCOMPARE(table.index(0, 7).data(DeviceTable::ArrivalTimeRole).toDateTime(), at);
+        QCOMPARE(table.headerData(7, Qt::Horizontal).toString(), u"Time of reply"_s);
+
+        QCOMPARE(reachCommand(u"192.168.50.20"_s, u"eth0"_s, {u"192.168.50.254"_s, u"10.0.0.2"_s}),
+                 u"sudo ip addr add 192.168.50.253/24 dev eth0"_s);
+        QCOMPARE(reachCommand(u"192.168.50.254"_s, u"a;b'c"_s, {}),
+                 u"sudo ip addr add 192.168.50.253/24 dev 'a;b'\\''c'"_s);
+        QVERIFY(reachCommand(u"fe80::1"_s, u"eth0"_s, {}).isEmpty());
     }
 };
 

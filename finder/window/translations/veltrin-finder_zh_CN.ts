@@ -94,6 +94,10 @@
         <source>Open web page over HTT&amp;PS</source>
         <translation>通过 HTTPS 打开网页(&amp;P)</translation>
     </message>
+    <message>
+        <source>Copy command to &amp;reach it</source>
+        <translation>复制访问该设备的命令(&amp;R)</translation>
+    </message>
 </context>
 <context>
     <name>DeviceSortProxy</name>
@@ -127,6 +131,10 @@
     <message>
         <source>Time of reply</source>
         <translation>应答时间</translation>
+    </message>
+    <message>
+        <source>Another subnet: this address is outside every subnet of %1, the interface its reply came in on, so this computer has no route to it and its web page will not open from here. &quot;Copy command to reach it&quot; gives this computer an address beside it, assuming a /24: the reply does not tell the device&apos;s own prefix.</source>
+        <translation>其他子网：此地址不在 %1（收到其应答的接口）的任何子网内，本机没有到它的路由，因此无法从这里打开它的网页。“复制访问该设备的命令”为本机在它旁边添加一个地址，并假定其为 /24：应答中不含设备自身的前缀长度。</translation>
     </message>
 </context>
 <context>

@@ -7,7 +7,7 @@
 # platform plugin that does not exist, so a GUI application would abort.
 #
 # usage: test_cli_lab.sh FINDER SIMULATOR [CASE...]
-#   CASE: routed same-segment interfaces interrupt output signals site-plan (default: all)
+#   CASE: routed same-segment interfaces other-subnet interrupt output signals site-plan (default: all)
 set -u
 
 FINDER=$(realpath "$1")
@@ -15,7 +15,7 @@ export VELTRIN_SIM
 VELTRIN_SIM=$(realpath "$2")
 shift 2
 CASES=("$@")
-[ ${#CASES[@]} -gt 0 ] || CASES=(routed same-segment interfaces interrupt output signals site-plan)
+[ ${#CASES[@]} -gt 0 ] || CASES=(routed same-segment interfaces other-subnet interrupt output signals site-plan)
 
 # shellcheck source=../../../tools/netlab.sh
 source "$(dirname "$0")/../../../tools/netlab.sh"
@@ -217,6 +217,23 @@ NFT
   else
     fail "nft (package nftables) could not set up the drop on vf2"
   fi
+  lab_down
+}
+
+# A device on the finder's link but in a subnet of its own answers the
+# broadcast; the finder has no route to it and says so. (The routed case's
+# device, asked by address, is not marked: the request reached it.)
+case_other_subnet() {
+  up --segments 1 --devices 1
+  lab_exec_device 1 ip addr add 192.168.50.20/24 dev vd1 || return 1
+  lab_start_sim 1 --address 192.168.50.20 || return 1
+
+  finder --list --wait 0.5 --json
+  expect_status 0 "other subnet (json)"
+  grep -q '"ip": "192.168.50.20", .*"interface": "vf1", "time": "[0-9T:.-]*Z", "reachable": false}$' "$WORK/out" \
+    || fail "other subnet (json): not marked unreachable: $(cat "$WORK/out")"
+  finder --list --wait 0.5
+  grep -q '^1   192\.168\.50\.20 !  *-1102-2868 ' "$WORK/out" || fail "other subnet (text): no mark: $(cat "$WORK/out")"
   lab_down
 }
 

@@ -110,7 +110,8 @@ private slots:
         for (QAction *a : grid->actions->contextMenu()->actions())
             texts << a->text();
         QCOMPARE(texts, QStringList({"&Open web page", "Open web page over HTT&PS", "", "Copy &IP address",
-                                     "Copy &MAC address", "&Copy row(s)", "Copy &all", "", "&Save list…"}));
+                                     "Copy &MAC address", "Copy command to &reach it", "&Copy row(s)", "Copy &all", "",
+                                     "&Save list…"}));
 
         grid->view.setCurrentIndex(grid->view.model()->index(1, 0));
         grid->selectRows({1});

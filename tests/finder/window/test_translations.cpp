@@ -53,7 +53,9 @@ private slots:
             if (!action->isSeparator())
                 entries << action->text();
         }
-        QCOMPARE(entries.size(), 12);   // with Watch, its interval, its events and Compare with list…
+        // With Watch, its interval, its events, Compare with list… and the
+        // command to reach a device in another subnet.
+        QCOMPARE(entries.size(), 13);
         for (const QString &entry : entries)
             QVERIFY2(isChinese(entry), qPrintable(entry));
         QCOMPARE(entries.constFirst(), "打开网页(&O)");
