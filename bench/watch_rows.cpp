@@ -3,6 +3,7 @@
 #include "device_export.h"
 #include "device_roster.h"
 #include "device_table.h"
+#include "device_watch.h"
 #include "discovery_messages.h"
 #include "site_plan.h"
 
@@ -59,17 +60,6 @@ QString replyText(int n, int round = 0)
             .arg(n % 7).arg(5050000 + n, 12, 10, QChar(u'0')).arg(n).arg(round);
 }
 
-DeviceRoster::Values values(const DeviceReply &reply, const QString &sender)
-{
-    DeviceRoster::Values v;
-    v[DeviceRoster::Ip] = sender;
-    v[DeviceRoster::Serial] = reply.serialNumber;
-    v[DeviceRoster::Mac] = reply.macAddress;
-    v[DeviceRoster::Version] = reply.swVersion;
-    v[DeviceRoster::Description] = reply.description;
-    return v;
-}
-
 QString us(std::int64_t ns) { return u"%1 µs"_s.arg(double(ns) / 1e3, 0, 'f', 2); }
 
 // Parse and hand over, per reply: into a roster that already holds every
@@ -82,7 +72,7 @@ WatchBenchRow rosterRound()
     DeviceRoster roster;
     roster.beginRound();
     for (int n = 0; n < Devices; ++n)
-        roster.note(values(parseReply(texts[n]), address(n)), n);
+        roster.note(DeviceWatch::valuesOf(parseReply(texts[n]), address(n)), n);
     roster.endRound();
     roster.beginRound();
     DeviceTable table;
@@ -92,7 +82,7 @@ WatchBenchRow rosterRound()
     tableNs.reserve(Devices);
     for (int n = 0; n < Devices; ++n) {
         std::int64_t start = nowNs();
-        roster.note(values(parseReply(texts[n]), address(n)), n);
+        roster.note(DeviceWatch::valuesOf(parseReply(texts[n]), address(n)), n);
         rosterNs.push_back(nowNs() - start);
         start = nowNs();
         table.fillDeviceRow(parseReply(texts[n]), address(n));
@@ -112,7 +102,7 @@ WatchBenchRow rosterMemory()
     for (int round = 1; round <= 100; ++round) {
         roster.beginRound();
         for (int n = 0; n < Count; ++n)
-            roster.note(values(parseReply(replyText(n, round)), address(n)), round);
+            roster.note(DeviceWatch::valuesOf(parseReply(replyText(n, round)), address(n)), round);
         roster.endRound();
         const qint64 now = residentBytes();
         if (round == 10)

@@ -26,7 +26,9 @@ foreach(flag IN ITEMS -fstack-clash-protection -fcf-protection)
   endif()
 endforeach()
 
+set(VELTRIN_FORTIFY OFF)
 if(NOT (VELTRIN_SANITIZE OR VELTRIN_SANITIZE_THREAD OR VELTRIN_FUZZ))
+  set(VELTRIN_FORTIFY ON)
   check_cxx_source_compiles([[
     #if !defined(__has_builtin) || !__has_builtin(__builtin_dynamic_object_size)
     #error no dynamic object size

@@ -52,7 +52,7 @@ void DeviceWatch::nextRound()
     m_controller.resend();
 }
 
-void DeviceWatch::onDeviceAnswered(const DeviceReply &reply, const QString &senderAddress)
+DeviceRoster::Values DeviceWatch::valuesOf(const DeviceReply &reply, const QString &senderAddress)
 {
     DeviceRoster::Values values;
     values[DeviceRoster::Ip] = senderAddress;
@@ -60,6 +60,12 @@ void DeviceWatch::onDeviceAnswered(const DeviceReply &reply, const QString &send
     values[DeviceRoster::Mac] = reply.macAddress;
     values[DeviceRoster::Version] = reply.swVersion;
     values[DeviceRoster::Description] = reply.description;
+    return values;
+}
+
+void DeviceWatch::onDeviceAnswered(const DeviceReply &reply, const QString &senderAddress)
+{
+    const DeviceRoster::Values values = valuesOf(reply, senderAddress);
     const qint64 now = m_clock();
     const DeviceRoster::Noted noted = m_roster.note(values, now);
     if (noted.entry < 0)

@@ -30,6 +30,8 @@ public:
     void setIntervalSeconds(int seconds);
 
     const DeviceRoster &roster() const { return m_roster; }
+    // What the roster keeps of one accepted reply.
+    static DeviceRoster::Values valuesOf(const DeviceReply &reply, const QString &senderAddress);
 
     // The time events are stamped with; a test may set its own clock.
     using Clock = qint64 (*)();
