@@ -94,6 +94,9 @@ void DeviceSortProxy::setSourceModel(QAbstractItemModel *source)
             connect(source, &QAbstractItemModel::modelReset, this, &DeviceSortProxy::forgetKeys),
             connect(source, &QAbstractItemModel::layoutChanged, this, &DeviceSortProxy::forgetKeys),
             connect(source, &QAbstractItemModel::rowsMoved, this, &DeviceSortProxy::forgetKeys),
+            // The optional origin columns: a filter's keys hold every column.
+            connect(source, &QAbstractItemModel::columnsInserted, this, &DeviceSortProxy::forgetKeys),
+            connect(source, &QAbstractItemModel::columnsRemoved, this, &DeviceSortProxy::forgetKeys),
         };
     }
     QSortFilterProxyModel::setSourceModel(source);
