@@ -33,7 +33,10 @@ tidy() {
 }
 trap tidy EXIT
 
-XDG_RUNTIME_DIR=$runtime weston --backend="$backend" --socket="$socket" --idle-time=0 >"$runtime/weston.log" 2>&1 &
+# A full-HD output: the headless default (1024x640) is smaller than the
+# layouts the window test restores, and the window never opens larger.
+XDG_RUNTIME_DIR=$runtime weston --backend="$backend" --socket="$socket" --idle-time=0 --width=1920 --height=1080 \
+  >"$runtime/weston.log" 2>&1 &
 weston_pid=$!
 for _ in $(seq 100); do
   [ -S "$runtime/$socket" ] && break
