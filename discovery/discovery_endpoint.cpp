@@ -286,7 +286,7 @@ QDateTime DiscoveryEndpoint::arrivalTime() const
 {
     if (!m_hasCurrent)
         return {};
-    return QDateTime::fromMSecsSinceEpoch(m_current.receivedAtMs, Qt::UTC);
+    return QDateTime::fromMSecsSinceEpoch(m_current.receivedAtMs).toUTC();
 }
 
 bool DiscoveryEndpoint::isBound() const

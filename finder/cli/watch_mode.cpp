@@ -20,7 +20,7 @@ namespace {
 
 QString timeText(qint64 timeMs)
 {
-    return QDateTime::fromMSecsSinceEpoch(timeMs, Qt::UTC).toString(Qt::ISODateWithMs);
+    return QDateTime::fromMSecsSinceEpoch(timeMs).toUTC().toString(Qt::ISODateWithMs);
 }
 
 SitePlan::Received received(const DeviceRoster::Values &values)

@@ -4,6 +4,7 @@
 #include "prometheus_exposition.h"
 
 #include <QJsonArray>
+#include <QTimeZone>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
@@ -61,7 +62,7 @@ private slots:
         QCOMPARE(DeviceListing::json({}), QByteArray("[]\n"));
         // The first row came in on eth0; the second's origin is unknown.
         const DeviceTable::ReplyOrigin origin{QStringLiteral("eth0"),
-                                              QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7, 89), Qt::UTC)};
+                                              QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7, 89), QTimeZone::utc())};
         QCOMPARE(DeviceListing::json({plain, plain}, {origin}),
                  QByteArray("[\n"
                             "  {\"ip\": \"10.5.0.7\", \"serial\": \"1234-5678-9012\", \"mac\": \"00-11-22-33-44_55\", "

@@ -2,6 +2,7 @@
 #include "reach_command.h"
 
 #include <QAbstractItemModelTester>
+#include <QTimeZone>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -282,7 +283,7 @@ private slots:
     {
         DeviceTable table;
         prepare(table, 1, 0);
-        const QDateTime at(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC);
+        const QDateTime at(QDate(2026, 1, 2), QTime(3, 4, 5), QTimeZone::utc());
         QVERIFY(table.fillDeviceRow(reply("AA\n"), "192.168.50.20", {u"eth0"_s, at, true}));
         table.emptyRows();
         QVERIFY(!table.replyOrigin(1).otherSubnet);
