@@ -70,7 +70,6 @@ test-asan:
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVELTRIN_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
 # The tests that cross the endpoint's reader thread, under ThreadSanitizer.
