@@ -9,6 +9,8 @@
 #include <QTextDocument>
 #include <QToolTip>
 
+using namespace Qt::StringLiterals;
+
 QString SingleLineDelegate::displayText(const QVariant &value, const QLocale &locale) const
 {
     return visibleText(QStyledItemDelegate::displayText(value, locale));
@@ -50,8 +52,10 @@ bool SingleLineDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, c
         QToolTip::hideText();
         return true;
     }
-    // Device text is never markup: escaped, kept on its lines.
-    QToolTip::showText(event->globalPos(), Qt::convertFromPlainText(text, Qt::WhiteSpacePre), view->viewport(),
-                       option.rect);
+    // Device text is never markup: escaped, with its spaces and lines kept;
+    // a long line wraps rather than running off the screen.
+    QToolTip::showText(event->globalPos(),
+                       u"<p style=\"white-space:pre-wrap\">"_s + text.toHtmlEscaped() + u"</p>"_s,
+                       view->viewport(), option.rect);
     return true;
 }

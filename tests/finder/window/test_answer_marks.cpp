@@ -137,6 +137,15 @@ private slots:
         QCOMPARE(model.index(1, DeviceTable::IpColumn).data(Qt::ToolTipRole).toString(),
                  DeviceTable::otherSubnetNote(u"vf1"_s));
         QVERIFY(model.index(1, DeviceTable::IpColumn).data(Qt::ToolTipRole).toString().contains(u"no route"_s));
+        // Hovered, the IP cell shows the note.
+        grid.view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid.view));
+        const QRect cell = grid.view.visualRect(model.index(1, DeviceTable::IpColumn));
+        QHelpEvent help(QEvent::ToolTip, cell.center(), grid.view.viewport()->mapToGlobal(cell.center()));
+        QCoreApplication::sendEvent(grid.view.viewport(), &help);
+        QVERIFY(QToolTip::isVisible());
+        QVERIFY(QToolTip::text().contains(u"no route"_s));
+        QToolTip::hideText();
 
         QAction *reach = nullptr;
         for (QAction *action : grid.actions->contextMenu()->actions()) {
