@@ -16,41 +16,47 @@ namespace {
 constexpr QColor RepeatTint(255, 190, 0, 70);
 constexpr QColor ConflictTint(230, 30, 30, 80);
 
-// A warning triangle with an exclamation mark: its shape, not its colour,
-// tells a conflict apart.
-QIcon drawConflictGlyph()
+constexpr int GlyphSize = 16;
+
+// A glyph in black outline on a transparent square; draw() adds the shape.
+template<typename Draw>
+QIcon drawGlyph(const Draw &draw)
 {
-    constexpr int Size = 16;
-    QPixmap pixmap(Size, Size);
+    QPixmap pixmap(GlyphSize, GlyphSize);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(QColor(250, 200, 0));
-    painter.drawPolygon(QPolygonF({QPointF(Size / 2.0, 1), QPointF(Size - 1, Size - 1.5), QPointF(1, Size - 1.5)}));
-    painter.setPen(QPen(Qt::black, 2));
-    painter.drawLine(QPointF(Size / 2.0, 5.5), QPointF(Size / 2.0, 10));
-    painter.drawPoint(QPointF(Size / 2.0, 12.5));
+    draw(painter);
     painter.end();
     return QIcon(pixmap);
+}
+
+// A warning triangle with an exclamation mark: its shape, not its colour,
+// tells a conflict apart.
+QIcon drawConflictGlyph()
+{
+    return drawGlyph([](QPainter &painter) {
+        constexpr double Size = GlyphSize;
+        painter.setBrush(QColor(250, 200, 0));
+        painter.drawPolygon(QPolygonF({QPointF(Size / 2, 1), QPointF(Size - 1, Size - 1.5), QPointF(1, Size - 1.5)}));
+        painter.setPen(QPen(Qt::black, 2));
+        painter.drawLine(QPointF(Size / 2, 5.5), QPointF(Size / 2, 10));
+        painter.drawPoint(QPointF(Size / 2, 12.5));
+    });
 }
 
 // A circle struck through: no route from here. Its shape differs from the
 // conflict's triangle, so neither needs colour to be told apart.
 QIcon drawOtherSubnetGlyph()
 {
-    constexpr int Size = 16;
-    QPixmap pixmap(Size, Size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(Qt::white);
-    painter.drawEllipse(QRectF(1.5, 1.5, Size - 3, Size - 3));
-    painter.setPen(QPen(Qt::black, 2));
-    painter.drawLine(QPointF(4, 12), QPointF(12, 4));
-    painter.end();
-    return QIcon(pixmap);
+    return drawGlyph([](QPainter &painter) {
+        constexpr double Size = GlyphSize;
+        painter.setBrush(Qt::white);
+        painter.drawEllipse(QRectF(1.5, 1.5, Size - 3, Size - 3));
+        painter.setPen(QPen(Qt::black, 2));
+        painter.drawLine(QPointF(4, 12), QPointF(12, 4));
+    });
 }
 
 } // namespace

@@ -1,17 +1,25 @@
 // Repeated answers and address conflicts: marked with a tint, a tooltip and,
-// for a conflict, a glyph; never merged. The count label's tooltip.
+// for a conflict, a glyph; never merged. A device in another subnet. The
+// count label's tooltip.
 #include "device_grid_fixture.h"
 #include "main_window.h"
 #include "single_line_delegate.h"
 #include "test_finder_loopback.h"
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDateTime>
+#include <QMenu>
 #include <QBrush>
 #include <QIcon>
 #include <QLabel>
 #include <QStyleOptionViewItem>
 #include <QTest>
 #include <QToolTip>
+
+using namespace Qt::StringLiterals;
 
 // The grid's delegate, with the cell options it draws from in reach.
 struct GridDelegate : SingleLineDelegate
@@ -102,6 +110,47 @@ private slots:
         QCOMPARE(grid.table.answerMarks().answers(), 1);
         for (int row = 0; row < model.rowCount(); ++row)
             QVERIFY(!model.index(row, 0).data(Qt::ToolTipRole).isValid());
+    }
+
+    // A device outside every subnet of the interface its reply came in on:
+    // a glyph in the IP cell, the tooltip saying why, and the command that
+    // reaches it with a free address of its /24; the others have none.
+    void anotherSubnetIsMarkedAndCanBeReached()
+    {
+        DeviceGrid grid;
+        grid.answer("10.77.16.10", "00-AA");
+        DeviceReply reply;
+        reply.accepted = true;
+        reply.macAddress = u"00-BB\n"_s;
+        grid.table.fillDeviceRow(reply, u"192.168.50.20"_s, {u"vf1"_s, QDateTime::currentDateTimeUtc(), true});
+        grid.answer("192.168.50.254", "00-CC");
+        const QAbstractItemModel &model = *grid.view.model();
+        const GridDelegate delegate;
+        const auto drawn = [&](int row) {
+            QStyleOptionViewItem option;
+            option.decorationSize = QSize(16, 16);
+            delegate.initStyleOption(&option, model.index(row, DeviceTable::IpColumn));
+            return option;
+        };
+        QVERIFY(drawn(0).icon.isNull());
+        QVERIFY(!drawn(1).icon.isNull());
+        QCOMPARE(model.index(1, DeviceTable::IpColumn).data(Qt::ToolTipRole).toString(),
+                 DeviceTable::otherSubnetNote(u"vf1"_s));
+        QVERIFY(model.index(1, DeviceTable::IpColumn).data(Qt::ToolTipRole).toString().contains(u"no route"_s));
+
+        QAction *reach = nullptr;
+        for (QAction *action : grid.actions->contextMenu()->actions()) {
+            if (action->text() == u"Copy command to &reach it"_s)
+                reach = action;
+        }
+        QVERIFY(reach);
+        QApplication::clipboard()->clear();
+        grid.view.setCurrentIndex(model.index(0, 0));
+        reach->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QString());
+        grid.view.setCurrentIndex(model.index(1, 0));
+        reach->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), u"sudo ip addr add 192.168.50.253/24 dev vf1"_s);
     }
 
     void countLabelKeepsItsTextAndExplainsInItsTooltip()
