@@ -92,6 +92,8 @@ public:
 
     bool isBound() const;
     const Settings &settings() const { return m_settings; }
+    // Takes effect with the next send().
+    void setInterfaceNames(const QStringList &names) { m_settings.interfaceNames = names; }
 
 Q_SIGNALS:
     // One per datagram, in arrival order, on the thread that owns the endpoint.

@@ -16,15 +16,19 @@ QString subnetText(const Ipv4Subnet &subnet)
 
 } // namespace
 
+QString interfaceText(const BroadcastInterface &interface)
+{
+    QStringList subnets;
+    for (const Ipv4Subnet &subnet : interface.subnets)
+        subnets << subnetText(subnet);
+    return u"%1 (%2)"_s.arg(interface.name, subnets.join(u", "_s));
+}
+
 QStringList requestRoutes(const DiscoveryEndpoint &endpoint)
 {
     QStringList routes;
-    for (const BroadcastInterface &route : endpoint.broadcastRoutes()) {
-        QStringList subnets;
-        for (const Ipv4Subnet &subnet : route.subnets)
-            subnets << subnetText(subnet);
-        routes << u"%1 (%2)"_s.arg(route.name, subnets.join(u", "_s));
-    }
+    for (const BroadcastInterface &route : endpoint.broadcastRoutes())
+        routes << interfaceText(route);
     if (routes.isEmpty()) {
         const DiscoveryEndpoint::Settings &settings = endpoint.settings();
         routes << u"%1, UDP port %2"_s.arg(settings.destinationHost.toString()).arg(settings.destinationPort);

@@ -3,6 +3,10 @@
 #include <QStringList>
 
 class DiscoveryEndpoint;
+struct BroadcastInterface;
+
+// An interface with its IPv4 subnets: "eth0 (192.168.1.0/24)".
+QString interfaceText(const BroadcastInterface &interface);
 
 // Where the endpoint's last request went out, one line each, for the user to
 // compare with where the devices are: "eth0 (192.168.1.0/24)" for each

@@ -11,6 +11,7 @@
 #include "layout_memory.h"
 #include "no_reply_placeholder.h"
 #include "icon_above_text_button.h"
+#include "interface_menu.h"
 #include "query_addresses_dialog.h"
 #include "single_line_delegate.h"
 #include "site_watch.h"
@@ -94,8 +95,11 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
     m_replyPaneTimer.setInterval(ReplyPaneDelayMs);
     connect(&m_replyPaneTimer, &QTimer::timeout, this, &MainWindow::updateReplyPane);
 
-    // A refresh shows the table again, first.
+    // A refresh takes the interfaces up now, then shows the table again.
     m_siteWatch = new SiteWatch(m_controller, m_table, *m_grid, *m_foundDevice, this);
+    auto *const interfaceMenu = new InterfaceMenu(m_endpoint, *m_deviceActions->contextMenu());
+    interfaceMenu->apply();
+    connect(m_refresh, &QAbstractButton::clicked, interfaceMenu, &InterfaceMenu::apply);
     connect(m_refresh, &QAbstractButton::clicked, m_siteWatch, &SiteWatch::leave);
     connect(m_refresh, &QAbstractButton::clicked, &m_controller, &FinderController::refresh);
     connect(&m_endpoint, &DiscoveryEndpoint::dataArrival, &m_controller,
@@ -115,6 +119,10 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
     m_deviceActions->contextMenu()->addAction(query);
     m_deviceActions->contextMenu()->addSeparator();
     m_deviceActions->contextMenu()->addActions(m_siteWatch->actions());
+    // The broadcast's interfaces: a change asks again through them.
+    m_deviceActions->contextMenu()->addSeparator();
+    m_deviceActions->contextMenu()->addMenu(interfaceMenu->menu());
+    connect(interfaceMenu, &InterfaceMenu::changed, m_refresh, &QAbstractButton::click);
 
     auto *const resetLayout = new QAction(tr("Reset &layout"), this);
     resetLayout->setObjectName(u"resetLayoutAction"_s);

@@ -50,6 +50,7 @@ public:
     void queryAddresses();
     // Forgets the saved layout and returns to the designed one.
     void resetLayout();
+    const DiscoveryEndpoint &endpoint() const { return m_endpoint; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

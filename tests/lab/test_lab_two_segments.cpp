@@ -1,10 +1,14 @@
 // The finder's namespace sits on two segments with its default route through
 // the first only: one broadcast must still reach, and be answered from, both,
-// and each answer is known by the link it came in on.
+// and each answer is known by the link it came in on. The window, told to
+// use one of them, asks through that one only.
 #include "discovery_endpoint.h"
 #include "discovery_messages.h"
 #include "lab_environment.h"
+#include "main_window.h"
 
+#include <QSettings>
+#include <QTableView>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -16,6 +20,7 @@ class TestLabTwoSegments : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
+        QStandardPaths::setTestModeEnabled(true);
         if (!lab::inLab())
             QSKIP("needs the network lab: run it through ctest or tools/netlab.sh run");
         QCOMPARE(lab::segments(), 2);
@@ -58,7 +63,31 @@ private Q_SLOTS:
             QCOMPARE(requests, QStringList{lab::finderAddress(s) + ":1010 -> 255.255.255.255:8002"});
         }
     }
+
+    // Interfaces kept from an earlier run: the window's first broadcast
+    // leaves through the second segment's link only.
+    void windowBroadcastsThroughChosenInterface()
+    {
+        QList<qsizetype> before;
+        for (const QString &log : lab::simLogs())
+            before << lab::readLog(log).size();
+        QSettings().setValue(u"interfaces"_s, QStringList{u"vf2"_s});
+        MainWindow window;
+        QSettings().remove(u"interfaces"_s);
+        QCOMPARE(window.endpoint().settings().interfaceNames, QStringList{u"vf2"_s});
+        const QAbstractItemModel *table = window.findChild<QTableView *>(u"MSFlexGrid1"_s)->model();
+        QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), 1, 5000);
+        QCOMPARE(table->index(0, 1).data().toString().trimmed(), lab::deviceAddresses(2).value(0));
+
+        const auto first = lab::settledReceived(1, before[0]);
+        const auto second = lab::settledReceived(2, before[1]);
+        QVERIFY(first && second);
+        QCOMPARE(first->size(), 0);
+        QCOMPARE(second->size(), 1);
+        QCOMPARE(second->constFirst().field("src"), lab::finderAddress(2) + u":1010"_s);
+        QCOMPARE(table->rowCount(), 1);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestLabTwoSegments)
+QTEST_MAIN(TestLabTwoSegments)
 #include "test_lab_two_segments.moc"

@@ -161,6 +161,17 @@
     </message>
 </context>
 <context>
+    <name>InterfaceMenu</name>
+    <message>
+        <source>&amp;Interfaces</source>
+        <translation>网络接口(&amp;I)</translation>
+    </message>
+    <message>
+        <source>No interface is up with an IPv4 address</source>
+        <translation>没有已启用且带 IPv4 地址的网络接口</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>&amp;Query addresses…</source>

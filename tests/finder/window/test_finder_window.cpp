@@ -21,6 +21,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "broadcast_interfaces.h"
+#include "interface_menu.h"
 #include "single_line_delegate.h"
 
 #include <memory>
@@ -51,6 +53,7 @@ private slots:
     void init()
     {
         QSettings().remove(QStringLiteral("layout"));
+        QSettings().remove(QStringLiteral("interfaces"));
         devices = std::make_unique<LoopbackDevices>();
         QVERIFY(devices->isReady());
         window = std::make_unique<MainWindow>(devices->finderSettings());
@@ -457,6 +460,70 @@ private slots:
         QCOMPARE(filter->text(), QString());
         QCOMPARE(grid->model()->rowCount(), 3);
         QVERIFY(!shown->isVisible());
+    }
+
+    // Names kept, names up now, one toggled: what is sent through, and kept.
+    void interfaceChoiceKept_data()
+    {
+        QTest::addColumn<QStringList>("kept");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("checked");
+        QTest::addColumn<QStringList>("inEffect");
+        QTest::addColumn<QStringList>("keptAfter");
+        const QStringList none;
+        QTest::newRow("all, one off") << none << "eth1" << false << none << QStringList{"eth0", "wlan0"};
+        QTest::newRow("last back on: all") << QStringList{"eth0", "wlan0"} << "eth1" << true
+                                           << QStringList{"eth0", "wlan0"} << none;
+        QTest::newRow("one away kept") << QStringList{"wlan0", "usb0"} << "eth0" << true << QStringList{"wlan0"}
+                                       << QStringList{"wlan0", "eth0", "usb0"};
+        QTest::newRow("all away: all in effect") << QStringList{"usb0"} << "eth1" << false << none
+                                                 << QStringList{"eth0", "wlan0", "usb0"};
+    }
+    void interfaceChoiceKept()
+    {
+        QFETCH(QStringList, kept);
+        QFETCH(QString, name);
+        QFETCH(bool, checked);
+        QFETCH(QStringList, inEffect);
+        QFETCH(QStringList, keptAfter);
+        const QStringList up{"eth0", "eth1", "wlan0"};
+        QCOMPARE(InterfaceSelection::inEffect(kept, up), inEffect);
+        QCOMPARE(InterfaceSelection::toggled(kept, up, name, checked), keptAfter);
+    }
+
+    // The interfaces up here, each with its subnets; the kept choice reaches
+    // the endpoint as the window is made, before its first request.
+    void interfacesMenuListsAndRestoresChoice()
+    {
+        const QList<BroadcastInterface> up = broadcastInterfaces();
+        QSettings().setValue(QStringLiteral("interfaces"), QStringList{up.value(0).name, "gone0"});
+        window = std::make_unique<MainWindow>(devices->finderSettings());
+        const QStringList chosen = up.isEmpty() ? QStringList() : QStringList{up[0].name};
+        QCOMPARE(window->endpoint().settings().interfaceNames, chosen);
+        auto *menu = window->findChild<QMenu *>(QStringLiteral("interfacesMenu"));
+        QVERIFY(window->findChild<QMenu *>(QStringLiteral("deviceContextMenu"))->actions().contains(menu->menuAction()));
+        Q_EMIT menu->aboutToShow();
+        const QList<QAction *> entries = menu->actions();
+        if (up.isEmpty()) {
+            QCOMPARE(entries.size(), 1);
+            QVERIFY(!entries[0]->isEnabled());
+        } else {
+            QCOMPARE(entries.size(), up.size());
+            for (int i = 0; i < up.size(); ++i) {
+                QVERIFY2(entries[i]->text().startsWith(up[i].name + " ("), qPrintable(entries[i]->text()));
+                QCOMPARE(entries[i]->text().count('/'), up[i].subnets.size());
+                QCOMPARE(entries[i]->isChecked(), i == 0);
+            }
+            // The only one checked cannot be unchecked.
+            QVERIFY(!entries[0]->isEnabled());
+        }
+
+        // None of those kept is up: the broadcast goes out on all.
+        QSettings().setValue(QStringLiteral("interfaces"), QStringList{"gone0"});
+        window = std::make_unique<MainWindow>(devices->finderSettings());
+        QVERIFY(window->endpoint().settings().interfaceNames.isEmpty());
+        window->findChild<QAction *>(QStringLiteral("resetLayoutAction"))->trigger();
+        QVERIFY(QSettings().contains(QStringLiteral("interfaces")));
     }
 
 private:

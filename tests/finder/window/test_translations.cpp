@@ -54,8 +54,8 @@ private slots:
                 entries << action->text();
         }
         // With Watch, its interval, its events, Compare with list… and the
-        // command to reach a device in another subnet.
-        QCOMPARE(entries.size(), 13);
+        // command to reach a device in another subnet, and Interfaces.
+        QCOMPARE(entries.size(), 14);
         for (const QString &entry : entries)
             QVERIFY2(isChinese(entry), qPrintable(entry));
         QCOMPARE(entries.constFirst(), "打开网页(&O)");

@@ -1,0 +1,116 @@
+#include "interface_menu.h"
+
+#include "broadcast_interfaces.h"
+#include "discovery_endpoint.h"
+#include "request_routes.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSettings>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const auto ChoiceKey = u"interfaces"_s;
+
+QStringList keptChoice()
+{
+    return QSettings().value(ChoiceKey).toStringList();
+}
+
+QStringList namesUp()
+{
+    QStringList names;
+    for (const BroadcastInterface &interface : broadcastInterfaces())
+        names << interface.name;
+    return names;
+}
+
+} // namespace
+
+namespace InterfaceSelection {
+
+QStringList inEffect(const QStringList &kept, const QStringList &up)
+{
+    QStringList chosen;
+    for (const QString &name : up) {
+        if (kept.contains(name))
+            chosen << name;
+    }
+    return chosen;
+}
+
+QStringList toggled(const QStringList &kept, const QStringList &up, const QString &name, bool checked)
+{
+    QStringList chosen = inEffect(kept, up);
+    if (chosen.isEmpty())
+        chosen = up;
+    if (checked && !chosen.contains(name))
+        chosen << name;
+    else if (!checked)
+        chosen.removeAll(name);
+    QStringList away;
+    for (const QString &other : kept) {
+        if (!up.contains(other))
+            away << other;
+    }
+    // Every interface up, and none kept for later: no restriction, so one
+    // that comes up later is used too.
+    if (away.isEmpty() && chosen.size() == up.size())
+        return {};
+    return chosen + away;
+}
+
+} // namespace InterfaceSelection
+
+InterfaceMenu::InterfaceMenu(DiscoveryEndpoint &endpoint, QMenu &contextMenu)
+    : QObject(&contextMenu)
+    , m_endpoint(endpoint)
+    , m_menu(new QMenu(tr("&Interfaces"), &contextMenu))
+{
+    m_menu->setObjectName(u"interfacesMenu"_s);
+    connect(m_menu, &QMenu::aboutToShow, this, &InterfaceMenu::rebuild);
+}
+
+void InterfaceMenu::apply() const
+{
+    m_endpoint.setInterfaceNames(InterfaceSelection::inEffect(keptChoice(), namesUp()));
+}
+
+void InterfaceMenu::rebuild()
+{
+    m_menu->clear();
+    const QList<BroadcastInterface> interfaces = broadcastInterfaces();
+    if (interfaces.isEmpty()) {
+        m_menu->addAction(tr("No interface is up with an IPv4 address"))->setEnabled(false);
+        return;
+    }
+    QStringList up;
+    for (const BroadcastInterface &interface : interfaces)
+        up << interface.name;
+    QStringList chosen = InterfaceSelection::inEffect(keptChoice(), up);
+    if (chosen.isEmpty())
+        chosen = up;
+    for (const BroadcastInterface &interface : interfaces) {
+        QAction *const action = m_menu->addAction(interfaceText(interface));
+        action->setCheckable(true);
+        action->setChecked(chosen.contains(interface.name));
+        // The broadcast never goes nowhere: the last one checked stays.
+        action->setEnabled(!action->isChecked() || chosen.size() > 1);
+        connect(action, &QAction::toggled, this,
+                [this, name = interface.name](bool checked) { toggle(name, checked); });
+    }
+}
+
+void InterfaceMenu::toggle(const QString &name, bool checked)
+{
+    QSettings settings;
+    const QStringList kept = InterfaceSelection::toggled(keptChoice(), namesUp(), name, checked);
+    if (kept.isEmpty())
+        settings.remove(ChoiceKey);
+    else
+        settings.setValue(ChoiceKey, kept);
+    apply();
+    Q_EMIT changed();
+}
