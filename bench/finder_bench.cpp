@@ -724,9 +724,13 @@ void Bench::sortAndFilter()
 
 const Table &Bench::run()
 {
-    // VELTRIN_BENCH_ONLY=window: the window's own rows, a few minutes shorter.
-    const bool windowOnly = qEnvironmentVariable("VELTRIN_BENCH_ONLY") == u"window"_s;
-    if (!windowOnly) {
+    // VELTRIN_BENCH_ONLY=window: the window's own rows, a few minutes shorter;
+    // =stock: the stock buffer's bursts and loss-free rate, to look at a
+    // change of the flood policy.
+    const QString only = qEnvironmentVariable("VELTRIN_BENCH_ONLY");
+    const bool windowOnly = only == u"window"_s;
+    const bool stockOnly = only == u"stock"_s;
+    if (!windowOnly && !stockOnly) {
         startUp();   // first, while nothing else holds port 1010
         addWatchRows();   // before the window grows the heap
         startPeakAfresh();   // the roster and the plan are not the window's
@@ -757,8 +761,14 @@ const Table &Bench::run()
         return m_table;
     }
     bursts(u"stock"_s, true);
-    sortedFilteredBurst();
+    if (!stockOnly)
+        sortedFilteredBurst();
     lossFreeRate(u"stock"_s, true);
+    if (stockOnly) {
+        setLimit(m_originalLimit);
+        m_app.probe = nullptr;
+        return m_table;
+    }
     setLimit(RaisedLimit);
     bursts(u"raised"_s, false);
     lossFreeRate(u"raised"_s, false);
