@@ -29,8 +29,7 @@ QString PrometheusListing::interfaceOf(int row, const QString &ip, const DeviceT
         return {};
     for (const BroadcastInterface &interface : m_interfaces) {
         for (const Ipv4Subnet &subnet : interface.subnets) {
-            const quint32 mask = subnet.prefixLength == 0 ? 0 : ~quint32(0) << (32 - subnet.prefixLength);
-            if ((address & mask) == subnet.network)
+            if (subnet.contains(address))
                 return interface.name;
         }
     }
