@@ -19,12 +19,17 @@ QStringList keptChoice()
     return QSettings().value(ChoiceKey).toStringList();
 }
 
-QStringList namesUp()
+QStringList namesOf(const QList<BroadcastInterface> &interfaces)
 {
     QStringList names;
-    for (const BroadcastInterface &interface : broadcastInterfaces())
+    for (const BroadcastInterface &interface : interfaces)
         names << interface.name;
     return names;
+}
+
+QStringList namesUp()
+{
+    return namesOf(broadcastInterfaces());
 }
 
 } // namespace
@@ -41,11 +46,15 @@ QStringList inEffect(const QStringList &kept, const QStringList &up)
     return chosen;
 }
 
+QStringList checked(const QStringList &kept, const QStringList &up)
+{
+    const QStringList chosen = inEffect(kept, up);
+    return chosen.isEmpty() ? up : chosen;
+}
+
 QStringList toggled(const QStringList &kept, const QStringList &up, const QString &name, bool checked)
 {
-    QStringList chosen = inEffect(kept, up);
-    if (chosen.isEmpty())
-        chosen = up;
+    QStringList chosen = InterfaceSelection::checked(kept, up);
     if (checked && !chosen.contains(name))
         chosen << name;
     else if (!checked)
@@ -86,12 +95,7 @@ void InterfaceMenu::rebuild()
         m_menu->addAction(tr("No interface is up with an IPv4 address"))->setEnabled(false);
         return;
     }
-    QStringList up;
-    for (const BroadcastInterface &interface : interfaces)
-        up << interface.name;
-    QStringList chosen = InterfaceSelection::inEffect(keptChoice(), up);
-    if (chosen.isEmpty())
-        chosen = up;
+    const QStringList chosen = InterfaceSelection::checked(keptChoice(), namesOf(interfaces));
     for (const BroadcastInterface &interface : interfaces) {
         QAction *const action = m_menu->addAction(interfaceText(interface));
         action->setCheckable(true);

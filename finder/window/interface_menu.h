@@ -12,6 +12,8 @@ namespace InterfaceSelection {
 
 // The chosen names that are up now; all (empty) when none of them is.
 QStringList inEffect(const QStringList &kept, const QStringList &up);
+// The names the menu shows checked: those in effect, or all when none is.
+QStringList checked(const QStringList &kept, const QStringList &up);
 // The choice kept after checking or unchecking one of the interfaces up.
 QStringList toggled(const QStringList &kept, const QStringList &up, const QString &name, bool checked);
 
