@@ -4,9 +4,9 @@
 // loop beside it, with the stock receive buffer limit and a raised one.
 // Started by bench/run.sh; prints one table and exits 1 when a target is
 // missed, 2 when the benchmark itself fails.
-#include "device_table.h"
-#include "main_window.h"
-#include "watch_rows.h"
+#include "devicelist/device_table.h"
+#include "finder/window/main_window.h"
+#include "bench/watch_rows.h"
 
 #include <QAbstractButton>
 #include <QApplication>

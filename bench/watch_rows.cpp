@@ -1,11 +1,11 @@
-#include "watch_rows.h"
+#include "bench/watch_rows.h"
 
-#include "device_export.h"
-#include "device_roster.h"
-#include "device_table.h"
-#include "device_watch.h"
-#include "discovery_messages.h"
-#include "site_plan.h"
+#include "devicelist/device_export.h"
+#include "devicelist/device_roster.h"
+#include "devicelist/device_table.h"
+#include "finder/core/device_watch.h"
+#include "discovery/discovery_messages.h"
+#include "devicelist/site_plan.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "answer_marks.h"
+#include "devicelist/answer_marks.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
-#include "device_export.h"
+#include "devicelist/device_export.h"
 
-#include "device_table.h"
-#include "visible_text.h"
+#include "devicelist/device_table.h"
+#include "devicelist/visible_text.h"
 
 using namespace Qt::StringLiterals;
 

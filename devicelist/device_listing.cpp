@@ -1,8 +1,8 @@
-#include "device_listing.h"
+#include "devicelist/device_listing.h"
 
-#include "device_export.h"
-#include "device_table.h"
-#include "visible_text.h"
+#include "devicelist/device_export.h"
+#include "devicelist/device_table.h"
+#include "devicelist/visible_text.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device_table.h"
+#include "devicelist/device_table.h"
 
 #include <QByteArray>
 #include <QList>

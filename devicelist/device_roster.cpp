@@ -1,7 +1,7 @@
-#include "device_roster.h"
+#include "devicelist/device_roster.h"
 
-#include "device_export.h"
-#include "packed_row.h"
+#include "devicelist/device_export.h"
+#include "devicelist/packed_row.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "device_table.h"
+#include "devicelist/device_table.h"
 
-#include "device_export.h"
-#include "display_pattern.h"
-#include "visible_text.h"
+#include "devicelist/device_export.h"
+#include "devicelist/display_pattern.h"
+#include "devicelist/visible_text.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "answer_marks.h"
-#include "discovery_messages.h"
-#include "packed_row.h"
+#include "devicelist/answer_marks.h"
+#include "discovery/discovery_messages.h"
+#include "devicelist/packed_row.h"
 
 #include <QAbstractTableModel>
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "display_pattern.h"
+#include "devicelist/display_pattern.h"
 
 #include <QVarLengthArray>
 

@@ -1,4 +1,4 @@
-#include "packed_row.h"
+#include "devicelist/packed_row.h"
 
 QStringView PackedRow::storedPart(const QString &text)
 {

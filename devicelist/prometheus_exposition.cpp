@@ -1,6 +1,6 @@
-#include "prometheus_exposition.h"
+#include "devicelist/prometheus_exposition.h"
 
-#include "packed_row.h"
+#include "devicelist/packed_row.h"
 
 #include <QLocale>
 

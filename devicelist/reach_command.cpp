@@ -1,4 +1,4 @@
-#include "reach_command.h"
+#include "devicelist/reach_command.h"
 
 #include <QHostAddress>
 #include <QRegularExpression>

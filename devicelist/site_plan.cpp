@@ -1,4 +1,6 @@
-#include "site_plan.h"
+#include "devicelist/site_plan.h"
+
+#include "devicelist/csv_reader.h"
 
 #include <QFile>
 #include <QLocale>
@@ -41,73 +43,6 @@ QString headerKey(const QString &text)
     }
     return key;
 }
-
-// Records of an RFC 4180 file; LF or CRLF line ends, quoted fields may hold
-// line breaks. The leading apostrophe the finder's own CSV puts before a
-// formula-like quoted field is taken off again.
-class CsvReader
-{
-public:
-    explicit CsvReader(const QString &text) : m_text(text) {}
-
-    bool atEnd() const { return m_pos >= m_text.size(); }
-    int line() const { return m_line; }
-    // The record starting at the current line; nullopt for an unclosed quote.
-    std::optional<QStringList> next()
-    {
-        QStringList fields;
-        for (;;) {
-            QString field;
-            bool quoted = false;
-            if (m_pos < m_text.size() && m_text[m_pos] == u'"') {
-                quoted = true;
-                ++m_pos;
-                for (;;) {
-                    if (m_pos >= m_text.size())
-                        return std::nullopt;
-                    const QChar c = m_text[m_pos++];
-                    if (c == u'"') {
-                        if (m_pos < m_text.size() && m_text[m_pos] == u'"') {
-                            field += u'"';
-                            ++m_pos;
-                            continue;
-                        }
-                        break;
-                    }
-                    if (c == u'\n')
-                        ++m_line;
-                    field += c;
-                }
-            }
-            // Unquoted text, or whatever follows a closing quote.
-            const qsizetype start = m_pos;
-            while (m_pos < m_text.size() && m_text[m_pos] != u',' && m_text[m_pos] != u'\n')
-                ++m_pos;
-            field += QStringView(m_text).sliced(start, m_pos - start);
-            if (field.endsWith(u'\r'))
-                field.chop(1);
-            if (quoted && field.size() > 1 && field.front() == u'\'' && isFormulaStart(field[1]))
-                field.remove(0, 1);
-            fields << field;
-            if (m_pos >= m_text.size())
-                return fields;
-            if (m_text[m_pos++] == u'\n') {
-                ++m_line;
-                return fields;
-            }
-        }
-    }
-
-private:
-    static bool isFormulaStart(QChar c)
-    {
-        return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
-    }
-
-    const QString &m_text;
-    qsizetype m_pos = 0;
-    int m_line = 1;
-};
 
 QString lineError(int line, const QString &text)
 {

@@ -1,4 +1,4 @@
-#include "visible_text.h"
+#include "devicelist/visible_text.h"
 
 #include <algorithm>
 

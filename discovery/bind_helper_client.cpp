@@ -1,6 +1,6 @@
-#include "bind_helper_client.h"
+#include "discovery/bind_helper_client.h"
 
-#include "bind_helper/bind_helper_protocol.h"
+#include "discovery/bind_helper/bind_helper_protocol.h"
 
 #include <QCoreApplication>
 #include <QDir>

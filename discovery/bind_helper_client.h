@@ -1,6 +1,6 @@
 #pragma once
 
-#include "endpoint_error.h"
+#include "discovery/endpoint_error.h"
 
 #include <QHostAddress>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "bound_socket.h"
+#include "discovery/bound_socket.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>

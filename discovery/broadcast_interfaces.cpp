@@ -1,4 +1,4 @@
-#include "broadcast_interfaces.h"
+#include "discovery/broadcast_interfaces.h"
 
 #include <QNetworkInterface>
 

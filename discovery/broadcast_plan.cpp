@@ -1,4 +1,4 @@
-#include "broadcast_plan.h"
+#include "discovery/broadcast_plan.h"
 
 #include <algorithm>
 

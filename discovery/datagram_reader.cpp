@@ -1,6 +1,6 @@
-#include "datagram_reader.h"
+#include "discovery/datagram_reader.h"
 
-#include "flood_policy.h"
+#include "discovery/flood_policy.h"
 
 #include <QHostAddress>
 

@@ -1,4 +1,4 @@
-#include "datagram_text.h"
+#include "discovery/datagram_text.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -1,10 +1,10 @@
-#include "discovery_endpoint.h"
+#include "discovery/discovery_endpoint.h"
 
-#include "bound_socket.h"
-#include "broadcast_interfaces.h"
-#include "broadcast_plan.h"
-#include "datagram_text.h"
-#include "flood_policy.h"
+#include "discovery/bound_socket.h"
+#include "discovery/broadcast_interfaces.h"
+#include "discovery/broadcast_plan.h"
+#include "discovery/datagram_text.h"
+#include "discovery/flood_policy.h"
 
 #include <QDeadlineTimer>
 #include <QNetworkDatagram>

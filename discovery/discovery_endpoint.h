@@ -1,9 +1,9 @@
 #pragma once
 
-#include "bind_helper_client.h"
-#include "broadcast_interfaces.h"
-#include "datagram_reader.h"
-#include "endpoint_error.h"
+#include "discovery/bind_helper_client.h"
+#include "discovery/broadcast_interfaces.h"
+#include "discovery/datagram_reader.h"
+#include "discovery/endpoint_error.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "discovery_messages.h"
+#include "discovery/discovery_messages.h"
 
 #include <QStringView>
 

@@ -1,4 +1,4 @@
-#include "endpoint_error.h"
+#include "discovery/endpoint_error.h"
 
 #include <cerrno>
 

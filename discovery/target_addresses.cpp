@@ -1,4 +1,4 @@
-#include "target_addresses.h"
+#include "discovery/target_addresses.h"
 
 #include <QRegularExpression>
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "broadcast_interfaces.h"
+#include "discovery/broadcast_interfaces.h"
 
 #include <QList>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "target_sweep.h"
+#include "discovery/target_sweep.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "endpoint_error.h"
-#include "target_addresses.h"
+#include "discovery/endpoint_error.h"
+#include "discovery/target_addresses.h"
 
 #include <QElapsedTimer>
 #include <QObject>

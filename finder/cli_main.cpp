@@ -1,8 +1,8 @@
 // veltrin-finder-cli: the finder's list mode alone, for boxes without a
 // display. It takes the finder's options; --list is implied unless --watch
 // is given.
-#include "command_line.h"
-#include "run_without_window.h"
+#include "finder/core/command_line.h"
+#include "finder/cli/run_without_window.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
-#include "app_translations.h"
-#include "command_line.h"
-#include "main_window.h"
-#include "run_without_window.h"
+#include "finder/window/app_translations.h"
+#include "finder/core/command_line.h"
+#include "finder/window/main_window.h"
+#include "finder/cli/run_without_window.h"
 
 #include <QApplication>
 

@@ -9,16 +9,16 @@
 // RefreshAtRows; the row count stays, the rows are reused, so memory stays
 // bounded.
 
-#include "datagram_text.h"
-#include "device_table.h"
-#include "discovery_endpoint.h"
-#include "discovery_messages.h"
-#include "endpoint_error.h"
-#include "finder_controller.h"
-#include "finder_view.h"
-#include "fuzz_check.h"
-#include "packed_row.h"
-#include "visible_text.h"
+#include "discovery/datagram_text.h"
+#include "devicelist/device_table.h"
+#include "discovery/discovery_endpoint.h"
+#include "discovery/discovery_messages.h"
+#include "discovery/endpoint_error.h"
+#include "finder/core/finder_controller.h"
+#include "finder/core/finder_view.h"
+#include "fuzz/fuzz_check.h"
+#include "devicelist/packed_row.h"
+#include "devicelist/visible_text.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

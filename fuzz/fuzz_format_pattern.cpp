@@ -3,10 +3,10 @@
 // the locale, one the pattern (one of the table's, or a fuzzed one that runs
 // up to the first NUL byte); the rest is the value, read as a datagram is.
 
-#include "datagram_text.h"
-#include "device_table.h"
-#include "display_pattern.h"
-#include "fuzz_check.h"
+#include "discovery/datagram_text.h"
+#include "devicelist/device_table.h"
+#include "devicelist/display_pattern.h"
+#include "fuzz/fuzz_check.h"
 
 #include <QByteArray>
 #include <QLocale>

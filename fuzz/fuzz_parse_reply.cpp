@@ -2,9 +2,9 @@
 // reads it, and once more as raw UTF-16, which reaches code units no code
 // page decoder produces (lone surrogates, noncharacters).
 
-#include "datagram_text.h"
-#include "discovery_messages.h"
-#include "fuzz_check.h"
+#include "discovery/datagram_text.h"
+#include "discovery/discovery_messages.h"
+#include "fuzz/fuzz_check.h"
 
 #include <QByteArray>
 #include <QString>

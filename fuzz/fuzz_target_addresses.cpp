@@ -3,8 +3,8 @@
 // the per-query limit; leaving out a subnet only ever removes addresses of it.
 // Input: the first 5 bytes are a subnet (address, prefix), the rest the specs.
 
-#include "fuzz_check.h"
-#include "target_addresses.h"
+#include "fuzz/fuzz_check.h"
+#include "discovery/target_addresses.h"
 
 #include <QString>
 

@@ -5,7 +5,7 @@
  * changes what it binds; the socket it hands over is the only use of the
  * capability anyone can make. */
 #define _GNU_SOURCE
-#include "bind_helper_protocol.h"
+#include "discovery/bind_helper/bind_helper_protocol.h"
 
 #include <errno.h>
 #include <linux/capability.h>

@@ -1,8 +1,8 @@
-#include "expected_devices.h"
+#include "finder/cli/expected_devices.h"
 
-#include "device_export.h"
-#include "device_table.h"
-#include "terminal_output.h"
+#include "devicelist/device_export.h"
+#include "devicelist/device_table.h"
+#include "finder/cli/terminal_output.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "site_plan.h"
+#include "devicelist/site_plan.h"
 
 #include <QHash>
 #include <QList>

@@ -1,8 +1,8 @@
-#include "interface_choice.h"
+#include "finder/cli/interface_choice.h"
 
-#include "broadcast_interfaces.h"
-#include "broadcast_plan.h"
-#include "terminal_output.h"
+#include "discovery/broadcast_interfaces.h"
+#include "discovery/broadcast_plan.h"
+#include "finder/cli/terminal_output.h"
 
 #include <QNetworkInterface>
 

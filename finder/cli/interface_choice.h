@@ -1,6 +1,6 @@
 #pragma once
 
-#include "discovery_endpoint.h"
+#include "discovery/discovery_endpoint.h"
 
 #include <QStringList>
 

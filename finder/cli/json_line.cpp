@@ -1,4 +1,4 @@
-#include "json_line.h"
+#include "finder/cli/json_line.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

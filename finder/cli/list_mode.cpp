@@ -1,12 +1,12 @@
-#include "list_mode.h"
+#include "finder/cli/list_mode.h"
 
-#include "device_export.h"
-#include "device_listing.h"
-#include "failure_message.h"
-#include "broadcast_interfaces.h"
-#include "broadcast_plan.h"
-#include "interface_choice.h"
-#include "terminal_output.h"
+#include "devicelist/device_export.h"
+#include "devicelist/device_listing.h"
+#include "finder/core/failure_message.h"
+#include "discovery/broadcast_interfaces.h"
+#include "discovery/broadcast_plan.h"
+#include "finder/cli/interface_choice.h"
+#include "finder/cli/terminal_output.h"
 
 #include <QCoreApplication>
 
@@ -149,9 +149,9 @@ int ListMode::conclude(int status)
         if (!missing.isEmpty() && status < SignalBase)
             status = Missing;
     }
-    if (status != Failed && m_output.state() == ListOutput::State::Open)
+    if (status != Failed && m_output.state() == DescriptorWriter::State::Open)
         printHeader();
-    if (m_output.state() == ListOutput::State::Open) {
+    if (m_output.state() == DescriptorWriter::State::Open) {
         switch (m_commandLine.format) {
         case CommandLine::Format::Json:
             if (status != Failed)
@@ -174,9 +174,9 @@ int ListMode::conclude(int status)
     }
     // A reader that went away ends the run quietly, as SIGPIPE's default
     // action would.
-    if (m_output.state() == ListOutput::State::ReaderGone)
+    if (m_output.state() == DescriptorWriter::State::ReaderGone)
         return SignalBase + SIGPIPE;
-    if (m_output.state() == ListOutput::State::Failed) {
+    if (m_output.state() == DescriptorWriter::State::Failed) {
         printError(m_output.errorString());
         return WriteFailed;
     }

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "command_line.h"
-#include "device_table.h"
-#include "discovery_endpoint.h"
-#include "expected_devices.h"
-#include "finder_controller.h"
-#include "finder_view.h"
-#include "listing_file.h"
-#include "prometheus_listing.h"
-#include "signal_watcher.h"
+#include "finder/core/command_line.h"
+#include "devicelist/device_table.h"
+#include "discovery/discovery_endpoint.h"
+#include "finder/cli/expected_devices.h"
+#include "finder/core/finder_controller.h"
+#include "finder/core/finder_view.h"
+#include "finder/cli/listing_file.h"
+#include "finder/cli/prometheus_listing.h"
+#include "finder/cli/signal_watcher.h"
 
 #include <QObject>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "listing_file.h"
+#include "finder/cli/listing_file.h"
 
 #include <QDir>
 
@@ -28,9 +28,9 @@ bool ListingFile::write(const QByteArray &bytes)
     return true;
 }
 
-ListOutput::State ListingFile::state() const
+DescriptorWriter::State ListingFile::state() const
 {
-    return m_file ? ListOutput::State::Open : m_standardOutput.state();
+    return m_file ? DescriptorWriter::State::Open : m_standardOutput.state();
 }
 
 bool ListingFile::commit()

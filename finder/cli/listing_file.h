@@ -1,6 +1,6 @@
 #pragma once
 
-#include "list_output.h"
+#include "finder/cli/descriptor_writer.h"
 
 #include <QByteArray>
 #include <QSaveFile>
@@ -22,7 +22,7 @@ public:
     bool open();
     // False, and nothing more is written, once the output is not Open.
     bool write(const QByteArray &bytes);
-    ListOutput::State state() const;
+    DescriptorWriter::State state() const;
     // Puts what was written in FILE's place. False when it could not be
     // written whole; FILE is then as it was.
     bool commit();
@@ -30,6 +30,6 @@ public:
 
 private:
     QString m_path;
-    ListOutput m_standardOutput;
+    DescriptorWriter m_standardOutput;
     std::unique_ptr<QSaveFile> m_file;   // a temporary file until committed
 };

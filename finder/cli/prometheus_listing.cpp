@@ -1,9 +1,9 @@
-#include "prometheus_listing.h"
+#include "finder/cli/prometheus_listing.h"
 
-#include "device_export.h"
-#include "device_table.h"
-#include "prometheus_exposition.h"
-#include "site_plan.h"
+#include "devicelist/device_export.h"
+#include "devicelist/device_table.h"
+#include "devicelist/prometheus_exposition.h"
+#include "devicelist/site_plan.h"
 
 #include <QDateTime>
 #include <QHostAddress>

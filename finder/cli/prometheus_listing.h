@@ -1,6 +1,6 @@
 #pragma once
 
-#include "broadcast_interfaces.h"
+#include "discovery/broadcast_interfaces.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

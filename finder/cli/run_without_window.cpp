@@ -1,9 +1,9 @@
-#include "run_without_window.h"
+#include "finder/cli/run_without_window.h"
 
-#include "command_line.h"
-#include "list_mode.h"
-#include "list_output.h"
-#include "watch_mode.h"
+#include "finder/core/command_line.h"
+#include "finder/cli/list_mode.h"
+#include "finder/cli/descriptor_writer.h"
+#include "finder/cli/watch_mode.h"
 
 #include <QCoreApplication>
 
@@ -34,7 +34,7 @@ int runWithoutWindow(int argc, char *argv[], const QString &programName, const C
     // Checked before anything opens a descriptor: a socket or the event
     // loop's own would take the free number and the listing would go there.
     if (commandLine.action == CommandLine::Action::List && commandLine.outputPath.isEmpty()) {
-        if (const QString failure = ListOutput::closedFailure(STDOUT_FILENO); !failure.isEmpty()) {
+        if (const QString failure = DescriptorWriter::closedFailure(STDOUT_FILENO); !failure.isEmpty()) {
             print(stderr, u"%1: %2\n"_s.arg(programName, failure));
             return ListMode::WriteFailed;
         }

@@ -1,4 +1,4 @@
-#include "signal_watcher.h"
+#include "finder/cli/signal_watcher.h"
 
 #include <QSocketNotifier>
 

@@ -1,6 +1,6 @@
-#include "terminal_output.h"
+#include "finder/cli/terminal_output.h"
 
-#include "list_output.h"
+#include "finder/cli/descriptor_writer.h"
 
 #include <QCoreApplication>
 
@@ -10,5 +10,5 @@ using namespace Qt::StringLiterals;
 
 void printError(const QString &text)
 {
-    ListOutput(STDERR_FILENO).write((QCoreApplication::applicationName() + u": "_s + text + u'\n').toUtf8());
+    DescriptorWriter(STDERR_FILENO).write((QCoreApplication::applicationName() + u": "_s + text + u'\n').toUtf8());
 }

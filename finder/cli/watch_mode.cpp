@@ -1,10 +1,10 @@
-#include "watch_mode.h"
+#include "finder/cli/watch_mode.h"
 
-#include "failure_message.h"
-#include "interface_choice.h"
-#include "json_line.h"
-#include "list_mode.h"
-#include "terminal_output.h"
+#include "finder/core/failure_message.h"
+#include "finder/cli/interface_choice.h"
+#include "finder/cli/json_line.h"
+#include "finder/cli/list_mode.h"
+#include "finder/cli/terminal_output.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -133,9 +133,9 @@ void WatchMode::print(const JsonLine &line)
     if (m_output.write(line.line()))
         return;
     // As the list mode ends: quietly for a reader gone, loudly for a full disk.
-    if (m_output.state() == ListOutput::State::Failed)
+    if (m_output.state() == DescriptorWriter::State::Failed)
         printError(m_output.failure());
-    QCoreApplication::exit(m_output.state() == ListOutput::State::Failed ? ListMode::WriteFailed
+    QCoreApplication::exit(m_output.state() == DescriptorWriter::State::Failed ? ListMode::WriteFailed
                                                                           : ListMode::SignalBase + SIGPIPE);
 }
 

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "command_line.h"
-#include "device_table.h"
-#include "device_watch.h"
-#include "discovery_endpoint.h"
-#include "finder_controller.h"
-#include "finder_view.h"
-#include "list_output.h"
-#include "signal_watcher.h"
-#include "site_plan.h"
+#include "finder/core/command_line.h"
+#include "devicelist/device_table.h"
+#include "finder/core/device_watch.h"
+#include "discovery/discovery_endpoint.h"
+#include "finder/core/finder_controller.h"
+#include "finder/core/finder_view.h"
+#include "finder/cli/descriptor_writer.h"
+#include "finder/cli/signal_watcher.h"
+#include "devicelist/site_plan.h"
 
 #include <QObject>
 
@@ -48,7 +48,7 @@ private:
 
     CommandLine m_commandLine;
     SignalWatcher m_stopSignals;
-    ListOutput m_output;
+    DescriptorWriter m_output;
     DeviceTable m_table;   // the controller's; not filled while watching
     DiscoveryEndpoint m_endpoint;
     FinderController m_controller;

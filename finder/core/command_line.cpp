@@ -1,7 +1,7 @@
-#include "command_line.h"
+#include "finder/core/command_line.h"
 
-#include "device_watch.h"
-#include "target_sweep.h"
+#include "finder/core/device_watch.h"
+#include "discovery/target_sweep.h"
 
 #include <QCommandLineParser>
 #include <QLocale>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "device_watch.h"
-#include "target_addresses.h"
-#include "target_sweep.h"
+#include "finder/core/device_watch.h"
+#include "discovery/target_addresses.h"
+#include "discovery/target_sweep.h"
 
 #include <QString>
 #include <QStringList>

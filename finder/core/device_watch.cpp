@@ -1,7 +1,7 @@
-#include "device_watch.h"
+#include "finder/core/device_watch.h"
 
-#include "discovery_messages.h"
-#include "finder_controller.h"
+#include "discovery/discovery_messages.h"
+#include "finder/core/finder_controller.h"
 
 #include <algorithm>
 

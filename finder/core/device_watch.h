@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device_roster.h"
+#include "devicelist/device_roster.h"
 
 #include <QDateTime>
 #include <QObject>

@@ -1,7 +1,7 @@
-#include "failure_message.h"
+#include "finder/core/failure_message.h"
 
-#include "bind_helper_client.h"
-#include "endpoint_error.h"
+#include "discovery/bind_helper_client.h"
+#include "discovery/endpoint_error.h"
 
 #include <QFileInfo>
 

@@ -1,10 +1,10 @@
-#include "finder_controller.h"
+#include "finder/core/finder_controller.h"
 
-#include "device_table.h"
-#include "discovery_endpoint.h"
-#include "discovery_messages.h"
-#include "finder_view.h"
-#include "request_routes.h"
+#include "devicelist/device_table.h"
+#include "discovery/discovery_endpoint.h"
+#include "discovery/discovery_messages.h"
+#include "finder/core/finder_view.h"
+#include "finder/core/request_routes.h"
 
 #include <QHostAddress>
 

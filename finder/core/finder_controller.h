@@ -1,7 +1,7 @@
 #pragma once
 
-#include "target_addresses.h"
-#include "target_sweep.h"
+#include "discovery/target_addresses.h"
+#include "discovery/target_sweep.h"
 
 #include <QObject>
 #include <QString>

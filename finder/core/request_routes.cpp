@@ -1,7 +1,7 @@
-#include "request_routes.h"
+#include "finder/core/request_routes.h"
 
-#include "broadcast_interfaces.h"
-#include "discovery_endpoint.h"
+#include "discovery/broadcast_interfaces.h"
+#include "discovery/discovery_endpoint.h"
 
 #include <QHostAddress>
 

@@ -1,7 +1,7 @@
-#include "answer_mark_style.h"
+#include "finder/window/answer_mark_style.h"
 
-#include "answer_marks.h"
-#include "device_table.h"
+#include "devicelist/answer_marks.h"
+#include "devicelist/device_table.h"
 
 #include <QBrush>
 #include <QColor>

@@ -1,4 +1,4 @@
-#include "app_translations.h"
+#include "finder/window/app_translations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

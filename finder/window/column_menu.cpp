@@ -1,6 +1,6 @@
-#include "column_menu.h"
+#include "finder/window/column_menu.h"
 
-#include "device_table.h"
+#include "devicelist/device_table.h"
 
 #include <QAction>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
-#include "column_widths.h"
+#include "finder/window/column_widths.h"
 
-#include "device_table.h"
+#include "devicelist/device_table.h"
 
 #include <QFontMetrics>
 #include <QStringList>

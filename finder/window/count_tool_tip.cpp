@@ -1,6 +1,6 @@
-#include "count_tool_tip.h"
+#include "finder/window/count_tool_tip.h"
 
-#include "answer_marks.h"
+#include "devicelist/answer_marks.h"
 
 #include <QHelpEvent>
 #include <QLabel>

@@ -1,9 +1,9 @@
-#include "device_actions.h"
+#include "finder/window/device_actions.h"
 
-#include "device_export.h"
-#include "device_table.h"
-#include "reach_command.h"
-#include "visible_text.h"
+#include "devicelist/device_export.h"
+#include "devicelist/device_table.h"
+#include "devicelist/reach_command.h"
+#include "devicelist/visible_text.h"
 
 #include <QAction>
 #include <QClipboard>

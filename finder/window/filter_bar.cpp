@@ -1,9 +1,9 @@
-#include "filter_bar.h"
+#include "finder/window/filter_bar.h"
 
-#include "device_sort_proxy.h"
-#include "device_table.h"
-#include "table_font.h"
-#include "window_layout.h"
+#include "finder/window/device_sorting.h"
+#include "devicelist/device_table.h"
+#include "finder/window/table_font.h"
+#include "finder/window/window_layout.h"
 
 #include <QAction>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "icon_above_text_button.h"
+#include "finder/window/icon_above_text_button.h"
 
 #include <QKeyEvent>
 #include <QStyleOptionFocusRect>

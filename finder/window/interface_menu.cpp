@@ -1,8 +1,8 @@
-#include "interface_menu.h"
+#include "finder/window/interface_menu.h"
 
-#include "broadcast_interfaces.h"
-#include "discovery_endpoint.h"
-#include "request_routes.h"
+#include "discovery/broadcast_interfaces.h"
+#include "discovery/discovery_endpoint.h"
+#include "finder/core/request_routes.h"
 
 #include <QAction>
 #include <QMenu>

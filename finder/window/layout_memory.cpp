@@ -1,7 +1,7 @@
-#include "layout_memory.h"
+#include "finder/window/layout_memory.h"
 
-#include "device_sort_proxy.h"
-#include "device_table.h"
+#include "finder/window/device_sorting.h"
+#include "devicelist/device_table.h"
 
 #include <QHeaderView>
 #include <QSettings>

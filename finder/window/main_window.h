@@ -1,9 +1,9 @@
 #pragma once
 
-#include "device_table.h"
-#include "discovery_endpoint.h"
-#include "finder_controller.h"
-#include "finder_view.h"
+#include "devicelist/device_table.h"
+#include "discovery/discovery_endpoint.h"
+#include "finder/core/finder_controller.h"
+#include "finder/core/finder_view.h"
 
 #include <QPointer>
 #include <QTimer>

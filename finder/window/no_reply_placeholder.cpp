@@ -1,4 +1,4 @@
-#include "no_reply_placeholder.h"
+#include "finder/window/no_reply_placeholder.h"
 
 #include <QEvent>
 

@@ -1,4 +1,4 @@
-#include "query_addresses_dialog.h"
+#include "finder/window/query_addresses_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "target_addresses.h"
+#include "discovery/target_addresses.h"
 
 #include <QDialog>
 

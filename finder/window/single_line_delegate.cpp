@@ -1,6 +1,6 @@
-#include "single_line_delegate.h"
+#include "finder/window/single_line_delegate.h"
 
-#include "visible_text.h"
+#include "devicelist/visible_text.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

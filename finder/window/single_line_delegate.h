@@ -1,6 +1,6 @@
 #pragma once
 
-#include "answer_mark_style.h"
+#include "finder/window/answer_mark_style.h"
 
 #include <QStyledItemDelegate>
 

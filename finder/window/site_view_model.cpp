@@ -1,6 +1,6 @@
-#include "site_view_model.h"
+#include "finder/window/site_view_model.h"
 
-#include "device_export.h"
+#include "devicelist/device_export.h"
 
 #include <QBrush>
 #include <QPalette>

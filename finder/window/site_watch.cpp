@@ -1,12 +1,12 @@
-#include "site_watch.h"
+#include "finder/window/site_watch.h"
 
-#include "count_label_text.h"
-#include "device_actions.h"
-#include "device_export.h"
-#include "device_table.h"
-#include "finder_controller.h"
-#include "single_line_delegate.h"
-#include "visible_text.h"
+#include "finder/window/count_label_text.h"
+#include "finder/window/device_actions.h"
+#include "devicelist/device_export.h"
+#include "devicelist/device_table.h"
+#include "finder/core/finder_controller.h"
+#include "finder/window/single_line_delegate.h"
+#include "devicelist/visible_text.h"
 
 #include <QAction>
 #include <QDateTime>

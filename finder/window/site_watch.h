@@ -1,8 +1,8 @@
 #pragma once
 
-#include "device_watch.h"
-#include "site_plan.h"
-#include "site_view_model.h"
+#include "finder/core/device_watch.h"
+#include "devicelist/site_plan.h"
+#include "finder/window/site_view_model.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "table_font.h"
+#include "finder/window/table_font.h"
 
 #include <QFontDatabase>
 #include <QStringList>

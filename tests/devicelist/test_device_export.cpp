@@ -1,4 +1,4 @@
-#include "device_export.h"
+#include "devicelist/device_export.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 // The device list as --list prints it: the aligned table, the JSON array and
 // Prometheus samples, with device text that tries to break each.
-#include "device_listing.h"
-#include "prometheus_exposition.h"
+#include "devicelist/device_listing.h"
+#include "devicelist/prometheus_exposition.h"
 
 #include <QJsonArray>
 #include <QTimeZone>

@@ -1,4 +1,4 @@
-#include "device_roster.h"
+#include "devicelist/device_roster.h"
 
 #include <QTest>
 

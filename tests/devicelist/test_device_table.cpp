@@ -1,5 +1,5 @@
-#include "device_table.h"
-#include "reach_command.h"
+#include "devicelist/device_table.h"
+#include "devicelist/reach_command.h"
 
 #include <QAbstractItemModelTester>
 #include <QTimeZone>

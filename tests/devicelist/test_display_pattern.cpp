@@ -1,5 +1,5 @@
-#include "device_table.h"
-#include "display_pattern.h"
+#include "devicelist/device_table.h"
+#include "devicelist/display_pattern.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "site_plan.h"
+#include "devicelist/site_plan.h"
 
 #include <QTest>
 

@@ -3,7 +3,7 @@
 // descriptor. Binding port 1010 happens in a throw-away network namespace
 // (tools/netlab.sh, run as root); the helper is also run as an unused uid
 // without the capability, through a wrapper given as the helper's path.
-#include "bind_helper_client.h"
+#include "discovery/bind_helper_client.h"
 
 #include <QDir>
 #include <QFile>

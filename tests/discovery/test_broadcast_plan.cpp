@@ -1,6 +1,6 @@
 // Which interfaces carry the broadcast: one request per subnet, the others
 // on it as stand-ins, and the choice of interfaces by name.
-#include "broadcast_plan.h"
+#include "discovery/broadcast_plan.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "test_finder_loopback.h"
+#include "tests/support/test_finder_loopback.h"
 
 #include <QDateTime>
 #include <QTest>

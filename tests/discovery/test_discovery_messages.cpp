@@ -1,5 +1,5 @@
-#include "datagram_text.h"
-#include "discovery_messages.h"
+#include "discovery/datagram_text.h"
+#include "discovery/discovery_messages.h"
 
 #include <QTest>
 

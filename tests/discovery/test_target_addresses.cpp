@@ -1,6 +1,6 @@
 // Target addresses as users type them after --target or into "Query addresses…":
 // what each form stands for, what is refused, and how a list adds up.
-#include "target_addresses.h"
+#include "discovery/target_addresses.h"
 
 #include <QHostAddress>
 #include <QTest>

@@ -1,7 +1,7 @@
 // The paced sweep over a target list: every address once and in order, the
 // first at once and the rest never faster than the rate, failures counted,
 // and a stopped sweep sends nothing more.
-#include "target_sweep.h"
+#include "discovery/target_sweep.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

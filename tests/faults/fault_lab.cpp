@@ -1,6 +1,6 @@
-#include "fault_lab.h"
+#include "tests/faults/fault_lab.h"
 
-#include "lab/lab_environment.h"
+#include "tests/lab/lab_environment.h"
 
 #include <QAbstractButton>
 #include <QLabel>

@@ -2,9 +2,9 @@
 // noise, large texts) flood a finder whose table is full: the table stays at
 // its 32,767 rows, the count never wraps, memory does not grow, and a Refresh
 // pressed during the flood still empties the table and sends the request.
-#include "faults/fault_lab.h"
-#include "lab/lab_environment.h"
-#include "main_window.h"
+#include "tests/faults/fault_lab.h"
+#include "tests/lab/lab_environment.h"
+#include "finder/window/main_window.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModel>

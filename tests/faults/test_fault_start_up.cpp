@@ -2,9 +2,9 @@
 // lab that is not ready for it: the network is not there, or another process
 // holds port 1010. The failure is reported, the window stays, and once the
 // cause is gone a Refresh finds the three simulated devices.
-#include "faults/fault_lab.h"
-#include "lab/lab_environment.h"
-#include "main_window.h"
+#include "tests/faults/fault_lab.h"
+#include "tests/lab/lab_environment.h"
+#include "finder/window/main_window.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModel>

@@ -1,4 +1,4 @@
-#include "lab_environment.h"
+#include "tests/lab/lab_environment.h"
 
 #include <QFile>
 #include <QTest>

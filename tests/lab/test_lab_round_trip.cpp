@@ -1,8 +1,8 @@
 // The endpoint broadcasts from the lab's finder namespace with its default
 // settings; veltrin-device-sim answers for every device on the one segment.
-#include "discovery_endpoint.h"
-#include "discovery_messages.h"
-#include "lab_environment.h"
+#include "discovery/discovery_endpoint.h"
+#include "discovery/discovery_messages.h"
+#include "tests/lab/lab_environment.h"
 
 #include <QtTest>
 

@@ -2,10 +2,10 @@
 // the first only: one broadcast must still reach, and be answered from, both,
 // and each answer is known by the link it came in on. The window, told to
 // use one of them, asks through that one only.
-#include "discovery_endpoint.h"
-#include "discovery_messages.h"
-#include "lab_environment.h"
-#include "main_window.h"
+#include "discovery/discovery_endpoint.h"
+#include "discovery/discovery_messages.h"
+#include "tests/lab/lab_environment.h"
+#include "finder/window/main_window.h"
 
 #include <QSettings>
 #include <QTableView>

@@ -1,9 +1,9 @@
 // The whole finder (window, controller, endpoint with its default settings:
 // port 1010 to 255.255.255.255:8002) in the lab's finder namespace, answered
 // by veltrin-device-sim playing three devices with serial 12345678901<n>.
-#include "faults/fault_lab.h"
-#include "lab/lab_environment.h"
-#include "main_window.h"
+#include "tests/faults/fault_lab.h"
+#include "tests/lab/lab_environment.h"
+#include "finder/window/main_window.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModel>

@@ -1,11 +1,11 @@
 // The whole finder in the lab's finder namespace, answered by three simulated
 // devices that each answer twice: every answer gets its row and is counted,
 // and the second answer of each device is marked as a repeat of the first.
-#include "answer_marks.h"
-#include "count_tool_tip.h"
-#include "faults/fault_lab.h"
-#include "lab/lab_environment.h"
-#include "main_window.h"
+#include "devicelist/answer_marks.h"
+#include "finder/window/count_tool_tip.h"
+#include "tests/faults/fault_lab.h"
+#include "tests/lab/lab_environment.h"
+#include "finder/window/main_window.h"
 
 #include <QAbstractItemModel>
 #include <QLabel>

@@ -8,9 +8,9 @@
 // installed into a fresh root); without it, this build's finder and helper
 // are staged in a temporary prefix. Runs as root in the network lab; skips
 // (77) elsewhere, and where the filesystem cannot carry file capabilities.
-#include "bind_helper_client.h"
-#include "faults/fault_lab.h"
-#include "lab/lab_environment.h"
+#include "discovery/bind_helper_client.h"
+#include "tests/faults/fault_lab.h"
+#include "tests/lab/lab_environment.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -3,11 +3,11 @@
 // The finder's controller and table on a loopback endpoint, with a view that
 // records every write the controller makes to the window.
 
-#include "device_table.h"
-#include "endpoint_error.h"
-#include "finder_controller.h"
-#include "finder_view.h"
-#include "test_finder_loopback.h"
+#include "devicelist/device_table.h"
+#include "discovery/endpoint_error.h"
+#include "finder/core/finder_controller.h"
+#include "finder/core/finder_view.h"
+#include "tests/support/test_finder_loopback.h"
 
 struct FakeView : FinderView
 {

@@ -3,7 +3,7 @@
 // The device side of the loopback tests: it receives the requests and answers
 // to the finder's port, all on 127.0.0.1 and free high ports.
 
-#include "discovery_endpoint.h"
+#include "discovery/discovery_endpoint.h"
 
 #include <QNetworkDatagram>
 #include <QUdpSocket>

@@ -1,4 +1,4 @@
-#include "answer.h"
+#include "tools/device_simulator/answer.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "datagram_log.h"
-#include "device_identity.h"
-#include "sim_options.h"
-#include "udp_port.h"
+#include "tools/device_simulator/datagram_log.h"
+#include "tools/device_simulator/device_identity.h"
+#include "tools/device_simulator/sim_options.h"
+#include "tools/device_simulator/udp_port.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "datagram_log.h"
+#include "tools/device_simulator/datagram_log.h"
 
-#include "payload_text.h"
+#include "tools/device_simulator/payload_text.h"
 
 #include <cerrno>
 #include <cstring>

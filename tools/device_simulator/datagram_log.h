@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device_identity.h"
-#include "udp_port.h"
+#include "tools/device_simulator/device_identity.h"
+#include "tools/device_simulator/udp_port.h"
 
 #include <cstdio>
 #include <string>

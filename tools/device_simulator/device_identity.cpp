@@ -1,6 +1,6 @@
-#include "device_identity.h"
+#include "tools/device_simulator/device_identity.h"
 
-#include "ipv4_address.h"
+#include "tools/device_simulator/ipv4_address.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "ipv4_address.h"
+#include "tools/device_simulator/ipv4_address.h"
 
 #include <arpa/inet.h>
 

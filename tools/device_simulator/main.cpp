@@ -1,9 +1,9 @@
 // veltrin-device-sim: plays one or many door-phone devices for tests, the
 // network lab and demos. See simUsage() for the options.
-#include "answer.h"
-#include "datagram_log.h"
-#include "sim_options.h"
-#include "udp_port.h"
+#include "tools/device_simulator/answer.h"
+#include "tools/device_simulator/datagram_log.h"
+#include "tools/device_simulator/sim_options.h"
+#include "tools/device_simulator/udp_port.h"
 
 #include <sys/prctl.h>
 #include <unistd.h>

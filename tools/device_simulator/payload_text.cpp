@@ -1,4 +1,4 @@
-#include "payload_text.h"
+#include "tools/device_simulator/payload_text.h"
 
 #include <stdexcept>
 

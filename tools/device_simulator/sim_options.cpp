@@ -1,6 +1,6 @@
-#include "sim_options.h"
+#include "tools/device_simulator/sim_options.h"
 
-#include "payload_text.h"
+#include "tools/device_simulator/payload_text.h"
 
 #include <charconv>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device_identity.h"
-#include "ipv4_address.h"
+#include "tools/device_simulator/device_identity.h"
+#include "tools/device_simulator/ipv4_address.h"
 
 #include <optional>
 #include <string>

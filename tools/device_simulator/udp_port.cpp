@@ -1,4 +1,4 @@
-#include "udp_port.h"
+#include "tools/device_simulator/udp_port.h"
 
 #include <arpa/inet.h>
 #include <net/if.h>

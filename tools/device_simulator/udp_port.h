@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ipv4_address.h"
+#include "tools/device_simulator/ipv4_address.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
 // What the command line turns into: the window, a listing with its options,
 // or an error naming what is wrong (and then nothing is sent).
-#include "command_line.h"
+#include "finder/core/command_line.h"
 
 #include <QTest>
 

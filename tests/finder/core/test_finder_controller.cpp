@@ -1,5 +1,5 @@
-#include "discovery_messages.h"
-#include "test_finder_fixture.h"
+#include "discovery/discovery_messages.h"
+#include "tests/support/test_finder_fixture.h"
 
 #include <QSignalSpy>
 #include <QTest>

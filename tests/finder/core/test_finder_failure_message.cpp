@@ -1,6 +1,6 @@
-#include "bind_helper_client.h"
-#include "endpoint_error.h"
-#include "failure_message.h"
+#include "discovery/bind_helper_client.h"
+#include "discovery/endpoint_error.h"
+#include "finder/core/failure_message.h"
 
 #include <QDir>
 #include <QFile>

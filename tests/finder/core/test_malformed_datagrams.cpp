@@ -2,8 +2,8 @@
 // the finder must neither crash nor fill a row for anything but an accepted
 // reply with a MAC address, and must hand the text on as text.
 
-#include "datagram_text.h"
-#include "test_finder_fixture.h"
+#include "discovery/datagram_text.h"
+#include "tests/support/test_finder_fixture.h"
 
 #include <QTest>
 

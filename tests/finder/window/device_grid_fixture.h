@@ -4,9 +4,10 @@
 // through DeviceSortProxy, with DeviceActions), filled directly: no socket,
 // so rows can come from any address.
 
-#include "device_actions.h"
-#include "device_sort_proxy.h"
-#include "device_table.h"
+#include "finder/window/device_actions.h"
+#include "finder/window/device_sort_proxy.h"
+#include "finder/window/device_sorting.h"
+#include "devicelist/device_table.h"
 
 #include <QTableView>
 

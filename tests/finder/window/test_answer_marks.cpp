@@ -1,10 +1,10 @@
 // Repeated answers and address conflicts: marked with a tint, a tooltip and,
 // for a conflict, a glyph; never merged. A device in another subnet. The
 // count label's tooltip.
-#include "device_grid_fixture.h"
-#include "main_window.h"
-#include "single_line_delegate.h"
-#include "test_finder_loopback.h"
+#include "tests/finder/window/device_grid_fixture.h"
+#include "finder/window/main_window.h"
+#include "finder/window/single_line_delegate.h"
+#include "tests/support/test_finder_loopback.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,6 +1,6 @@
 // What the grid puts on the clipboard: rows as tab-separated lines, single
 // values, and the whole list with its header.
-#include "device_grid_fixture.h"
+#include "tests/finder/window/device_grid_fixture.h"
 
 #include <QAction>
 #include <QApplication>

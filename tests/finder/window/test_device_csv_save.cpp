@@ -1,5 +1,5 @@
 // Save list…: the CSV bytes, the file dialog's proposal, and a failure.
-#include "device_grid_fixture.h"
+#include "tests/finder/window/device_grid_fixture.h"
 
 #include <QApplication>
 #include <QDate>

@@ -1,5 +1,5 @@
 // Sorting the grid by a column: only the view's order changes.
-#include "device_grid_fixture.h"
+#include "tests/finder/window/device_grid_fixture.h"
 
 #include <QHeaderView>
 #include <QTest>

@@ -1,7 +1,7 @@
 // Opening a device's web page (double-click, Enter, context menu), and the
 // context menu from the mouse and the keyboard. Browsers are never started:
 // a handler takes the http URLs.
-#include "device_grid_fixture.h"
+#include "tests/finder/window/device_grid_fixture.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

@@ -1,6 +1,6 @@
-#include "discovery_messages.h"
-#include "main_window.h"
-#include "test_finder_loopback.h"
+#include "discovery/discovery_messages.h"
+#include "finder/window/main_window.h"
+#include "tests/support/test_finder_loopback.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -21,9 +21,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "broadcast_interfaces.h"
-#include "interface_menu.h"
-#include "single_line_delegate.h"
+#include "discovery/broadcast_interfaces.h"
+#include "finder/window/interface_menu.h"
+#include "finder/window/single_line_delegate.h"
 
 #include <memory>
 

@@ -1,10 +1,10 @@
 // When nothing answers a request, the empty grid says where the request went
 // and what usually keeps devices silent; the first reply or a refresh takes
 // it away. The count label is left alone.
-#include "finder_controller.h"
-#include "main_window.h"
-#include "no_reply_placeholder.h"
-#include "test_finder_loopback.h"
+#include "finder/core/finder_controller.h"
+#include "finder/window/main_window.h"
+#include "finder/window/no_reply_placeholder.h"
+#include "tests/support/test_finder_loopback.h"
 
 #include <QAbstractButton>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 // Compare with list… in the window, without a network: the table is filled
 // by hand and the controller never sends.
-#include "device_actions.h"
-#include "discovery_endpoint.h"
-#include "finder_controller.h"
-#include "finder_view.h"
-#include "site_watch.h"
+#include "finder/window/device_actions.h"
+#include "discovery/discovery_endpoint.h"
+#include "finder/core/finder_controller.h"
+#include "finder/core/finder_view.h"
+#include "finder/window/site_watch.h"
 
 #include <QLabel>
 #include <QTableView>

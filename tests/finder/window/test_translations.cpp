@@ -1,12 +1,12 @@
 // Under a Simplified Chinese system locale the texts this finder adds are
 // Chinese; the window's fixed texts stay exactly as they are.
-#include "app_translations.h"
-#include "count_tool_tip.h"
-#include "device_actions.h"
-#include "device_sort_proxy.h"
-#include "main_window.h"
-#include "no_reply_placeholder.h"
-#include "test_finder_loopback.h"
+#include "finder/window/app_translations.h"
+#include "finder/window/count_tool_tip.h"
+#include "finder/window/device_actions.h"
+#include "finder/window/device_sorting.h"
+#include "finder/window/main_window.h"
+#include "finder/window/no_reply_placeholder.h"
+#include "tests/support/test_finder_loopback.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -3,17 +3,17 @@
 #include <QByteArray>
 #include <QString>
 
-// Where --list prints: a descriptor written straight, without a stdio buffer,
-// so what has been printed is out when the run is interrupted. A failed or
-// short write (a full disk, /dev/full) is kept with the system's reason, so
-// the run can end loudly; a reader that went away (a broken pipe) is not a
-// failure to report.
-class ListOutput
+// Standard output or error as --list and --watch write them: a descriptor
+// written straight, without a stdio buffer, so what has been printed is out
+// when the run is interrupted. A failed or short write (a full disk,
+// /dev/full) is kept with the system's reason, so the run can end loudly; a
+// reader that went away (a broken pipe) is not a failure to report.
+class DescriptorWriter
 {
 public:
     enum class State { Open, ReaderGone, Failed };
 
-    explicit ListOutput(int descriptor);
+    explicit DescriptorWriter(int descriptor);
 
     // Writes all of bytes; false, and nothing more is written, once the
     // output is not Open.

@@ -1,4 +1,4 @@
-#include "list_output.h"
+#include "finder/cli/descriptor_writer.h"
 
 #include <QFileInfo>
 
@@ -9,12 +9,12 @@
 
 using namespace Qt::StringLiterals;
 
-ListOutput::ListOutput(int descriptor)
+DescriptorWriter::DescriptorWriter(int descriptor)
     : m_descriptor(descriptor)
 {
 }
 
-bool ListOutput::write(const QByteArray &bytes)
+bool DescriptorWriter::write(const QByteArray &bytes)
 {
     const char *data = bytes.constData();
     qsizetype left = bytes.size();
@@ -36,14 +36,14 @@ bool ListOutput::write(const QByteArray &bytes)
     return m_state == State::Open;
 }
 
-QString ListOutput::closedFailure(int descriptor)
+QString DescriptorWriter::closedFailure(int descriptor)
 {
     if (::fcntl(descriptor, F_GETFD) != -1 || errno != EBADF)
         return {};
     return failureText(descriptor, EBADF);
 }
 
-QString ListOutput::failureText(int descriptor, int error)
+QString DescriptorWriter::failureText(int descriptor, int error)
 {
     // A file is named by its path; a pipe, socket or closed descriptor by
     // what the caller calls it.
