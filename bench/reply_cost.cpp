@@ -1,0 +1,84 @@
+// veltrin-bench-reply-cost: the window's cost per reply, for callgrind. The
+// real window, offscreen, bound to a free loopback port, takes REPLIES
+// device replies in rounds of RoundSize from a socket of its own; run it in
+// a private network namespace under valgrind by bench/reply_cost.sh, which
+// counts the instructions of the hand-over rounds and the label updates.
+#include "finder/window/count_label_text.h"
+#include "finder/window/main_window.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QLabel>
+#include <QUdpSocket>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int RoundSize = 100;
+constexpr int TimeoutMs = 600'000;
+
+QByteArray reply(int n)
+{
+    const QByteArray low = QByteArray::number(n % 256, 16).rightJustified(2, '0').toUpper();
+    const QByteArray high = QByteArray::number(n / 256, 16).rightJustified(2, '0').toUpper();
+    return "mac-address: 00-1C-29-AA-" + high + "-" + low + "\r\nsw-version: 2.4.1.0\r\nserial-number: 2303"
+           + QByteArray::number(15000000 + n) + "\r\ndisplay: 1\r\ndescription: Door station " + QByteArray::number(n);
+}
+
+bool waitFor(const std::function<bool()> &done)
+{
+    const QDeadlineTimer deadline(TimeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const int replies = argc > 1 ? QByteArray(argv[1]).toInt() : 3000;
+
+    QUdpSocket devices;
+    QUdpSocket probe;
+    if (!devices.bind(QHostAddress::LocalHost, 0) || !probe.bind(QHostAddress::LocalHost, 0)) {
+        std::fprintf(stderr, "no loopback port\n");
+        return 2;
+    }
+    const quint16 finderPort = probe.localPort();
+    probe.close();
+    DiscoveryEndpoint::Settings settings;
+    settings.destinationHost = QHostAddress::LocalHost;
+    settings.destinationPort = devices.localPort();
+    settings.localPort = finderPort;
+    settings.pauseMs = 1;
+    settings.sendOnEveryInterface = false;
+
+    MainWindow window(settings);
+    auto *const label = window.findChild<QLabel *>(u"tFoundDevice"_s);
+    if (!label || !waitFor([&devices] { return devices.hasPendingDatagrams(); })) {
+        std::fprintf(stderr, "the window sent no request\n");
+        return 2;
+    }
+    for (int sent = 0; sent < replies;) {
+        const int roundEnd = std::min(replies, sent + RoundSize);
+        for (; sent < roundEnd; ++sent)
+            devices.writeDatagram(reply(sent), QHostAddress::LocalHost, finderPort);
+        const QString expected = countLabelText(sent);
+        if (!waitFor([label, &expected] { return label->text() == expected; })) {
+            std::fprintf(stderr, "stopped at \"%s\"\n", qPrintable(label->text()));
+            return 1;
+        }
+    }
+    std::printf("%d replies shown\n", replies);
+    return 0;
+}
