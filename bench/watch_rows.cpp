@@ -1,11 +1,11 @@
 #include "bench/watch_rows.h"
 
 #include "devicelist/device_export.h"
+#include "devicelist/device_record.h"
 #include "devicelist/device_roster.h"
 #include "devicelist/device_table.h"
-#include "finder/core/device_watch.h"
+#include "devicelist/site_tally.h"
 #include "discovery/discovery_messages.h"
-#include "devicelist/site_plan.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -72,7 +72,7 @@ WatchBenchRow rosterRound()
     DeviceRoster roster;
     roster.beginRound();
     for (int n = 0; n < Devices; ++n)
-        roster.note(DeviceWatch::valuesOf(parseReply(texts[n]), address(n)), n);
+        roster.note(DeviceRecord::fromReply(parseReply(texts[n]), address(n)).fields, n);
     roster.endRound();
     roster.beginRound();
     DeviceTable table;
@@ -82,7 +82,7 @@ WatchBenchRow rosterRound()
     tableNs.reserve(Devices);
     for (int n = 0; n < Devices; ++n) {
         std::int64_t start = nowNs();
-        roster.note(DeviceWatch::valuesOf(parseReply(texts[n]), address(n)), n);
+        roster.note(DeviceRecord::fromReply(parseReply(texts[n]), address(n)).fields, n);
         rosterNs.push_back(nowNs() - start);
         start = nowNs();
         table.fillDeviceRow(parseReply(texts[n]), address(n));
@@ -102,7 +102,7 @@ WatchBenchRow rosterMemory()
     for (int round = 1; round <= 100; ++round) {
         roster.beginRound();
         for (int n = 0; n < Count; ++n)
-            roster.note(DeviceWatch::valuesOf(parseReply(replyText(n, round)), address(n)), round);
+            roster.note(DeviceRecord::fromReply(parseReply(replyText(n, round)), address(n)).fields, round);
         roster.endRound();
         const qint64 now = residentBytes();
         if (round == 10)
@@ -123,18 +123,18 @@ WatchBenchRow rosterMemory()
 WatchBenchRow fullPlan()
 {
     QList<QStringList> rows;
-    QList<SitePlan::Received> received;
+    QList<DeviceRecord::Fields> received;
     for (int n = 0; n < Devices; ++n) {
-        const DeviceReply reply = parseReply(replyText(n));
-        const QString serial = DeviceExport::withoutTrailingLineBreaks(reply.serialNumber);
-        const QString mac = DeviceExport::withoutTrailingLineBreaks(reply.macAddress);
-        const QString version = DeviceExport::withoutTrailingLineBreaks(reply.swVersion);
+        const DeviceRecord::Fields device = DeviceRecord::fromReply(parseReply(replyText(n)), address(n)).fields;
+        const QString &serial = device[DeviceRecord::Serial];
+        const QString &mac = device[DeviceRecord::Mac];
+        const QString &version = device[DeviceRecord::Version];
         rows << QStringList{QString::number(n + 1), address(n), serial, mac, version, u"Flat %1"_s.arg(n)};
         // The last 767 answers are other devices: their own MAC, serial and address.
         if (n < 32000)
-            received << SitePlan::Received{address(n), serial, mac, version};
+            received << device;
         else
-            received << SitePlan::Received{address(n + 100000), u"X"_s + serial, u"06"_s + mac.mid(2), version};
+            received << DeviceRecord::Fields{address(n + 100000), u"X"_s + serial, u"06"_s + mac.mid(2), version};
     }
     QTemporaryDir dir;
     const QString path = dir.filePath(u"plan.csv"_s);
@@ -146,9 +146,11 @@ WatchBenchRow fullPlan()
     QElapsedTimer timer;
     timer.start();
     const SitePlan plan = SitePlan::load(path);
-    const QList<SitePlan::Match> matches = plan.match(received);
+    SiteTally tally(plan);
+    for (const DeviceRecord::Fields &device : std::as_const(received))
+        tally.add(device);
     const qint64 elapsed = timer.elapsed();
-    const SitePlan::Summary summary = SitePlan::summarize(matches);
+    const SiteTally::Summary summary = tally.summary();
     const bool right = plan.isValid() && summary.planned == Devices && summary.answered == 32000;
     return {u"Loading and matching a 32,767-line plan"_s,
             right ? u"%1 ms (%2 answered, %3 missing)"_s.arg(elapsed).arg(summary.answered).arg(summary.missing)

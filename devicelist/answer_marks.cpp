@@ -1,5 +1,7 @@
 #include "devicelist/answer_marks.h"
 
+#include "devicelist/device_roles.h"
+
 #include <QStringList>
 
 using namespace Qt::StringLiterals;
@@ -100,7 +102,7 @@ QVariant AnswerMarks::data(int row, int role) const
     if (!mark.isRepeat() && !mark.isConflict())
         return {};
     switch (role) {
-    case KindsRole:
+    case DeviceRoles::AnswerKinds:
         return (mark.isRepeat() ? Repeat : 0) | (mark.isConflict() ? Conflict : 0);
     case Qt::ToolTipRole:
         return toolTip(mark);

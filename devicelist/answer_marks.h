@@ -39,12 +39,11 @@ public:
     int devices() const { return m_devices; }
 
     // What a marked row is, as Kinds flags in an int, in every column of
-    // the row. How it looks (tint, glyph) is the view's business. The
-    // table's own role comes first (DeviceTable::ReceivedTextRole).
-    static constexpr int KindsRole = Qt::UserRole + 2;
+    // the row (DeviceRoles::AnswerKinds). How it looks (tint, glyph) is the
+    // view's business.
     enum Kind { Repeat = 0x1, Conflict = 0x2 };
 
-    // The kinds (KindsRole) and the tooltip of a marked row; an empty
+    // The kinds (DeviceRoles::AnswerKinds) and the tooltip of a marked row; an empty
     // QVariant for unmarked rows and other roles.
     QVariant data(int row, int role) const;
 

@@ -2,9 +2,8 @@
 
 #include "devicelist/device_export.h"
 #include "devicelist/device_table.h"
+#include "devicelist/json_string.h"
 #include "devicelist/visible_text.h"
-
-#include <array>
 
 using namespace Qt::StringLiterals;
 
@@ -36,25 +35,6 @@ QByteArray alignedLine(const QStringList &cells)
     return (line + u'\n').toUtf8();
 }
 
-QString jsonEscape(char32_t code)
-{
-    const auto unit = [](char16_t u) { return u"\\u%1"_s.arg(uint(u), 4, 16, QChar(u'0')); };
-    if (QChar::requiresSurrogates(code))
-        return unit(QChar::highSurrogate(code)) + unit(QChar::lowSurrogate(code));
-    return unit(char16_t(code));
-}
-
-// The value stays exact for programs that read it; whatever the table would
-// show as an escape (controls, DEL, C1, bidi and other format characters,
-// line separators) is written as a \u escape, so no such character reaches a
-// terminal either.
-QString jsonString(const QString &value)
-{
-    QString quoted = value;
-    quoted.replace(u'\\', u"\\\\"_s).replace(u'"', u"\\\""_s);
-    return u'"' + withEscapes(quoted, jsonEscape) + u'"';
-}
-
 } // namespace
 
 QByteArray textHeader()
@@ -78,35 +58,29 @@ QByteArray textLine(const QStringList &row)
     return alignedLine(shown);
 }
 
-QByteArray json(const QList<QStringList> &rows, const QList<DeviceTable::ReplyOrigin> &origins)
+QByteArray json(const QList<DeviceRecord> &devices, const QStringList &statuses)
 {
-    static constexpr std::array<QStringView, 6> keys{u"ip", u"serial", u"mac", u"version", u"description",
-                                                     u"status"};
-    if (rows.isEmpty())
+    if (devices.isEmpty())
         return "[]\n";
     QString text = u"[\n"_s;
-    for (qsizetype r = 0; r < rows.size(); ++r) {
+    for (qsizetype r = 0; r < devices.size(); ++r) {
+        const DeviceRecord &device = devices[r];
         text += u"  {"_s;
-        // Column 0 is the row number, which the array's order already gives.
-        // A status follows the six cells only where a plan was compared.
-        const qsizetype count = rows[r].size() > DeviceTable::ColumnCount ? qsizetype(keys.size()) : 5;
-        for (qsizetype k = 0; k < count; ++k) {
-            if (k > 0)
+        for (int f = 0; f < DeviceRecord::FieldCount; ++f) {
+            if (f > 0)
                 text += u", "_s;
-            text += jsonString(keys[k].toString()) + u": "_s
-                    + jsonString(DeviceExport::withoutTrailingLineBreaks(rows[r].value(k + 1)));
-            if (k == 4) {
-                const DeviceTable::ReplyOrigin origin = origins.value(r);
-                text += u", \"interface\": "_s
-                        + (origin.interfaceName.isEmpty() ? u"null"_s : jsonString(origin.interfaceName));
-                text += u", \"time\": "_s
-                        + (origin.time.isValid() ? jsonString(origin.time.toUTC().toString(Qt::ISODateWithMs))
-                                                 : u"null"_s);
-                if (origin.otherSubnet)
-                    text += u", \"reachable\": false"_s;
-            }
+            text += jsonString(DeviceRecord::fieldKey(DeviceRecord::Field(f))) + u": "_s + jsonString(device.fields[f]);
         }
-        text += r + 1 < rows.size() ? u"},\n"_s : u"}\n"_s;
+        const ReplyOrigin &origin = device.origin;
+        text += u", \"interface\": "_s
+                + (origin.interfaceName.isEmpty() ? u"null"_s : jsonString(origin.interfaceName));
+        text += u", \"time\": "_s
+                + (origin.time.isValid() ? jsonString(origin.time.toUTC().toString(Qt::ISODateWithMs)) : u"null"_s);
+        if (origin.otherSubnet)
+            text += u", \"reachable\": false"_s;
+        if (r < statuses.size())
+            text += u", \"status\": "_s + jsonString(statuses[r]);
+        text += r + 1 < devices.size() ? u"},\n"_s : u"}\n"_s;
     }
     return (text + u"]\n"_s).toUtf8();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "devicelist/device_table.h"
+#include "devicelist/device_record.h"
 
 #include <QByteArray>
 #include <QList>
@@ -24,10 +24,9 @@ QString withOtherSubnetMark(const QString &ipCell);
 
 // [ {"ip": ..., "serial": ..., "mac": ..., "version": ..., "description": ...,
 //     "interface": ..., "time": ...}, ... ]
-// and "status": ... for rows with a seventh cell; one object per line,
-// values without their trailing line breaks. origins[r] tells row r's
-// interface and time (ISO 8601, UTC), null where unknown or missing, and
-// "reachable": false for a device in another subnet.
-QByteArray json(const QList<QStringList> &rows, const QList<DeviceTable::ReplyOrigin> &origins = {});
+// one object per device and line: its fields, the interface and time of its
+// reply (ISO 8601, UTC), null where unknown, and "reachable": false for a
+// device in another subnet; then "status": statuses[r] where given.
+QByteArray json(const QList<DeviceRecord> &devices, const QStringList &statuses = {});
 
 } // namespace DeviceListing

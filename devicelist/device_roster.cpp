@@ -1,28 +1,8 @@
 #include "devicelist/device_roster.h"
 
-#include "devicelist/device_export.h"
-#include "devicelist/packed_row.h"
-
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// As the table keeps a cell: bounded, so one host cannot fill memory, and
-// without the line break that ended the value in the reply.
-QString bounded(const QString &value)
-{
-    const QString text = DeviceExport::withoutTrailingLineBreaks(value);
-    if (text.size() <= PackedRow::MaxCellLength)
-        return text;
-    qsizetype length = PackedRow::MaxCellLength;
-    if (text.at(length - 1).isHighSurrogate())
-        --length;
-    return text.first(length) + PackedRow::Ellipsis;
-}
-
-} // namespace
 
 DeviceRoster::DeviceRoster(int goneAfter)
     : m_goneAfter(std::max(1, goneAfter))
@@ -37,15 +17,11 @@ void DeviceRoster::beginRound()
 
 QString DeviceRoster::key(const Values &reply)
 {
-    const QString mac = DeviceExport::withoutTrailingLineBreaks(reply[Mac]);
-    return mac.isEmpty() ? u"ip "_s + reply[Ip] : mac;
+    return reply[Mac].isEmpty() ? u"ip "_s + reply[Ip] : reply[Mac];
 }
 
-DeviceRoster::Noted DeviceRoster::note(const Values &reply, qint64 timeMs)
+DeviceRoster::Noted DeviceRoster::note(const Values &values, qint64 timeMs)
 {
-    Values values;
-    for (int f = 0; f < FieldCount; ++f)
-        values[f] = bounded(reply[f]);
     const QString entryKey = key(values);
     const auto found = m_index.constFind(entryKey);
     if (found == m_index.cend()) {
@@ -99,19 +75,6 @@ QList<qsizetype> DeviceRoster::endRound()
         }
     }
     return gone;
-}
-
-QString DeviceRoster::fieldName(Field field)
-{
-    switch (field) {
-    case Ip: return u"ip"_s;
-    case Serial: return u"serial"_s;
-    case Mac: return u"mac"_s;
-    case Version: return u"version"_s;
-    case Description: return u"description"_s;
-    case FieldCount: break;
-    }
-    return {};
 }
 
 QString DeviceRoster::eventName(Event event)

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "devicelist/device_record.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QtGlobal>
 
-#include <array>
 #include <optional>
 
 // The devices seen while watching, one entry per device across rounds of
@@ -20,9 +21,10 @@ public:
     // Rounds a device may miss before it is gone.
     static constexpr int DefaultGoneAfter = 3;
 
-    // The reply's fields as received, in this order.
-    enum Field { Ip, Serial, Mac, Version, Description, FieldCount };
-    using Values = std::array<QString, FieldCount>;
+    // A device's fields, as its record holds them.
+    using Field = DeviceRecord::Field;
+    using enum DeviceRecord::Field;
+    using Values = DeviceRecord::Fields;
 
     enum class Event { Appeared, Changed, Gone, Back };
 
@@ -48,7 +50,7 @@ public:
     int round() const { return m_round; }
     int goneAfter() const { return m_goneAfter; }
 
-    // One accepted reply. Returns the entry's index and the event it makes,
+    // One accepted reply, as its DeviceRecord's fields. Returns the entry's index and the event it makes,
     // if any: nullopt for a repeat with the same values, and for a new device
     // when the roster is full (index -1 then).
     struct Noted
@@ -71,7 +73,6 @@ public:
     bool isNew(qsizetype index) const { return m_entries[index].firstRound > 1; }
 
     static QString key(const Values &reply);
-    static QString fieldName(Field field);
     static QString eventName(Event event);
 
 private:

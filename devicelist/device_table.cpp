@@ -15,15 +15,6 @@ qsizetype digitCount(const QString &text)
     return std::count_if(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
-// A MAC address is an identifier: where its display pattern would drop
-// digits (the leading zeros of "001122334455" read as a number), the
-// address is shown as it came.
-QString macAddressCell(const QString &mac, const QLocale &locale)
-{
-    const QString formatted = formatPattern(mac, DeviceTable::displayPattern(DeviceTable::MacColumn), locale);
-    return digitCount(formatted) == digitCount(mac) ? formatted : mac;
-}
-
 // The received value where it is not the shown one, else nothing to keep.
 QString unlessShown(const QString &received, const QString &shown)
 {
@@ -53,6 +44,20 @@ QString DeviceTable::displayPattern(Column column)
         break;
     }
     return {};
+}
+
+QString DeviceTable::shownCell(Column column, const QString &received, const QLocale &locale)
+{
+    const QString pattern = displayPattern(column);
+    if (pattern.isEmpty())
+        return received;
+    const QString formatted = formatPattern(received, pattern, locale);
+    // A MAC address is an identifier: where its display pattern would drop
+    // digits (the leading zeros of "001122334455" read as a number), the
+    // address is shown as it came.
+    if (column == MacColumn && digitCount(formatted) != digitCount(received))
+        return received;
+    return formatted;
 }
 
 bool DeviceTable::isInUse(const QModelIndex &index)
@@ -219,9 +224,17 @@ QString DeviceTable::otherSubnetNote(const QString &interfaceName)
             .arg(interfaceName);
 }
 
-DeviceTable::ReplyOrigin DeviceTable::replyOrigin(int row) const
+ReplyOrigin DeviceTable::replyOrigin(int row) const
 {
     return row < 1 || row > m_origins.size() ? ReplyOrigin{} : m_origins[row - 1];
+}
+
+DeviceRecord DeviceTable::device(int row) const
+{
+    DeviceRecord::Fields received;
+    for (int f = 0; f < DeviceRecord::FieldCount; ++f)
+        received[f] = receivedText(row, columnOf(DeviceRecord::Field(f)));
+    return DeviceRecord(received, replyOrigin(row));
 }
 
 bool DeviceTable::fillDeviceRow(const DeviceReply &reply, const QString &senderAddress, const ReplyOrigin &origin)
@@ -232,14 +245,14 @@ bool DeviceTable::fillDeviceRow(const DeviceReply &reply, const QString &senderA
         return false;
 
     const int r = static_cast<int>(free);
-    const QString serial = formatPattern(reply.serialNumber, displayPattern(SerialColumn), m_locale);
-    const QString mac = macAddressCell(reply.macAddress, m_locale);
+    const QString serial = shownCell(SerialColumn, reply.serialNumber, m_locale);
+    const QString mac = shownCell(MacColumn, reply.macAddress, m_locale);
     const PackedRow row({
         QString::number(r + 1),
-        formatPattern(senderAddress, displayPattern(IpColumn), m_locale),
+        shownCell(IpColumn, senderAddress, m_locale),
         serial,
         mac,
-        formatPattern(reply.swVersion, displayPattern(VersionColumn), m_locale),
+        shownCell(VersionColumn, reply.swVersion, m_locale),
         reply.description,
         unlessShown(reply.serialNumber, serial),
         unlessShown(reply.macAddress, mac),
@@ -336,17 +349,17 @@ QVariant DeviceTable::originData(int row, int originColumn, int role) const
     const ReplyOrigin &origin = m_origins[row];
     switch (role) {
     case Qt::DisplayRole:
-    case ReceivedTextRole:
+    case DeviceRoles::ReceivedText:
         if (originColumn == InterfaceOriginColumn)
             return origin.interfaceName;
         return origin.time.isValid() ? origin.time.toLocalTime().toString(u"yyyy-MM-dd HH:mm:ss.zzz"_s) : QString();
     case Qt::TextAlignmentRole:
         return int(Qt::AlignLeft | Qt::AlignVCenter);
-    case InterfaceRole:
+    case DeviceRoles::Interface:
         return origin.interfaceName;
-    case ArrivalTimeRole:
+    case DeviceRoles::ArrivalTime:
         return origin.time;
-    case OtherSubnetRole:
+    case DeviceRoles::OtherSubnet:
         return origin.otherSubnet;
     default:
         // The row's marks (tint, kinds) span these cells too.
@@ -392,13 +405,13 @@ QVariant DeviceTable::data(const QModelIndex &index, int role) const
             notes << tr("Received: %1").arg(visibleText(DeviceExport::withoutTrailingLineBreaks(received)));
         return notes.isEmpty() ? QVariant() : QVariant(notes.join(u'\n'));
     }
-    case ReceivedTextRole:
+    case DeviceRoles::ReceivedText:
         return receivedText(index.row() + 1, index.column());
-    case InterfaceRole:
+    case DeviceRoles::Interface:
         return m_origins[index.row()].interfaceName;
-    case ArrivalTimeRole:
+    case DeviceRoles::ArrivalTime:
         return m_origins[index.row()].time;
-    case OtherSubnetRole:
+    case DeviceRoles::OtherSubnet:
         return m_origins[index.row()].otherSubnet;
     case Qt::AccessibleTextRole:
         // Unset, screen readers read the display text as it is.
@@ -417,7 +430,7 @@ QVariant DeviceTable::headerData(int section, Qt::Orientation orientation, int r
     if (const int origin = originColumnAt(section); origin >= 0) {
         if (role == Qt::DisplayRole)
             return originHeaderText(OriginColumn(origin));
-        if (role == OriginColumnRole)
+        if (role == DeviceRoles::OriginColumn)
             return origin;
         return role == Qt::TextAlignmentRole ? QVariant(int(Qt::AlignLeft | Qt::AlignVCenter)) : QVariant();
     }

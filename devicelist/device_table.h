@@ -1,11 +1,13 @@
 #pragma once
 
 #include "devicelist/answer_marks.h"
-#include "discovery/discovery_messages.h"
+#include "devicelist/device_record.h"
+#include "devicelist/device_roles.h"
+#include "devicelist/device_sink.h"
 #include "devicelist/packed_row.h"
+#include "discovery/discovery_messages.h"
 
 #include <QAbstractTableModel>
-#include <QDateTime>
 #include <QList>
 #include <QLocale>
 #include <QString>
@@ -16,8 +18,9 @@
 // The list of found devices. Rows are numbered as the grid shows them:
 // row 0 is the header row (shown by the view's horizontal header, not stored
 // as a model row), data rows are 1 .. tableRowCount() - 1. Data row r is model
-// row r - 1.
-class DeviceTable : public QAbstractTableModel
+// row r - 1. Readers outside the grid take a row's device() rather than its
+// cells.
+class DeviceTable : public QAbstractTableModel, public DeviceSink
 {
     Q_OBJECT
 
@@ -37,6 +40,11 @@ public:
     // The "#" display pattern a column's value is laid into (see
     // formatPattern()); empty for the columns shown as they came.
     static QString displayPattern(Column column);
+    // A received value as its column shows it: through the column's
+    // pattern, if it has one; a MAC address that the pattern would cut stays
+    // as it came.
+    static QString shownCell(Column column, const QString &received, const QLocale &locale);
+    static Column columnOf(DeviceRecord::Field field) { return Column(int(field) + int(IpColumn)); }
     // Whether the row of index, in this table or in a proxy of it, is in use
     // (see the other isInUse()).
     static bool isInUse(const QModelIndex &index);
@@ -67,24 +75,16 @@ public:
     bool cellIsShortened(int row, int column) const;
     // The cell as the device sent it, before any display pattern: what
     // matching and exports use. The same as cellText() for all but the
-    // serial and MAC columns. A model role gives it to views and proxies.
+    // serial and MAC columns. DeviceRoles::ReceivedText gives it to views
+    // and proxies.
     QString receivedText(int row, int column) const;
-    static constexpr int ReceivedTextRole = Qt::UserRole + 1;
-    static_assert(ReceivedTextRole != AnswerMarks::KindsRole);
 
     // Where and when a reply came in: kept beside the shown cells, which
-    // stay the six columns; any cell of the row gives them under these roles.
-    struct ReplyOrigin
-    {
-        QString interfaceName;   // empty when unknown
-        QDateTime time;          // UTC; invalid when unknown
-        // The address lies outside every subnet of that interface: this
-        // computer has no route to it, so its web page will not open.
-        bool otherSubnet = false;
-    };
-    static constexpr int InterfaceRole = Qt::UserRole + 3;
-    static constexpr int ArrivalTimeRole = Qt::UserRole + 4;
+    // stay the six columns; any cell of the row gives them under
+    // DeviceRoles::Interface and ArrivalTime.
     ReplyOrigin replyOrigin(int row) const;
+    // The device a filled row holds, as received, with its origin.
+    DeviceRecord device(int row) const;
 
     // Two optional columns after the header format's, off by default: the
     // interface and the local time of each reply. Exports of the six
@@ -92,16 +92,15 @@ public:
     enum OriginColumn { InterfaceOriginColumn, TimeOriginColumn, OriginColumnCount };
     void setOriginColumnsShown(bool shown);
     bool originColumnsShown() const { return m_originColumnsShown; }
-    // The header of an origin column gives its OriginColumn under this role,
-    // through any proxy; exports leave those columns out.
-    static constexpr int OriginColumnRole = Qt::UserRole + 5;
-    // True on every cell of a row whose ReplyOrigin::otherSubnet is set.
-    static constexpr int OtherSubnetRole = Qt::UserRole + 6;
+    // The header of an origin column gives its OriginColumn under
+    // DeviceRoles::OriginColumn, through any proxy; exports leave those
+    // columns out. Every cell of a row whose ReplyOrigin::otherSubnet is set
+    // gives true under DeviceRoles::OtherSubnet.
     // What the IP cell's tooltip says of such a row.
     static QString otherSubnetNote(const QString &interfaceName);
     static bool isOriginColumn(const QAbstractItemModel &model, int column)
     {
-        return model.headerData(column, Qt::Horizontal, OriginColumnRole).isValid();
+        return model.headerData(column, Qt::Horizontal, DeviceRoles::OriginColumn).isValid();
     }
     // The origin column a model column is, or -1.
     int originColumnAt(int column) const;
@@ -117,8 +116,18 @@ public:
     // Frees every row in use; the row count stays as it was.
     void emptyRows();
     // Repeats and address conflicts among the rows filled since the last
-    // emptying; data() gives them under AnswerMarks::KindsRole and in the tooltip.
+    // emptying; data() gives them under DeviceRoles::AnswerKinds and in the
+    // tooltip.
     const AnswerMarks &answerMarks() const { return m_marks; }
+
+    // DeviceSink: the controller's start-up sets the header format, a
+    // refresh empties the rows, an accepted reply fills one.
+    void setUp() override { setHeaderFormat(HeaderFormat); }
+    void clearDevices() override { emptyRows(); }
+    bool takeDevice(const DeviceReply &reply, const QString &senderAddress, const ReplyOrigin &origin) override
+    {
+        return fillDeviceRow(reply, senderAddress, origin);
+    }
 
     // QAbstractTableModel
     int rowCount(const QModelIndex &parent = {}) const override;

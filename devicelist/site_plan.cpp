@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QLocale>
-#include <QSet>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -213,53 +212,9 @@ SitePlan::Match SitePlan::classify(const Received &device) const
     if (p < 0 && !device.ip.trimmed().isEmpty())
         p = m_byIp.value(device.ip.trimmed(), -1);
     if (p < 0)
-        return {Status::Unexpected, -1, -1};
+        return {Status::Unexpected, -1, 0};
     const Device &planned = m_devices[p];
-    const bool differs = (!planned.ip.isEmpty() && planned.ip != device.ip.trimmed())
-            || (!planned.version.isEmpty() && planned.version != device.version.trimmed());
-    return {differs ? Status::Differs : Status::Answered, p, -1};
-}
-
-QList<SitePlan::Match> SitePlan::match(const QList<Received> &received) const
-{
-    QList<Match> matches(m_devices.size());
-    for (qsizetype p = 0; p < matches.size(); ++p)
-        matches[p].planned = p;
-    QList<Match> unexpected;
-    QSet<QString> seen;
-    seen.reserve(received.size());
-    for (qsizetype r = 0; r < received.size(); ++r) {
-        if (const QString mac = macKey(received[r].mac); !mac.isEmpty()) {
-            if (seen.contains(mac))
-                continue;
-            seen.insert(mac);
-        }
-        Match found = classify(received[r]);
-        found.received = r;
-        // A planned device answers once; another claiming it is not it.
-        if (found.planned < 0 || matches[found.planned].received >= 0)
-            unexpected << Match{Status::Unexpected, -1, r};
-        else
-            matches[found.planned] = found;
-    }
-    return matches + unexpected;
-}
-
-SitePlan::Summary SitePlan::summarize(const QList<Match> &matches)
-{
-    Summary summary;
-    for (const Match &match : matches) {
-        switch (match.status) {
-        case Status::Answered: ++summary.answered; break;
-        case Status::Missing: ++summary.missing; break;
-        case Status::Unexpected: ++summary.unexpected; break;
-        case Status::Differs:
-            ++summary.answered;
-            ++summary.differs;
-            break;
-        }
-        if (match.planned >= 0)
-            ++summary.planned;
-    }
-    return summary;
+    const quint8 differences = (!planned.ip.isEmpty() && planned.ip != device.ip.trimmed() ? IpDiffers : 0)
+            | (!planned.version.isEmpty() && planned.version != device.version.trimmed() ? VersionDiffers : 0);
+    return {differences ? Status::Differs : Status::Answered, p, differences};
 }

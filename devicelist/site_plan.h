@@ -42,20 +42,16 @@ public:
 
     enum class Status { Answered, Missing, Unexpected, Differs };
 
+    // The planned values a device that matched does not have, as flags.
+    enum Difference : quint8 { IpDiffers = 0x1, VersionDiffers = 0x2 };
+
+    // What the plan's lookup says of one device on its own; SiteTally
+    // decides what it is among the others.
     struct Match
     {
         Status status = Status::Missing;
-        qsizetype planned = -1;    // index into devices(); -1 for Unexpected
-        qsizetype received = -1;   // index into the received list; -1 for Missing
-    };
-
-    struct Summary
-    {
-        qsizetype planned = 0;
-        qsizetype answered = 0;   // matched, the Differs among them
-        qsizetype missing = 0;
-        qsizetype unexpected = 0;
-        qsizetype differs = 0;
+        qsizetype planned = -1;   // index into devices(); -1 for Unexpected
+        quint8 differences = 0;   // Difference flags, for Differs
     };
 
     // An empty plan with error() set when the text is not a usable plan;
@@ -67,13 +63,7 @@ public:
     const QString &error() const { return m_error; }
     const QList<Device> &devices() const { return m_devices; }
 
-    // One Match per planned device in the plan's order, then one per
-    // unexpected device in the order received. A device received twice
-    // (the same MAC) counts once.
-    QList<Match> match(const QList<Received> &received) const;
-    static Summary summarize(const QList<Match> &matches);
-    // One device on its own: Answered or Differs with the planned index,
-    // or Unexpected. received is left -1.
+    // Answered or Differs with the planned index, or Unexpected.
     Match classify(const Received &device) const;
 
     // "answered", "missing", "unexpected", "differs".

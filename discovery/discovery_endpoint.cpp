@@ -103,7 +103,6 @@ void DiscoveryEndpoint::prepareReopen()
     close();
     // What was read from the old socket goes with it.
     m_queue.clear();
-    forgetCurrent();
     m_arrivalInterfaces.clear();   // indexes may have been given to new interfaces
     // Destination and local port are fixed in m_settings for the endpoint's life.
     pause(m_settings.pauseMs);
@@ -245,59 +244,30 @@ std::optional<EndpointError> DiscoveryEndpoint::sendThrough(const QByteArray &pa
     return error;
 }
 
-QString DiscoveryEndpoint::readDatagram() const
+IncomingDatagram DiscoveryEndpoint::handedOver(const ReceivedDatagram &datagram)
 {
-    return m_hasCurrent ? decodeDatagram(m_current.payload) : QString();
-}
-
-QString DiscoveryEndpoint::senderAddress() const
-{
-    if (!m_hasCurrent)
-        return {};
-    return m_current.otherSender.isNull() ? dottedQuad(m_current.senderIPv4) : m_current.otherSender;
-}
-
-const BroadcastInterface &DiscoveryEndpoint::arrivalInterfaceEntry() const
-{
-    auto entry = m_arrivalInterfaces.constFind(m_current.interfaceIndex);
+    IncomingDatagram incoming;
+    incoming.text = decodeDatagram(datagram.payload);
+    const bool ipv4 = datagram.otherSender.isNull();
+    incoming.senderAddress = ipv4 ? dottedQuad(datagram.senderIPv4) : datagram.otherSender;
+    incoming.senderIPv4 = ipv4 ? datagram.senderIPv4 : 0;
+    incoming.arrivalTime = m_epochUtc.addMSecs(datagram.receivedAtMs);
+    if (datagram.interfaceIndex <= 0)
+        return incoming;
+    auto entry = m_arrivalInterfaces.constFind(datagram.interfaceIndex);
     if (entry == m_arrivalInterfaces.constEnd())
-        entry = m_arrivalInterfaces.insert(m_current.interfaceIndex, interfaceByIndex(m_current.interfaceIndex));
-    return *entry;
-}
-
-QString DiscoveryEndpoint::arrivalInterface() const
-{
-    if (!m_hasCurrent || m_current.interfaceIndex <= 0)
-        return {};
-    return arrivalInterfaceEntry().name;
-}
-
-bool DiscoveryEndpoint::senderOnArrivalSubnet() const
-{
-    if (!m_hasCurrent || m_current.interfaceIndex <= 0 || !m_current.otherSender.isNull())
-        return true;
-    const QList<Ipv4Subnet> &subnets = arrivalInterfaceEntry().subnets;
-    return subnets.isEmpty()
+        entry = m_arrivalInterfaces.insert(datagram.interfaceIndex, interfaceByIndex(datagram.interfaceIndex));
+    incoming.interfaceName = entry->name;
+    const QList<Ipv4Subnet> &subnets = entry->subnets;
+    incoming.senderOnArrivalSubnet = !ipv4 || subnets.isEmpty()
             || std::any_of(subnets.begin(), subnets.end(),
-                           [this](const Ipv4Subnet &subnet) { return subnet.contains(m_current.senderIPv4); });
-}
-
-QDateTime DiscoveryEndpoint::arrivalTime() const
-{
-    if (!m_hasCurrent)
-        return {};
-    return QDateTime::fromMSecsSinceEpoch(m_current.receivedAtMs).toUTC();
+                           [&datagram](const Ipv4Subnet &subnet) { return subnet.contains(datagram.senderIPv4); });
+    return incoming;
 }
 
 bool DiscoveryEndpoint::isBound() const
 {
     return m_socket->state() == QAbstractSocket::BoundState;
-}
-
-void DiscoveryEndpoint::forgetCurrent()
-{
-    m_current = {};
-    m_hasCurrent = false;
 }
 
 void DiscoveryEndpoint::notifyQueued()
@@ -321,21 +291,23 @@ void DiscoveryEndpoint::notifyQueued()
     const quint64 generation = m_generation;
     const QDeadlineTimer budget(floodRound ? FloodPolicy::FloodRoundMs : FloodPolicy::NotifyBudgetMs,
                                 Qt::PreciseTimer);
-    for (int handed = 1;; ++handed) {
+    for (;;) {
         if (m_queue.empty()) {
             m_reader.takeAll(m_queue);
             if (m_queue.empty())
                 break;
         }
-        m_current = std::move(m_queue.front());
-        m_queue.pop_front();
-        m_hasCurrent = true;
-        Q_EMIT dataArrival(m_current.payload.size());
+        m_batch.clear();
+        while (!m_queue.empty() && m_batch.size() < FloodPolicy::LookEvery) {
+            m_batch.append(handedOver(m_queue.front()));
+            m_queue.pop_front();
+        }
+        Q_EMIT datagramsArrived(m_batch);
         // A handler that refreshed has emptied the queue and closed the
         // socket these came from.
         if (generation != m_generation || budget.hasExpired())
             break;
-        if (!floodRound && handed % FloodPolicy::LookEvery == 0 && m_reader.isFlooded())
+        if (!floodRound && m_reader.isFlooded())
             break;
     }
     m_notifying = false;

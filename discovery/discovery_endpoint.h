@@ -4,9 +4,9 @@
 #include "discovery/broadcast_interfaces.h"
 #include "discovery/datagram_reader.h"
 #include "discovery/endpoint_error.h"
+#include "discovery/incoming_datagram.h"
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QHash>
 #include <QElapsedTimer>
 #include <QHostAddress>
@@ -23,8 +23,9 @@
 #include <variant>
 
 // The finder's single UDP endpoint: broadcasts the request and hands the
-// replies to the window's thread, one notification per datagram. A reader
-// thread drains the socket meanwhile, so a repaint never costs a reply.
+// replies to the window's thread as values, in arrival order, a few at a
+// time. A reader thread drains the socket meanwhile, so a repaint never
+// costs a reply.
 class DiscoveryEndpoint : public QObject
 {
     Q_OBJECT
@@ -77,27 +78,17 @@ public:
     // no broadcast reaches, e.g. one behind a router.
     std::optional<EndpointError> sendTo(const QString &text, const QHostAddress &address);
 
-    // Valid while a dataArrival notification is being handled.
-    QString readDatagram() const;
-    QString senderAddress() const;
-    // The name of the interface the datagram came in on; empty when the
-    // system did not say.
-    QString arrivalInterface() const;
-    // When the reader took it from the socket, UTC.
-    QDateTime arrivalTime() const;
-    // False when an IPv4 sender lies outside every IPv4 subnet of the
-    // interface the datagram came in on: this host has no route of its own
-    // to it. True when that cannot be told.
-    bool senderOnArrivalSubnet() const;
-
     bool isBound() const;
     const Settings &settings() const { return m_settings; }
     // Takes effect with the next send().
     void setInterfaceNames(const QStringList &names) { m_settings.interfaceNames = names; }
 
 Q_SIGNALS:
-    // One per datagram, in arrival order, on the thread that owns the endpoint.
-    void dataArrival(qint64 bytesTotal);
+    // The next datagrams, in arrival order, on the thread that owns the
+    // endpoint; at most FloodPolicy::LookEvery at a time. A handler that
+    // reopens the endpoint leaves the rest of its batch: it came from the
+    // socket that closed.
+    void datagramsArrived(const QList<IncomingDatagram> &batch);
     // The end of reopenWithoutWaiting(): the bind's failure, if any.
     void reopened(const std::optional<EndpointError> &failure);
 
@@ -107,7 +98,6 @@ private:
     void close();
     void prepareReopen();
     std::optional<EndpointError> adopt(std::variant<int, EndpointError> bound);
-    void forgetCurrent();
     std::optional<EndpointError> sendThrough(const QByteArray &payload, const QHostAddress &host,
                                              int interfaceIndex);
 
@@ -124,16 +114,19 @@ private:
     QSocketNotifier m_readerWake;
     // Taken from the reader, waiting for their notifications.
     std::deque<ReceivedDatagram> m_queue;
-    ReceivedDatagram m_current;
-    bool m_hasCurrent = false;
+    // The batch being handed over; kept to reuse its storage.
+    QList<IncomingDatagram> m_batch;
     bool m_notifying = false;
     bool m_notifyScheduled = false;
     // Hand-over waits on this while a flood comes in.
     QTimer m_readerCatchUp;
     QElapsedTimer m_yieldingSince;
+    IncomingDatagram handedOver(const ReceivedDatagram &datagram);
+    // Arrival times count from here: a time in UTC needs no time zone
+    // look-up, which would cost more than the rest of a reply's hand-over.
+    const QDateTime m_epochUtc = QDateTime::fromMSecsSinceEpoch(0).toUTC();
     // Interfaces by index, looked up once per socket rather than per reply.
-    const BroadcastInterface &arrivalInterfaceEntry() const;
-    mutable QHash<int, BroadcastInterface> m_arrivalInterfaces;
+    QHash<int, BroadcastInterface> m_arrivalInterfaces;
     // Counts reopens, so a notification round notices one made by a handler.
     quint64 m_generation = 0;
 };

@@ -64,8 +64,8 @@ struct Finder
     explicit Finder(quint16 devicePort)
         : endpoint(settings(devicePort))
     {
-        QObject::connect(&endpoint, &DiscoveryEndpoint::dataArrival, &controller,
-                         &FinderController::onDatagram);
+        QObject::connect(&endpoint, &DiscoveryEndpoint::datagramsArrived, &controller,
+                         &FinderController::onDatagrams);
         controller.start();
     }
 
@@ -101,7 +101,7 @@ struct Finder
     RecordingView view;
     DeviceTable table;
     DiscoveryEndpoint endpoint;
-    FinderController controller{view, table, endpoint};
+    FinderController controller{view, &table, endpoint};
 };
 
 class Harness

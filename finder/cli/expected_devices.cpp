@@ -1,55 +1,19 @@
 #include "finder/cli/expected_devices.h"
 
-#include "devicelist/device_export.h"
-#include "devicelist/device_table.h"
 #include "finder/cli/terminal_output.h"
 
 using namespace Qt::StringLiterals;
 
-bool ExpectedDevices::load(const QString &path)
+namespace ExpectedDevices {
+
+std::optional<SiteTally> load(const QString &path)
 {
-    m_plan = SitePlan::load(path);
-    if (!m_plan.isValid()) {
-        printError(u"--expect %1: %2"_s.arg(path, m_plan.error()));
-        return false;
+    SitePlan plan = SitePlan::load(path);
+    if (!plan.isValid()) {
+        printError(u"--expect %1: %2"_s.arg(path, plan.error()));
+        return std::nullopt;
     }
-    m_active = true;
-    return true;
+    return SiteTally(std::move(plan));
 }
 
-QString ExpectedDevices::statusOfRow(const DeviceTable &table, int tableRow)
-{
-    const auto received = [&](int column) {
-        return DeviceExport::withoutTrailingLineBreaks(table.receivedText(tableRow, column));
-    };
-    const SitePlan::Received device{received(DeviceTable::IpColumn), received(DeviceTable::SerialColumn),
-                                    received(DeviceTable::MacColumn), received(DeviceTable::VersionColumn)};
-    const SitePlan::Match match = m_plan.classify(device);
-    if (match.planned < 0)
-        return SitePlan::statusName(match.status);
-    // A planned device answers once; another device claiming it is not it.
-    const QString mac = SitePlan::macKey(device.mac);
-    const auto claimed = m_answeredBy.constFind(match.planned);
-    if (claimed != m_answeredBy.cend() && *claimed != mac)
-        return SitePlan::statusName(SitePlan::Status::Unexpected);
-    m_answeredBy.insert(match.planned, mac);
-    return SitePlan::statusName(match.status);
-}
-
-QList<QStringList> ExpectedDevices::missingRows() const
-{
-    QList<QStringList> rows;
-    const QList<SitePlan::Device> &devices = m_plan.devices();
-    for (qsizetype p = 0; p < devices.size(); ++p) {
-        if (m_answeredBy.contains(p))
-            continue;
-        const SitePlan::Device &device = devices[p];
-        rows << QStringList{QString(), device.ip, device.serial, device.mac, device.version, device.name};
-    }
-    return rows;
-}
-
-bool ExpectedDevices::anyMissing() const
-{
-    return m_answeredBy.size() < m_plan.devices().size();
-}
+} // namespace ExpectedDevices

@@ -4,7 +4,8 @@
 #include <QString>
 
 // One JSON object on one line, keys in the order added: what --watch prints
-// per event. Values are strings, escaped as JSON requires.
+// per event. Values are strings, escaped as the JSON listing escapes them
+// (jsonString()).
 class JsonLine
 {
 public:

@@ -2,11 +2,14 @@
 
 #include "devicelist/device_export.h"
 #include "devicelist/device_listing.h"
-#include "finder/core/failure_message.h"
+#include "devicelist/device_table.h"
 #include "discovery/broadcast_interfaces.h"
 #include "discovery/broadcast_plan.h"
+#include "finder/cli/exit_status.h"
+#include "finder/cli/expected_devices.h"
 #include "finder/cli/interface_choice.h"
 #include "finder/cli/terminal_output.h"
+#include "finder/core/failure_message.h"
 
 #include <QCoreApplication>
 
@@ -17,19 +20,20 @@
 #include <utility>
 
 using namespace Qt::StringLiterals;
+using namespace ExitStatus;
 
 ListMode::ListMode(const CommandLine &commandLine, const DiscoveryEndpoint::Settings &settings, QObject *parent)
     : QObject(parent)
     , m_commandLine(commandLine)
     , m_endpoint(InterfaceChoice::withInterfaces(settings, commandLine.interfaceNames))
-    , m_controller(*this, m_table, m_endpoint)
+    , m_controller(*this, &m_devices, m_endpoint)
     , m_output(commandLine.outputPath)
     , m_signals({SIGINT, SIGTERM})
 {
     connect(&m_signals, &SignalWatcher::caught, this, [this](int number) { finish(SignalBase + number); });
     m_waitTimer.setSingleShot(true);
     connect(&m_waitTimer, &QTimer::timeout, this, [this] { finish(m_printedRows > 0 ? Found : NoneFound); });
-    connect(&m_endpoint, &DiscoveryEndpoint::dataArrival, &m_controller, &FinderController::onDatagram);
+    connect(&m_endpoint, &DiscoveryEndpoint::datagramsArrived, &m_controller, &FinderController::onDatagrams);
     connect(&m_controller, &FinderController::sendingFinished, this, &ListMode::startWaiting);
 }
 
@@ -37,8 +41,11 @@ int ListMode::exec()
 {
     if (!InterfaceChoice::namesAreKnown(m_commandLine.interfaceNames))
         return Failed;
-    if (!m_commandLine.expectFile.isEmpty() && !m_expected.load(m_commandLine.expectFile))
-        return Failed;
+    if (!m_commandLine.expectFile.isEmpty()) {
+        m_tally = ExpectedDevices::load(m_commandLine.expectFile);
+        if (!m_tally)
+            return Failed;
+    }
     if (!m_output.open()) {
         printError(m_output.errorString());
         return Failed;
@@ -54,34 +61,61 @@ int ListMode::exec()
     return QCoreApplication::exec();
 }
 
-QStringList ListMode::row(int tableRow)
+QStringList ListMode::row(qsizetype index) const
 {
-    QStringList cells;
-    for (int column = 0; column < DeviceTable::ColumnCount; ++column)
-        // The text table shows what the window shows; CSV and JSON carry
-        // the identifiers as received, to be matched later.
-        cells << (m_commandLine.format == CommandLine::Format::Text ? m_table.cellText(tableRow, column)
-                                                                     : m_table.receivedText(tableRow, column));
-    if (m_commandLine.format == CommandLine::Format::Text && m_table.replyOrigin(tableRow).otherSubnet)
+    const DeviceRecord &device = m_devices.at(index);
+    // The text table shows what the window shows; CSV carries the
+    // identifiers as received, to be matched later.
+    const bool shown = m_commandLine.format == CommandLine::Format::Text;
+    const QLocale locale;
+    QStringList cells{QString::number(index + 1)};
+    for (int f = 0; f < DeviceRecord::FieldCount; ++f) {
+        const QString &value = device.fields[f];
+        cells << (shown ? DeviceTable::shownCell(DeviceTable::columnOf(DeviceRecord::Field(f)), value, locale) : value);
+    }
+    if (shown && device.origin.otherSubnet)
         cells[DeviceTable::IpColumn] = DeviceListing::withOtherSubnetMark(cells[DeviceTable::IpColumn]);
-    if (m_expected.isActive())
-        cells << m_expected.statusOfRow(m_table, tableRow);
+    if (m_tally)
+        cells << m_statuses[index];
     return cells;
+}
+
+QList<DeviceRecord> ListMode::missingDevices() const
+{
+    QList<DeviceRecord> devices;
+    for (const qsizetype p : m_tally->missing()) {
+        const SitePlan::Device &planned = m_tally->plan().devices()[p];
+        DeviceRecord device;
+        device.fields = {planned.ip, planned.serial, planned.mac, planned.version, planned.name};
+        devices << device;
+    }
+    return devices;
+}
+
+QStringList ListMode::missingRow(const DeviceRecord &device)
+{
+    // No number: the plan's values, its name as the description.
+    QStringList cells{QString()};
+    for (const QString &value : device.fields)
+        cells << value;
+    return cells << SitePlan::statusName(SitePlan::Status::Missing);
 }
 
 void ListMode::datagramHandled(const QString &text, int foundCount)
 {
     Q_UNUSED(text);
     Q_UNUSED(foundCount);
-    // Rows fill from the top, so the new ones follow those printed.
-    // Model row m_printedRows is table row m_printedRows + 1, the next to print.
-    while (DeviceTable::isInUse(m_table.index(m_printedRows, 0))) {
+    // Devices come in order, so the new ones follow those printed.
+    while (m_printedRows < m_devices.size()) {
+        if (m_tally)
+            m_statuses << SitePlan::statusName(m_tally->add(m_devices.at(m_printedRows).fields).status);
         ++m_printedRows;
         if (!printHeader())
             return;
-        if (m_commandLine.format == CommandLine::Format::Text && !print(DeviceListing::textLine(row(m_printedRows))))
+        const QStringList cells = row(m_printedRows - 1);
+        if (m_commandLine.format == CommandLine::Format::Text && !print(DeviceListing::textLine(cells)))
             return;
-        if (m_commandLine.format == CommandLine::Format::Csv && !print(DeviceExport::toCsv({row(m_printedRows)}, false)))
+        if (m_commandLine.format == CommandLine::Format::Csv && !print(DeviceExport::toCsv({cells}, false)))
             return;
     }
 }
@@ -96,10 +130,9 @@ bool ListMode::printHeader()
     if (std::exchange(m_headerPrinted, true))
         return true;
     if (m_commandLine.format == CommandLine::Format::Text)
-        return print(m_expected.isActive() ? DeviceListing::textLine(headerWithStatus()) : DeviceListing::textHeader());
+        return print(m_tally ? DeviceListing::textLine(headerWithStatus()) : DeviceListing::textHeader());
     if (m_commandLine.format == CommandLine::Format::Csv)
-        return print(m_expected.isActive() ? DeviceExport::toCsv({headerWithStatus()}, false)
-                                           : DeviceExport::toCsv({}, true));
+        return print(m_tally ? DeviceExport::toCsv({headerWithStatus()}, false) : DeviceExport::toCsv({}, true));
     return true;
 }
 
@@ -129,42 +162,29 @@ void ListMode::finish(int status)
 
 int ListMode::conclude(int status)
 {
-    const bool printedAsTheyCame = m_commandLine.format == CommandLine::Format::Text
-            || m_commandLine.format == CommandLine::Format::Csv;
-    // The other formats' rows meet the plan now, before it can tell which
-    // planned devices are missing.
-    QList<QStringList> rows;
-    QList<DeviceTable::ReplyOrigin> origins;
-    if (status != Failed && !printedAsTheyCame) {
-        for (int r = 1; r <= m_printedRows; ++r) {
-            rows << row(r);
-            origins << m_table.replyOrigin(r);
-        }
-    }
     // Planned devices that did not answer come last, and say so in the status.
-    QList<QStringList> missing;
-    if (status != Failed && m_expected.isActive()) {
-        for (QStringList cells : m_expected.missingRows())
-            missing << (cells << SitePlan::statusName(SitePlan::Status::Missing));
-        if (!missing.isEmpty() && status < SignalBase)
-            status = Missing;
-    }
+    const QList<DeviceRecord> missing = status != Failed && m_tally ? missingDevices() : QList<DeviceRecord>();
+    if (!missing.isEmpty() && status < SignalBase)
+        status = Missing;
     if (status != Failed && m_output.state() == DescriptorWriter::State::Open)
         printHeader();
     if (m_output.state() == DescriptorWriter::State::Open) {
         switch (m_commandLine.format) {
         case CommandLine::Format::Json:
-            if (status != Failed)
-                m_output.write(DeviceListing::json(rows + missing, origins));
+            if (status != Failed) {
+                const QStringList missingStatuses(missing.size(), SitePlan::statusName(SitePlan::Status::Missing));
+                m_output.write(DeviceListing::json(m_devices.records().first(m_printedRows) + missing,
+                                                   m_tally ? m_statuses + missingStatuses : QStringList()));
+            }
             break;
         case CommandLine::Format::Prometheus:
             // Its failure is what the metrics must tell.
-            m_output.write(m_prometheus.text(m_table, status != Failed,
-                                             m_expected.isActive() ? &m_expected.plan() : nullptr));
+            m_output.write(m_prometheus.text(m_devices, status != Failed, m_tally ? &*m_tally : nullptr));
             break;
         case CommandLine::Format::Text:
         case CommandLine::Format::Csv:
-            for (const QStringList &cells : std::as_const(missing)) {
+            for (const DeviceRecord &device : missing) {
+                const QStringList cells = missingRow(device);
                 if (!m_output.write(m_commandLine.format == CommandLine::Format::Csv ? DeviceExport::toCsv({cells}, false)
                                                                                     : DeviceListing::textLine(cells)))
                     break;

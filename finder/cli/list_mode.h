@@ -1,20 +1,23 @@
 #pragma once
 
-#include "finder/core/command_line.h"
-#include "devicelist/device_table.h"
+#include "devicelist/found_devices.h"
+#include "devicelist/site_tally.h"
 #include "discovery/discovery_endpoint.h"
-#include "finder/cli/expected_devices.h"
-#include "finder/core/finder_controller.h"
-#include "finder/core/finder_view.h"
 #include "finder/cli/listing_file.h"
 #include "finder/cli/prometheus_listing.h"
 #include "finder/cli/signal_watcher.h"
+#include "finder/core/command_line.h"
+#include "finder/core/finder_controller.h"
+#include "finder/core/finder_view.h"
 
 #include <QObject>
+#include <QStringList>
 #include <QTimer>
 
-// veltrin-finder --list: the window's controller, table and endpoint with
-// the same settings, driven without a window. Text and CSV rows are written
+#include <optional>
+
+// veltrin-finder --list: the window's controller and endpoint with the same
+// settings, driven without a window, the devices kept as records. Text and CSV rows are written
 // as the replies come in, one whole line per write; JSON and Prometheus
 // metrics are written whole at the end. SIGINT and SIGTERM end the run as
 // its end does: the lines printed are whole, and JSON holds the rows that
@@ -24,25 +27,15 @@ class ListMode : public QObject, public FinderView
     Q_OBJECT
 
 public:
-    // Exit statuses.
-    static constexpr int Found = 0;
-    static constexpr int NoneFound = 1;
-    static constexpr int Failed = 2;
-    // With --expect: a planned device did not answer.
-    static constexpr int Missing = 3;
-    static constexpr int WriteFailed = 4;
-    // A signal's run ends with 128 + its number, as a shell reports it.
-    static constexpr int SignalBase = 128;
-
     explicit ListMode(const CommandLine &commandLine,
                      const DiscoveryEndpoint::Settings &settings = DiscoveryEndpoint::Settings{},
                      QObject *parent = nullptr);
 
-    // Sends, collects and prints; returns the exit status. Runs the event
+    // Sends, collects and prints; returns the ExitStatus. Runs the event
     // loop of the application object, which must exist.
     int exec();
 
-    // Prints the rows the datagram filled.
+    // Prints the devices the datagram added.
     void datagramHandled(const QString &text, int foundCount) override;
     void reportFailure(const EndpointError &error) override;
     void reportWarning(const EndpointError &error) override;
@@ -55,20 +48,26 @@ private:
     // Writes what is due at the end and puts the output file in place;
     // returns the exit status.
     int conclude(int status);
-    // The row as printed: its cells, then its status against the plan.
-    QStringList row(int tableRow);
+    // A found device as a text or CSV row: its number, its fields, then its
+    // status against the plan.
+    QStringList row(qsizetype index) const;
+    // The planned stations no device answered for, as records and rows.
+    QList<DeviceRecord> missingDevices() const;
+    static QStringList missingRow(const DeviceRecord &device);
     static QStringList headerWithStatus();
 
     CommandLine m_commandLine;
-    DeviceTable m_table;
+    FoundDevices m_devices;
     DiscoveryEndpoint m_endpoint;
     FinderController m_controller;
-    ExpectedDevices m_expected;
+    std::optional<SiteTally> m_tally;
+    // The status of each device printed, when a plan is compared.
+    QStringList m_statuses;
     QTimer m_waitTimer;
     ListingFile m_output;
     PrometheusListing m_prometheus;
     SignalWatcher m_signals;
-    int m_printedRows = 0;
+    qsizetype m_printedRows = 0;
     bool m_failed = false;
     bool m_running = false;
     bool m_finished = false;

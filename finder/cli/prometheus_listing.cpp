@@ -1,9 +1,8 @@
 #include "finder/cli/prometheus_listing.h"
 
-#include "devicelist/device_export.h"
-#include "devicelist/device_table.h"
+#include "devicelist/found_devices.h"
 #include "devicelist/prometheus_exposition.h"
-#include "devicelist/site_plan.h"
+#include "devicelist/site_tally.h"
 
 #include <QDateTime>
 #include <QHostAddress>
@@ -17,14 +16,14 @@ void PrometheusListing::start(const QList<BroadcastInterface> &interfaces)
     m_elapsed.start();
 }
 
-QString PrometheusListing::interfaceOf(int row, const QString &ip, const DeviceTable &table) const
+QString PrometheusListing::interfaceOf(const DeviceRecord &device) const
 {
     // The interface the reply came in on; the subnets only guess it.
-    if (QString received = table.replyOrigin(row).interfaceName; !received.isEmpty())
-        return received;
+    if (!device.origin.interfaceName.isEmpty())
+        return device.origin.interfaceName;
 
     bool ok = false;
-    const quint32 address = QHostAddress(ip).toIPv4Address(&ok);
+    const quint32 address = QHostAddress(device.fields[DeviceRecord::Ip]).toIPv4Address(&ok);
     if (!ok)
         return {};
     for (const BroadcastInterface &interface : m_interfaces) {
@@ -36,7 +35,7 @@ QString PrometheusListing::interfaceOf(int row, const QString &ip, const DeviceT
     return {};
 }
 
-QByteArray PrometheusListing::text(const DeviceTable &table, bool succeeded, const SitePlan *plan) const
+QByteArray PrometheusListing::text(const FoundDevices &devices, bool succeeded, const SiteTally *tally) const
 {
     PrometheusExposition metrics;
     metrics.addGauge(u"veltrin_scan_success"_s, u"1 if the scan could bind UDP port 1010 and send its requests, else 0."_s);
@@ -48,50 +47,41 @@ QByteArray PrometheusListing::text(const DeviceTable &table, bool succeeded, con
     if (!succeeded)
         return metrics.text();
 
-    const AnswerMarks &marks = table.answerMarks();
+    const AnswerMarks &marks = devices.answerMarks();
     metrics.addGauge(u"veltrin_devices_answered"_s, u"Devices (distinct MAC addresses) that answered the scan."_s);
     metrics.addSample(marks.devices());
     metrics.addGauge(u"veltrin_replies_received"_s, u"Device replies the scan received, repeats included."_s);
     metrics.addSample(marks.answers());
 
     metrics.addGauge(u"veltrin_device_info"_s, u"A device that answered the scan, as its first reply described it."_s);
-    QList<SitePlan::Received> received;
-    for (int row = 1; row < table.tableRowCount(); ++row) {
-        const auto cell = [&table, row](int column) {
-            return DeviceExport::withoutTrailingLineBreaks(table.receivedText(row, column));
-        };
-        const QString mac = cell(DeviceTable::MacColumn);
-        if (mac.isEmpty())
-            break;   // rows fill from the top
-        const QString ip = cell(DeviceTable::IpColumn);
-        received << SitePlan::Received{ip, cell(DeviceTable::SerialColumn), mac, cell(DeviceTable::VersionColumn)};
-        if (marks.mark(row - 1).isRepeat())
+    for (qsizetype i = 0; i < devices.size(); ++i) {
+        if (marks.mark(int(i)).isRepeat())
             continue;
-        metrics.addSample(1, {{u"ip"_s, ip},
-                              {u"mac"_s, mac},
-                              {u"serial"_s, received.constLast().serial},
-                              {u"version"_s, received.constLast().version},
-                              {u"description"_s, cell(DeviceTable::DescriptionColumn)},
-                              {u"interface"_s, interfaceOf(row, ip, table)}});
+        const DeviceRecord &device = devices.at(i);
+        PrometheusExposition::Labels labels;
+        for (const DeviceRecord::Field f : {DeviceRecord::Ip, DeviceRecord::Mac, DeviceRecord::Serial,
+                                            DeviceRecord::Version, DeviceRecord::Description})
+            labels.append({DeviceRecord::fieldKey(f), device.fields[f]});
+        labels.append({u"interface"_s, interfaceOf(device)});
+        metrics.addSample(1, labels);
     }
-    if (!plan)
+    if (!tally)
         return metrics.text();
 
     metrics.addGauge(u"veltrin_expected_device_up"_s,
                      u"1 if the planned device answered the scan (as planned or not), 0 if it is missing."_s);
-    qsizetype missing = 0;
-    for (const SitePlan::Match &match : plan->match(received)) {
-        if (match.planned < 0)
-            continue;   // unexpected devices are in veltrin_device_info
-        const SitePlan::Device &device = plan->devices()[match.planned];
-        const bool up = match.status != SitePlan::Status::Missing;
-        missing += up ? 0 : 1;
+    const QList<qsizetype> missing = tally->missing();
+    const QList<SitePlan::Device> &planned = tally->plan().devices();
+    for (qsizetype p = 0, nextMissing = 0; p < planned.size(); ++p) {
+        const bool up = nextMissing >= missing.size() || missing[nextMissing] != p;
+        nextMissing += up ? 0 : 1;
+        const SitePlan::Device &device = planned[p];
         metrics.addSample(up ? 1 : 0, {{u"mac"_s, device.mac},
                                        {u"serial"_s, device.serial},
                                        {u"ip"_s, device.ip},
                                        {u"name"_s, device.name}});
     }
     metrics.addGauge(u"veltrin_expected_devices_missing"_s, u"Planned devices that did not answer the scan."_s);
-    metrics.addSample(double(missing));
+    metrics.addSample(double(missing.size()));
     return metrics.text();
 }

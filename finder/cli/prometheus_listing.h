@@ -6,8 +6,9 @@
 #include <QElapsedTimer>
 #include <QList>
 
-class DeviceTable;
-class SitePlan;
+struct DeviceRecord;
+class FoundDevices;
+class SiteTally;
 
 // veltrin-finder --list --prometheus: one scan as the metrics node
 // exporter's textfile collector serves. A scan that could not bind or send
@@ -19,15 +20,15 @@ class PrometheusListing
 public:
     // The scan starts now, broadcasting through `interfaces`.
     void start(const QList<BroadcastInterface> &interfaces);
-    // The metrics of the scan that ends now; with a plan, each planned
-    // device's state too.
-    QByteArray text(const DeviceTable &table, bool succeeded, const SitePlan *plan) const;
+    // The metrics of the scan that ends now; with a plan's tally, each
+    // planned device's state too.
+    QByteArray text(const FoundDevices &devices, bool succeeded, const SiteTally *tally) const;
 
 private:
-    // The interface the reply of the table's row came in through, as the
-    // system told; else the one on the subnet of its `ip`; empty for an
-    // address beyond the broadcast's subnets.
-    QString interfaceOf(int row, const QString &ip, const DeviceTable &table) const;
+    // The interface the device's reply came in through, as the system
+    // told; else the one on the subnet of its IP; empty for an address
+    // beyond the broadcast's subnets.
+    QString interfaceOf(const DeviceRecord &device) const;
 
     QList<BroadcastInterface> m_interfaces;
     qint64 m_startMsecs = 0;   // since the epoch

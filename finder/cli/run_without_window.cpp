@@ -3,6 +3,7 @@
 #include "finder/core/command_line.h"
 #include "finder/cli/list_mode.h"
 #include "finder/cli/descriptor_writer.h"
+#include "finder/cli/exit_status.h"
 #include "finder/cli/watch_mode.h"
 
 #include <QCoreApplication>
@@ -36,7 +37,7 @@ int runWithoutWindow(int argc, char *argv[], const QString &programName, const C
     if (commandLine.action == CommandLine::Action::List && commandLine.outputPath.isEmpty()) {
         if (const QString failure = DescriptorWriter::closedFailure(STDOUT_FILENO); !failure.isEmpty()) {
             print(stderr, u"%1: %2\n"_s.arg(programName, failure));
-            return ListMode::WriteFailed;
+            return ExitStatus::WriteFailed;
         }
     }
     QCoreApplication app(argc, argv);
@@ -51,7 +52,7 @@ int runWithoutWindow(int argc, char *argv[], const QString &programName, const C
     case CommandLine::Action::Error:
         print(stderr, u"%1: %2\n\n%3"_s.arg(QCoreApplication::applicationName(), commandLine.error,
                                              commandLineHelp()));
-        return ListMode::Failed;
+        return ExitStatus::Failed;
     case CommandLine::Action::Watch: {
         WatchMode watchMode(commandLine);
         return watchMode.exec();

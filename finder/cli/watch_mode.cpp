@@ -1,14 +1,14 @@
 #include "finder/cli/watch_mode.h"
 
-#include "finder/core/failure_message.h"
+#include "finder/cli/exit_status.h"
+#include "finder/cli/expected_devices.h"
 #include "finder/cli/interface_choice.h"
 #include "finder/cli/json_line.h"
-#include "finder/cli/list_mode.h"
 #include "finder/cli/terminal_output.h"
+#include "finder/core/failure_message.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QSet>
 
 #include <unistd.h>
 
@@ -23,10 +23,14 @@ QString timeText(qint64 timeMs)
     return QDateTime::fromMSecsSinceEpoch(timeMs).toUTC().toString(Qt::ISODateWithMs);
 }
 
-SitePlan::Received received(const DeviceRoster::Values &values)
+// One JSON line's device fields, by the listing's keys.
+JsonLine &addFields(JsonLine &line, const DeviceRecord::Fields &fields, quint8 which = 0xff)
 {
-    return {values[DeviceRoster::Ip], values[DeviceRoster::Serial], values[DeviceRoster::Mac],
-            values[DeviceRoster::Version]};
+    for (int f = 0; f < DeviceRecord::FieldCount; ++f) {
+        if (which & (1u << f))
+            line.add(DeviceRecord::fieldKey(DeviceRecord::Field(f)), fields[f]);
+    }
+    return line;
 }
 
 } // namespace
@@ -37,47 +41,41 @@ WatchMode::WatchMode(const CommandLine &commandLine, const DiscoveryEndpoint::Se
     , m_stopSignals({SIGINT, SIGTERM})
     , m_output(STDOUT_FILENO)
     , m_endpoint(InterfaceChoice::withInterfaces(settings, commandLine.interfaceNames))
-    , m_controller(*this, m_table, m_endpoint)
+    , m_controller(*this, nullptr, m_endpoint)
     , m_watch(m_controller)
 {
-    connect(&m_endpoint, &DiscoveryEndpoint::dataArrival, &m_controller, &FinderController::onDatagram);
+    connect(&m_endpoint, &DiscoveryEndpoint::datagramsArrived, &m_controller, &FinderController::onDatagrams);
     connect(&m_watch, &DeviceWatch::deviceEvent, this, &WatchMode::printEvent);
     connect(&m_watch, &DeviceWatch::roundEnded, this, &WatchMode::printMissing);
-    connect(&m_stopSignals, &SignalWatcher::caught, this, [] { QCoreApplication::exit(0); });
+    connect(&m_stopSignals, &SignalWatcher::caught, this, [] { QCoreApplication::exit(ExitStatus::Stopped); });
 }
 
 int WatchMode::exec()
 {
     if (!InterfaceChoice::namesAreKnown(m_commandLine.interfaceNames))
-        return 2;
+        return ExitStatus::Failed;
     if (!m_commandLine.expectFile.isEmpty()) {
-        m_plan = SitePlan::load(m_commandLine.expectFile);
-        if (!m_plan.isValid()) {
-            printError(u"--expect %1: %2"_s.arg(m_commandLine.expectFile, m_plan.error()));
-            return 2;
-        }
-        m_hasPlan = true;
+        m_tally = ExpectedDevices::load(m_commandLine.expectFile);
+        if (!m_tally)
+            return ExitStatus::Failed;
     }
     // The socket is bound once; every round sends on it.
     if (const std::optional<EndpointError> failure = m_endpoint.reopen()) {
         reportFailure(*failure);
-        return 2;
+        return ExitStatus::Failed;
     }
     m_watch.start(m_commandLine.intervalSeconds, m_commandLine.goneAfter);
     if (m_failed)
-        return 2;
+        return ExitStatus::Failed;
     m_started = true;
     return QCoreApplication::exec();
 }
 
-void WatchMode::addStatus(JsonLine &line, const DeviceRoster::Values &values) const
+void WatchMode::addStatus(JsonLine &line, const SiteTally::Verdict &verdict) const
 {
-    if (!m_hasPlan)
-        return;
-    const SitePlan::Match match = m_plan.classify(received(values));
-    line.add(u"status"_s, SitePlan::statusName(match.status));
-    if (match.planned >= 0 && !m_plan.devices()[match.planned].name.isEmpty())
-        line.add(u"name"_s, m_plan.devices()[match.planned].name);
+    line.add(u"status"_s, SitePlan::statusName(verdict.status));
+    if (verdict.planned >= 0 && !m_tally->plan().devices()[verdict.planned].name.isEmpty())
+        line.add(u"name"_s, m_tally->plan().devices()[verdict.planned].name);
 }
 
 void WatchMode::printEvent(DeviceRoster::Event event, qsizetype entry, qint64 timeMs)
@@ -85,45 +83,34 @@ void WatchMode::printEvent(DeviceRoster::Event event, qsizetype entry, qint64 ti
     const DeviceRoster::Entry &device = m_watch.roster().entry(entry);
     JsonLine line;
     line.add(u"event"_s, DeviceRoster::eventName(event)).add(u"time"_s, timeText(timeMs));
-    for (int f = 0; f < DeviceRoster::FieldCount; ++f)
-        line.add(DeviceRoster::fieldName(DeviceRoster::Field(f)), device.values[f]);
+    addFields(line, device.values);
     if (event == DeviceRoster::Event::Gone)
         line.add(u"last_seen"_s, timeText(device.lastSeenMs));
     if (event == DeviceRoster::Event::Changed || event == DeviceRoster::Event::Back) {
         JsonLine previous;
-        for (int f = 0; f < DeviceRoster::FieldCount; ++f) {
-            if (device.changedFields & (1u << f))
-                previous.add(DeviceRoster::fieldName(DeviceRoster::Field(f)), device.previous[f]);
-        }
-        if (!previous.isEmpty())
+        if (!addFields(previous, device.previous, device.changedFields).isEmpty())
             line.addObject(u"previous"_s, previous);
     }
-    addStatus(line, device.values);
+    if (m_tally) {
+        // A device gone takes its station with it; the line tells what it was.
+        addStatus(line, event == DeviceRoster::Event::Gone ? m_tally->remove(device.values)
+                                                           : m_tally->add(device.values));
+    }
     print(line);
 }
 
 void WatchMode::printMissing(int round)
 {
-    if (!m_hasPlan || round != 1)
+    if (!m_tally || round != 1)
         return;
-    QSet<qsizetype> answered;
-    const DeviceRoster &roster = m_watch.roster();
-    for (qsizetype i = 0; i < roster.size(); ++i) {
-        if (const qsizetype planned = m_plan.classify(received(roster.entry(i).values)).planned; planned >= 0)
-            answered.insert(planned);
-    }
     const QString now = timeText(QDateTime::currentMSecsSinceEpoch());
-    const QList<SitePlan::Device> &devices = m_plan.devices();
-    for (qsizetype p = 0; p < devices.size(); ++p) {
-        if (answered.contains(p))
-            continue;
-        const SitePlan::Device &device = devices[p];
+    for (const qsizetype p : m_tally->missing()) {
+        const SitePlan::Device &device = m_tally->plan().devices()[p];
         JsonLine line;
-        line.add(u"event"_s, u"missing"_s).add(u"time"_s, now).add(u"ip"_s, device.ip)
-                .add(u"serial"_s, device.serial).add(u"mac"_s, device.mac).add(u"version"_s, device.version);
-        line.add(u"status"_s, u"missing"_s);
-        if (!device.name.isEmpty())
-            line.add(u"name"_s, device.name);
+        line.add(u"event"_s, u"missing"_s).add(u"time"_s, now);
+        addFields(line, {device.ip, device.serial, device.mac, device.version},
+                  quint8(~(1u << DeviceRecord::Description)));
+        addStatus(line, {SitePlan::Status::Missing, p, 0});
         print(line);
     }
 }
@@ -135,8 +122,8 @@ void WatchMode::print(const JsonLine &line)
     // As the list mode ends: quietly for a reader gone, loudly for a full disk.
     if (m_output.state() == DescriptorWriter::State::Failed)
         printError(m_output.failure());
-    QCoreApplication::exit(m_output.state() == DescriptorWriter::State::Failed ? ListMode::WriteFailed
-                                                                          : ListMode::SignalBase + SIGPIPE);
+    QCoreApplication::exit(m_output.state() == DescriptorWriter::State::Failed ? ExitStatus::WriteFailed
+                                                                                : ExitStatus::SignalBase + SIGPIPE);
 }
 
 void WatchMode::reportFailure(const EndpointError &error)

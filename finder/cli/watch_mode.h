@@ -1,16 +1,17 @@
 #pragma once
 
-#include "finder/core/command_line.h"
-#include "devicelist/device_table.h"
-#include "finder/core/device_watch.h"
+#include "devicelist/site_tally.h"
 #include "discovery/discovery_endpoint.h"
-#include "finder/core/finder_controller.h"
-#include "finder/core/finder_view.h"
 #include "finder/cli/descriptor_writer.h"
 #include "finder/cli/signal_watcher.h"
-#include "devicelist/site_plan.h"
+#include "finder/core/command_line.h"
+#include "finder/core/device_watch.h"
+#include "finder/core/finder_controller.h"
+#include "finder/core/finder_view.h"
 
 #include <QObject>
+
+#include <optional>
 
 class JsonLine;
 
@@ -28,10 +29,12 @@ public:
                        const DiscoveryEndpoint::Settings &settings = DiscoveryEndpoint::Settings{},
                        QObject *parent = nullptr);
 
-    // Returns 0 when stopped by a signal, 2 when the plan or the socket failed.
+    // Returns ExitStatus::Stopped when stopped by a signal, Failed when the
+    // plan or the socket failed.
     int exec();
 
-    // The roster's events are the output; datagrams reach it past the table.
+    // The roster's events are the output; the view is not told of replies
+    // while watching.
     void datagramHandled(const QString &text, int foundCount) override
     {
         Q_UNUSED(text);
@@ -43,18 +46,16 @@ public:
 private:
     void printEvent(DeviceRoster::Event event, qsizetype entry, qint64 timeMs);
     void printMissing(int round);
-    void addStatus(JsonLine &line, const DeviceRoster::Values &values) const;
+    void addStatus(JsonLine &line, const SiteTally::Verdict &verdict) const;
     void print(const JsonLine &line);
 
     CommandLine m_commandLine;
     SignalWatcher m_stopSignals;
     DescriptorWriter m_output;
-    DeviceTable m_table;   // the controller's; not filled while watching
     DiscoveryEndpoint m_endpoint;
     FinderController m_controller;
     DeviceWatch m_watch;
-    SitePlan m_plan;
-    bool m_hasPlan = false;
+    std::optional<SiteTally> m_tally;
     bool m_failed = false;
     bool m_started = false;
 };

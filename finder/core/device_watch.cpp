@@ -1,7 +1,8 @@
 #include "finder/core/device_watch.h"
 
-#include "discovery/discovery_messages.h"
 #include "finder/core/finder_controller.h"
+
+#include <QDateTime>
 
 #include <algorithm>
 
@@ -9,7 +10,6 @@ DeviceWatch::DeviceWatch(FinderController &controller, QObject *parent)
     : QObject(parent)
     , m_controller(controller)
 {
-    connect(&m_controller, &FinderController::deviceAnswered, this, &DeviceWatch::onDeviceAnswered);
     connect(&m_timer, &QTimer::timeout, this, &DeviceWatch::nextRound);
 }
 
@@ -22,7 +22,7 @@ void DeviceWatch::start(int intervalSeconds, int goneAfter)
 {
     m_roster = DeviceRoster(goneAfter);
     setIntervalSeconds(intervalSeconds);
-    m_controller.setWatching(true);
+    m_controller.setWatching(this);
     m_roster.beginRound();
     m_timer.start();
     m_controller.resend();
@@ -32,7 +32,7 @@ void DeviceWatch::stop()
 {
     m_timer.stop();
     if (m_controller.isWatching())
-        m_controller.setWatching(false);
+        m_controller.setWatching(nullptr);
 }
 
 void DeviceWatch::nextRound()
@@ -42,7 +42,7 @@ void DeviceWatch::nextRound()
         m_timer.stop();
         return;
     }
-    const qint64 now = m_clock();
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
     for (const qsizetype entry : m_roster.endRound())
         Q_EMIT deviceEvent(DeviceRoster::Event::Gone, entry, now);
     Q_EMIT roundEnded(m_roster.round());
@@ -52,25 +52,14 @@ void DeviceWatch::nextRound()
     m_controller.resend();
 }
 
-DeviceRoster::Values DeviceWatch::valuesOf(const DeviceReply &reply, const QString &senderAddress)
+bool DeviceWatch::takeDevice(const DeviceReply &reply, const QString &senderAddress, const ReplyOrigin &origin)
 {
-    DeviceRoster::Values values;
-    values[DeviceRoster::Ip] = senderAddress;
-    values[DeviceRoster::Serial] = reply.serialNumber;
-    values[DeviceRoster::Mac] = reply.macAddress;
-    values[DeviceRoster::Version] = reply.swVersion;
-    values[DeviceRoster::Description] = reply.description;
-    return values;
-}
-
-void DeviceWatch::onDeviceAnswered(const DeviceReply &reply, const QString &senderAddress)
-{
-    const DeviceRoster::Values values = valuesOf(reply, senderAddress);
-    const qint64 now = m_clock();
-    const DeviceRoster::Noted noted = m_roster.note(values, now);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const DeviceRoster::Noted noted = m_roster.note(DeviceRecord::fromReply(reply, senderAddress, origin).fields, now);
     if (noted.entry < 0)
-        return;
+        return false;
     if (noted.event)
         Q_EMIT deviceEvent(*noted.event, noted.entry, now);
     Q_EMIT deviceNoted(noted.entry);
+    return true;
 }

@@ -1,18 +1,18 @@
 #pragma once
 
 #include "devicelist/device_roster.h"
+#include "devicelist/device_sink.h"
 
-#include <QDateTime>
 #include <QObject>
 #include <QTimer>
 
 class FinderController;
-struct DeviceReply;
 
 // Watch mode's rounds: every interval the controller re-sends the request
 // on its open socket and the replies go into a roster, which tells what
 // appeared, changed, went or came back. Shared by the window and --watch.
-class DeviceWatch : public QObject
+// While it runs, the controller puts the replies into it, not the results.
+class DeviceWatch : public QObject, public DeviceSink
 {
     Q_OBJECT
 
@@ -30,12 +30,9 @@ public:
     void setIntervalSeconds(int seconds);
 
     const DeviceRoster &roster() const { return m_roster; }
-    // What the roster keeps of one accepted reply.
-    static DeviceRoster::Values valuesOf(const DeviceReply &reply, const QString &senderAddress);
 
-    // The time events are stamped with; a test may set its own clock.
-    using Clock = qint64 (*)();
-    void setClock(Clock clock) { m_clock = clock; }
+    // One accepted reply, from the controller: into the roster.
+    bool takeDevice(const DeviceReply &reply, const QString &senderAddress, const ReplyOrigin &origin) override;
 
 Q_SIGNALS:
     // After the roster has changed. entry indexes roster().
@@ -47,11 +44,9 @@ Q_SIGNALS:
     void roundEnded(int round);
 
 private:
-    void onDeviceAnswered(const DeviceReply &reply, const QString &senderAddress);
     void nextRound();
 
     FinderController &m_controller;
     DeviceRoster m_roster;
     QTimer m_timer;
-    Clock m_clock = &QDateTime::currentMSecsSinceEpoch;
 };

@@ -1,6 +1,6 @@
 #include "finder/core/finder_controller.h"
 
-#include "devicelist/device_table.h"
+#include "devicelist/device_sink.h"
 #include "discovery/discovery_endpoint.h"
 #include "discovery/discovery_messages.h"
 #include "finder/core/finder_view.h"
@@ -13,11 +13,11 @@
 
 using namespace Qt::StringLiterals;
 
-FinderController::FinderController(FinderView &view, DeviceTable &table, DiscoveryEndpoint &endpoint,
+FinderController::FinderController(FinderView &view, DeviceSink *results, DiscoveryEndpoint &endpoint,
                                    QObject *parent)
     : QObject(parent)
     , m_view(view)
-    , m_table(table)
+    , m_results(results)
     , m_endpoint(endpoint)
 {
     connect(&m_sweep, &TargetSweep::finished, this, &FinderController::onSweepFinished);
@@ -31,7 +31,8 @@ FinderController::FinderController(FinderView &view, DeviceTable &table, Discove
 
 void FinderController::start(const TargetList &targets, double ratePerSecond)
 {
-    m_table.setHeaderFormat(DeviceTable::HeaderFormat);
+    if (m_results)
+        m_results->setUp();
     query(targets, ratePerSecond);
 }
 
@@ -42,7 +43,8 @@ void FinderController::refresh()
 
 void FinderController::query(const TargetList &targets, double ratePerSecond)
 {
-    setWatching(false);
+    setWatching(nullptr);
+    ++m_queries;
     // The socket a running sweep sends from is about to close.
     m_sweep.stop();
     m_noReplyTimer.stop();
@@ -69,7 +71,8 @@ void FinderController::onReopened(const std::optional<EndpointError> &failure)
     const TargetList targets = std::exchange(m_targets, {});
     m_foundCount = 0;
     m_view.resultsCleared();
-    m_table.emptyRows();
+    if (m_results)
+        m_results->clearDevices();
     const QString request = buildRequest();
     if (const std::optional<EndpointError> notSent = m_endpoint.send(request)) {
         m_view.reportFailure(*notSent);
@@ -106,35 +109,44 @@ void FinderController::onSweepFinished()
     Q_EMIT sendingFinished();
 }
 
-void FinderController::onDatagram(qint64 bytesTotal)
+void FinderController::onDatagrams(const QList<IncomingDatagram> &batch)
 {
-    Q_UNUSED(bytesTotal);
-    m_lastReply = m_endpoint.readDatagram();
+    const quint64 query = m_queries;
+    for (const IncomingDatagram &datagram : batch) {
+        if (query != m_queries)
+            return;
+        handle(datagram);
+    }
+}
+
+void FinderController::handle(const IncomingDatagram &datagram)
+{
+    m_lastReply = datagram.text;
     const DeviceReply reply = parseReply(m_lastReply);
-    if (m_watching) {
-        if (reply.accepted && !reply.macAddress.isEmpty())
-            Q_EMIT deviceAnswered(reply, m_endpoint.senderAddress());
+    const bool device = reply.accepted && !reply.macAddress.isEmpty();
+    const auto origin = [this, &datagram] {
+        const bool otherSubnet = !datagram.senderOnArrivalSubnet && !m_askedDirectly.contains(datagram.senderIPv4);
+        return ReplyOrigin{datagram.interfaceName, datagram.arrivalTime, otherSubnet};
+    };
+    if (m_watch) {
+        if (device)
+            m_watch->takeDevice(reply, datagram.senderAddress, origin());
         return;
     }
-    if (reply.accepted && !reply.macAddress.isEmpty()) {
-        // A reply the full table could not take was not found as far as the
-        // user can see, so it is not counted; the counter stops at its limit.
-        const QString sender = m_endpoint.senderAddress();
-        const bool otherSubnet = !m_endpoint.senderOnArrivalSubnet()
-                && !m_askedDirectly.contains(QHostAddress(sender).toIPv4Address());
-        if (m_table.fillDeviceRow(reply, sender, {m_endpoint.arrivalInterface(), m_endpoint.arrivalTime(), otherSubnet})
-            && m_foundCount < std::numeric_limits<qint16>::max()) {
-            if (++m_foundCount == 1)
-                endNoReplyWait();
-        }
+    // A reply the full results could not take was not found as far as the
+    // user can see, so it is not counted; the counter stops at its limit.
+    if (device && m_results && m_results->takeDevice(reply, datagram.senderAddress, origin())
+        && m_foundCount < std::numeric_limits<qint16>::max()) {
+        if (++m_foundCount == 1)
+            endNoReplyWait();
     }
     m_view.datagramHandled(m_lastReply, m_foundCount);
 }
 
-void FinderController::setWatching(bool watching)
+void FinderController::setWatching(DeviceSink *watch)
 {
-    m_watching = watching;
-    if (watching) {
+    m_watch = watch;
+    if (watch) {
         m_sweep.stop();
         endNoReplyWait();
     }

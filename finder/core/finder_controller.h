@@ -1,5 +1,6 @@
 #pragma once
 
+#include "discovery/incoming_datagram.h"
 #include "discovery/target_addresses.h"
 #include "discovery/target_sweep.h"
 
@@ -8,19 +9,22 @@
 #include <QTimer>
 #include <QtGlobal>
 
-class DeviceTable;
-struct DeviceReply;
+class DeviceSink;
 class DiscoveryEndpoint;
 class FinderView;
 
 // The window's logic: start-up, refresh and reply handling. It reaches the
-// window only through FinderView.
+// window only through FinderView, and puts the devices that answer into a
+// DeviceSink: the results' (the table, the list mode's records), or while
+// watching the watch's.
 class FinderController : public QObject
 {
     Q_OBJECT
 
 public:
-    FinderController(FinderView &view, DeviceTable &table, DiscoveryEndpoint &endpoint,
+    // results: set up at start-up, emptied by every refresh, filled by the
+    // replies; none where only a watch takes them.
+    FinderController(FinderView &view, DeviceSink *results, DiscoveryEndpoint &endpoint,
                      QObject *parent = nullptr);
 
     // The window has been created: set the header, then query (a refresh
@@ -31,14 +35,14 @@ public:
     // A refresh whose request also goes to every target address, paced,
     // after the broadcast. A later refresh broadcasts only.
     void query(const TargetList &targets, double ratePerSecond = TargetSweep::DefaultRate);
-    // One datagram arrived on the endpoint.
-    void onDatagram(qint64 bytesTotal);
+    // Datagrams from the endpoint, handled one by one in arrival order.
+    void onDatagrams(const QList<IncomingDatagram> &batch);
 
-    // Watching: accepted replies go out as deviceAnswered() instead of
-    // into the table, which keeps what it holds; the count label is the
-    // watch's. A refresh ends it.
-    void setWatching(bool watching);
-    bool isWatching() const { return m_watching; }
+    // Watching: accepted replies go to watch instead of the results, which
+    // keep what they hold, and the view is not told of them (the count
+    // label is the watch's). nullptr, or a refresh, ends it.
+    void setWatching(DeviceSink *watch);
+    bool isWatching() const { return m_watch != nullptr; }
     // A watch round: the request again on the open socket, without the
     // refresh's close, rebind and emptying. Opens the socket if it is closed.
     // False when the request did not go out (the view was told why).
@@ -55,16 +59,16 @@ public:
 Q_SIGNALS:
     // The last refresh or query has sent everything it had to send.
     void sendingFinished();
-    // While watching: a reply the table would have taken.
-    void deviceAnswered(const DeviceReply &reply, const QString &senderAddress);
 
 private:
     void endNoReplyWait();
     void onSweepFinished();
     void onReopened(const std::optional<EndpointError> &failure);
+    void handle(const IncomingDatagram &datagram);
 
     FinderView &m_view;
-    DeviceTable &m_table;
+    DeviceSink *const m_results;
+    DeviceSink *m_watch = nullptr;
     DiscoveryEndpoint &m_endpoint;
 
     TargetSweep m_sweep;
@@ -77,6 +81,8 @@ private:
     bool m_awaitingBind = false;
     QString m_lastReply;
     qint16 m_foundCount = 0;
-    bool m_watching = false;
+    // Counts queries, so the rest of a batch from a socket that a handler
+    // closed is not taken.
+    quint64 m_queries = 0;
     QTimer m_noReplyTimer;
 };

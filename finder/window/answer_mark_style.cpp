@@ -63,14 +63,14 @@ QIcon drawOtherSubnetGlyph()
 
 void AnswerMarkStyle::apply(QStyleOptionViewItem &option, const QModelIndex &index) const
 {
-    if (index.column() == DeviceTable::IpColumn && index.data(DeviceTable::OtherSubnetRole).toBool()) {
+    if (index.column() == DeviceTable::IpColumn && index.data(DeviceRoles::OtherSubnet).toBool()) {
         if (m_otherSubnetGlyph.isNull())
             m_otherSubnetGlyph = drawOtherSubnetGlyph();
         option.features |= QStyleOptionViewItem::HasDecoration;
         option.icon = m_otherSubnetGlyph;
         option.decorationSize = m_otherSubnetGlyph.actualSize(option.decorationSize);
     }
-    const int kinds = index.data(AnswerMarks::KindsRole).toInt();
+    const int kinds = index.data(DeviceRoles::AnswerKinds).toInt();
     if (kinds == 0)
         return;
     const bool conflict = kinds & AnswerMarks::Conflict;

@@ -5,10 +5,10 @@
 class QModelIndex;
 class QStyleOptionViewItem;
 
-// How the grid shows the table's answer marks (AnswerMarks::KindsRole): a
+// How the grid shows the table's answer marks (DeviceRoles::AnswerKinds): a
 // tint over every cell of a repeated or conflicting row and, for an address
 // conflict, a warning glyph beside the IP address; a reply from another
-// subnet (DeviceTable::OtherSubnetRole) has a struck-through circle there.
+// subnet (DeviceRoles::OtherSubnet) has a struck-through circle there.
 class AnswerMarkStyle
 {
 public:

@@ -203,7 +203,7 @@ QStringList DeviceActions::rowCells(int row) const
     for (int column = 0; column < model->columnCount(); ++column) {
         // Exports keep the table's columns, whatever else is shown.
         if (!DeviceTable::isOriginColumn(*model, column))
-            cells << model->index(row, column).data(DeviceTable::ReceivedTextRole).toString();
+            cells << model->index(row, column).data(DeviceRoles::ReceivedText).toString();
     }
     return cells;
 }
@@ -257,7 +257,7 @@ void DeviceActions::copyColumn(int column)
     QStringList values;
     for (const int row : actedOnRows())
         values << visibleText(DeviceExport::withoutTrailingLineBreaks(
-                m_grid.model()->index(row, column).data(DeviceTable::ReceivedTextRole).toString()));
+                m_grid.model()->index(row, column).data(DeviceRoles::ReceivedText).toString()));
     if (!values.isEmpty())
         QGuiApplication::clipboard()->setText(values.join(u'\n'));
 }
@@ -265,16 +265,16 @@ void DeviceActions::copyColumn(int column)
 QString DeviceActions::reachCommandForCurrent() const
 {
     const QModelIndex current = m_grid.currentIndex();
-    if (!rowInUse(current.row()) || !current.data(DeviceTable::OtherSubnetRole).toBool())
+    if (!rowInUse(current.row()) || !current.data(DeviceRoles::OtherSubnet).toBool())
         return {};
     const QAbstractItemModel *const model = m_grid.model();
     const auto ipOf = [model](int row) {
-        return model->index(row, DeviceTable::IpColumn).data(DeviceTable::ReceivedTextRole).toString();
+        return model->index(row, DeviceTable::IpColumn).data(DeviceRoles::ReceivedText).toString();
     };
     QStringList taken;
     for (const int row : rowsInUse())
         taken << ipOf(row);
-    return reachCommand(ipOf(current.row()), current.data(DeviceTable::InterfaceRole).toString(), taken);
+    return reachCommand(ipOf(current.row()), current.data(DeviceRoles::Interface).toString(), taken);
 }
 
 void DeviceActions::copyReachCommand()

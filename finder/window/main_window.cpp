@@ -77,7 +77,7 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *parent)
     : QWidget(parent)
     , m_endpoint(settings)
-    , m_controller(*this, m_table, m_endpoint)
+    , m_controller(*this, &m_table, m_endpoint)
 {
     // The resources live in a static library; nothing else references them.
     Q_INIT_RESOURCE(finder_resources);
@@ -102,8 +102,8 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
     connect(m_refresh, &QAbstractButton::clicked, interfaceMenu, &InterfaceMenu::apply);
     connect(m_refresh, &QAbstractButton::clicked, m_siteWatch, &SiteWatch::leave);
     connect(m_refresh, &QAbstractButton::clicked, &m_controller, &FinderController::refresh);
-    connect(&m_endpoint, &DiscoveryEndpoint::dataArrival, &m_controller,
-            &FinderController::onDatagram);
+    connect(&m_endpoint, &DiscoveryEndpoint::datagramsArrived, &m_controller,
+            &FinderController::onDatagrams);
 
     // Column widths follow the header texts and the table's font.
     connect(&m_table, &QAbstractItemModel::headerDataChanged, this, &MainWindow::applyColumnWidths);

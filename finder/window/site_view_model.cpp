@@ -1,6 +1,7 @@
 #include "finder/window/site_view_model.h"
 
 #include "devicelist/device_export.h"
+#include "devicelist/device_roles.h"
 
 #include <QBrush>
 #include <QPalette>
@@ -59,7 +60,7 @@ QVariant SiteViewModel::data(const QModelIndex &index, int role) const
     const bool status = index.column() == StatusColumn;
     switch (role) {
     case Qt::DisplayRole:
-    case DeviceTable::ReceivedTextRole:
+    case DeviceRoles::ReceivedText:
         return status ? row.status : row.cells[index.column()];
     case Qt::ToolTipRole:
         return row.toolTip.isEmpty() ? QVariant() : QVariant(row.toolTip);

@@ -1,12 +1,12 @@
 #include "finder/window/site_watch.h"
 
+#include "devicelist/device_table.h"
+#include "devicelist/site_tally.h"
+#include "devicelist/visible_text.h"
+#include "finder/core/finder_controller.h"
 #include "finder/window/count_label_text.h"
 #include "finder/window/device_actions.h"
-#include "devicelist/device_export.h"
-#include "devicelist/device_table.h"
-#include "finder/core/finder_controller.h"
 #include "finder/window/single_line_delegate.h"
-#include "devicelist/visible_text.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -25,6 +25,8 @@
 #include <QSettings>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -105,14 +107,21 @@ void markRow(SiteViewModel::Row &row, const DeviceRoster &roster, qsizetype inde
     row.toolTip = previous.join(u'\n');
 }
 
+// A device's row: the number, then its fields.
+SiteViewModel::Row rowOf(const QString &key, qsizetype number, const DeviceRecord::Fields &fields)
+{
+    SiteViewModel::Row row;
+    row.key = key;
+    row.cells[DeviceTable::NumberColumn] = number > 0 ? QString::number(number) : QString();
+    for (int f = 0; f < DeviceRecord::FieldCount; ++f)
+        row.cells[DeviceTable::columnOf(DeviceRecord::Field(f))] = fields[f];
+    return row;
+}
+
 SiteViewModel::Row rowOf(const DeviceRoster &roster, qsizetype index)
 {
     const DeviceRoster::Values &v = roster.entry(index).values;
-    SiteViewModel::Row row;
-    row.key = DeviceRoster::key(v);
-    row.cells = {QString::number(index + 1), v[DeviceRoster::Ip], v[DeviceRoster::Serial], v[DeviceRoster::Mac],
-                 v[DeviceRoster::Version], v[DeviceRoster::Description]};
-    return row;
+    return rowOf(DeviceRoster::key(v), index + 1, v);
 }
 
 } // namespace
@@ -387,69 +396,75 @@ QList<SiteViewModel::Row> SiteWatch::rosterRows() const
 
 QList<SiteViewModel::Row> SiteWatch::comparedRows(QString *summary) const
 {
-    // What answered: the roster while watching, else the table's rows.
+    // What answered: the roster while watching, else the table's devices.
     QList<SiteViewModel::Row> answered;
+    QList<DeviceRecord::Fields> devices;
     if (m_watch.isRunning()) {
         for (qsizetype i = 0; i < m_watch.roster().size(); ++i) {
+            // A gone device no longer answers for the plan; it is left out.
+            if (m_watch.roster().entry(i).gone)
+                continue;
             SiteViewModel::Row row = rowOf(m_watch.roster(), i);
             markRow(row, m_watch.roster(), i);
             answered << row;
+            devices << m_watch.roster().entry(i).values;
         }
     } else {
-        for (int r = 1; r < m_table.tableRowCount(); ++r) {
-            SiteViewModel::Row row;
-            for (int c = 0; c < DeviceTable::ColumnCount; ++c)
-                row.cells[c] = DeviceExport::withoutTrailingLineBreaks(m_table.receivedText(r, c));
-            if (row.cells[DeviceTable::MacColumn].isEmpty())
-                break;
-            row.key = row.cells[DeviceTable::MacColumn];
-            answered << row;
+        for (int r = 1; DeviceTable::isInUse(m_table.index(r - 1, 0)); ++r) {
+            const DeviceRecord device = m_table.device(r);
+            answered << rowOf(device.fields[DeviceRecord::Mac], r, device.fields);
+            devices << device.fields;
         }
     }
-    // A gone device no longer answers for the plan; it is left out.
-    answered.removeIf([](const SiteViewModel::Row &row) { return row.greyed; });
-    QList<SitePlan::Received> received;
-    received.reserve(answered.size());
-    for (const SiteViewModel::Row &row : std::as_const(answered)) {
-        received << SitePlan::Received{row.cells[DeviceTable::IpColumn], row.cells[DeviceTable::SerialColumn],
-                                       row.cells[DeviceTable::MacColumn], row.cells[DeviceTable::VersionColumn]};
-    }
-    const QList<SitePlan::Match> matches = m_plan.match(received);
-    QList<SiteViewModel::Row> rows, missing;
-    for (const SitePlan::Match &match : matches) {
-        SiteViewModel::Row row;
-        if (match.received >= 0) {
-            row = answered[match.received];
-            const QString watchMarks = row.status;
-            row.status = statusLabel(match.status);
-            if (!watchMarks.isEmpty())
-                row.status += u" \u00b7 "_s + watchMarks;
-        } else {
-            const SitePlan::Device &device = m_plan.devices()[match.planned];
-            row.key = u"plan %1"_s.arg(match.planned);
-            row.cells = {QString(), device.ip, device.serial, device.mac, device.version, device.name};
-            row.status = statusLabel(match.status);
-            row.greyed = true;
+    // Planned stations in the plan's order, then the unexpected devices as
+    // they came, then the missing stations. A device answering again is
+    // shown once.
+    SiteTally tally(m_plan);
+    QList<std::optional<SiteViewModel::Row>> stations(m_plan.devices().size());
+    QList<SiteViewModel::Row> rows, unexpected;
+    for (qsizetype i = 0; i < answered.size(); ++i) {
+        if (tally.contains(devices[i]))
+            continue;
+        const SiteTally::Verdict verdict = tally.add(devices[i]);
+        SiteViewModel::Row row = answered[i];
+        const QString watchMarks = row.status;
+        row.status = statusLabel(verdict.status);
+        if (!watchMarks.isEmpty())
+            row.status += u" \u00b7 "_s + watchMarks;
+        if (verdict.planned < 0) {
+            unexpected << row;
+            continue;
         }
-        if (match.planned >= 0 && match.received >= 0) {
-            const SitePlan::Device &device = m_plan.devices()[match.planned];
-            QStringList notes;
-            if (!device.name.isEmpty())
-                notes << tr("Planned as %1 (line %2)").arg(device.name).arg(device.line);
-            if (match.status == SitePlan::Status::Differs)
-                notes << tr("Planned IP %1, version %2").arg(device.ip, device.version);
-            if (!row.toolTip.isEmpty())
-                notes << row.toolTip;
-            row.toolTip = notes.join(u'\n');
-        }
-        (match.status == SitePlan::Status::Missing ? missing : rows) << row;
+        const SitePlan::Device &device = m_plan.devices()[verdict.planned];
+        QStringList notes;
+        if (!device.name.isEmpty())
+            notes << tr("Planned as %1 (line %2)").arg(device.name).arg(device.line);
+        if (verdict.status == SitePlan::Status::Differs)
+            notes << tr("Planned IP %1, version %2").arg(device.ip, device.version);
+        if (!row.toolTip.isEmpty())
+            notes << row.toolTip;
+        row.toolTip = notes.join(u'\n');
+        stations[verdict.planned] = row;
     }
-    const SitePlan::Summary s = SitePlan::summarize(matches);
+    for (const std::optional<SiteViewModel::Row> &row : std::as_const(stations)) {
+        if (row)
+            rows << *row;
+    }
+    QList<SiteViewModel::Row> missing;
+    for (const qsizetype p : tally.missing()) {
+        const SitePlan::Device &device = m_plan.devices()[p];
+        SiteViewModel::Row row = rowOf(u"plan %1"_s.arg(p), 0, {device.ip, device.serial, device.mac, device.version,
+                                                                device.name});
+        row.status = statusLabel(SitePlan::Status::Missing);
+        row.greyed = true;
+        missing << row;
+    }
+    const SiteTally::Summary s = tally.summary();
     const QLocale locale;
     *summary = tr("%1 of %2 planned devices answered \u00b7 %3 missing \u00b7 %4 unexpected \u00b7 %5 differ")
                        .arg(locale.toString(s.answered), locale.toString(s.planned), locale.toString(s.missing),
                             locale.toString(s.unexpected), locale.toString(s.differs));
-    return rows + missing;
+    return rows + unexpected + missing;
 }
 
 void SiteWatch::saveEvents()

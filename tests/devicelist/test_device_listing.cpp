@@ -1,6 +1,7 @@
 // The device list as --list prints it: the aligned table, the JSON array and
 // Prometheus samples, with device text that tries to break each.
 #include "devicelist/device_listing.h"
+#include "devicelist/json_string.h"
 #include "devicelist/prometheus_exposition.h"
 
 #include <QJsonArray>
@@ -11,6 +12,8 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 class TestDeviceListing : public QObject
 {
     Q_OBJECT
@@ -18,6 +21,12 @@ class TestDeviceListing : public QObject
     const QStringList plain{"1", "10.5.0.7", "1234-5678-9012", "00-11-22-33-44_55", "1.0.2", "Gate 1\r\n"};
     const QStringList pasteAttack{"1",     "10.5.0.7", "\u202e21-09", "00-11\u009b2J\x7f",
                                   "1.0\u2066", "Lobby\x1b[201~\x15touch PWNED\x0f"};
+
+    // A listed row's device: its cells after the number.
+    static DeviceRecord record(const QStringList &row, const ReplyOrigin &origin = {})
+    {
+        return DeviceRecord({row[1], row[2], row[3], row[4], row[5]}, origin);
+    }
 
     // No byte below 0x20 but the line end, no DEL, no C1, no bidi control.
     static bool leavesNoHiddenCharacter(const QByteArray &bytes)
@@ -61,9 +70,9 @@ private slots:
     {
         QCOMPARE(DeviceListing::json({}), QByteArray("[]\n"));
         // The first row came in on eth0; the second's origin is unknown.
-        const DeviceTable::ReplyOrigin origin{QStringLiteral("eth0"),
+        const ReplyOrigin origin{QStringLiteral("eth0"),
                                               QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7, 89), QTimeZone::utc())};
-        QCOMPARE(DeviceListing::json({plain, plain}, {origin}),
+        QCOMPARE(DeviceListing::json({record(plain, origin), record(plain)}),
                  QByteArray("[\n"
                             "  {\"ip\": \"10.5.0.7\", \"serial\": \"1234-5678-9012\", \"mac\": \"00-11-22-33-44_55\", "
                             "\"version\": \"1.0.2\", \"description\": \"Gate 1\", \"interface\": \"eth0\", "
@@ -79,7 +88,7 @@ private slots:
         hostile[1] = QStringLiteral("\"}, {\"ip\": \"x");
         hostile[5] = QStringLiteral("back\\slash \x01\x1f tab\tline\nsep\u2028 門\n\n");
         QJsonParseError error;
-        const QJsonDocument document = QJsonDocument::fromJson(DeviceListing::json({hostile}), &error);
+        const QJsonDocument document = QJsonDocument::fromJson(DeviceListing::json({record(hostile)}), &error);
         QCOMPARE(error.error, QJsonParseError::NoError);
         QCOMPARE(document.array().size(), 1);
         const QJsonObject object = document.array().first().toObject();
@@ -87,14 +96,38 @@ private slots:
         QCOMPARE(object.value("ip").toString(), hostile[1]);
         // Values without their trailing line breaks, the rest as it came.
         QCOMPARE(object.value("description").toString(), QStringLiteral("back\\slash \x01\x1f tab\tline\nsep\u2028 門"));
-        QVERIFY(DeviceListing::json({hostile}).contains("\\u2028"));
+        QVERIFY(DeviceListing::json({record(hostile)}).contains("\\u2028"));
 
         // Exact for programs, inert on a terminal: \u escapes, C1 and DEL too.
-        const QByteArray attack = DeviceListing::json({pasteAttack});
+        const QByteArray attack = DeviceListing::json({record(pasteAttack)});
         QVERIFY2(leavesNoHiddenCharacter(attack), attack.constData());
         const QJsonObject parsed = QJsonDocument::fromJson(attack).array().first().toObject();
         QCOMPARE(parsed.value("mac").toString(), pasteAttack[3]);
         QCOMPARE(parsed.value("description").toString(), pasteAttack[5]);
+        QCOMPARE(DeviceListing::json({record(plain)}, {u"differs"_s}).count("\"status\": \"differs\"}"), 1);
+    }
+
+    // One writer for every JSON string, --watch's lines included.
+    void jsonStrings_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("quote and backslash") << u"a\"b\\c"_s << u"\"a\\\"b\\\\c\""_s;
+        QTest::newRow("C0, DEL, C1") << u"\x1b[2J\n\x7f\u009b"_s << u"\"\\u001b[2J\\u000a\\u007f\\u009b\""_s;
+        QTest::newRow("bidi and zero width") << u"\u202eab\u200b"_s << u"\"\\u202eab\\u200b\""_s;
+        QTest::newRow("format character above U+FFFF, then text")
+                << u"\U000E0001x"_s << u"\"\\udb40\\udc01x\""_s;
+        QTest::newRow("letters above U+FFFF stay") << u"\U0001F600門"_s << u"\"\U0001F600門\""_s;
+        QTest::newRow("lone surrogate") << QString(QChar(0xd800)) + u'x' << u"\"\\ud800x\""_s;
+    }
+
+    void jsonStrings()
+    {
+        QFETCH(QString, value);
+        QTEST(jsonString(value), "written");
+        const QJsonDocument document = QJsonDocument::fromJson(u"[%1]"_s.arg(jsonString(value)).toUtf8());
+        if (!value.contains(QChar(0xd800)))
+            QCOMPARE(document.array().first().toString(), value);
     }
 
     void prometheusKeepsDeviceTextInsideItsLabel()

@@ -7,8 +7,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// "mac/ip/version" with mac possibly empty.
-Roster::Values reply(const QString &token)
+// "mac/ip/version" with mac possibly empty, as a reply's record holds it.
+Roster::Values reply(const QString &token, const QString &description = {})
 {
     const QStringList parts = token.split(u'/');
     Roster::Values values;
@@ -16,7 +16,8 @@ Roster::Values reply(const QString &token)
     values[Roster::Ip] = parts.value(1);
     values[Roster::Version] = parts.value(2);
     values[Roster::Serial] = u"1"_s;
-    return values;
+    values[Roster::Description] = description;
+    return DeviceRecord(values).fields;
 }
 
 } // namespace
@@ -93,8 +94,7 @@ private slots:
         roster.note(reply(u"A/1/v1"_s), 5);
         roster.beginRound();
         QCOMPARE(roster.answeredThisRound(), qsizetype(0));
-        Roster::Values moved = reply(u"A/2/v1"_s);
-        moved[Roster::Description] = QString(1000, u'x');
+        const Roster::Values moved = reply(u"A/2/v1"_s, QString(1000, u'x'));
         const Roster::Noted noted = roster.note(moved, 7);
         QVERIFY(noted.event == Roster::Event::Changed);
         const Roster::Entry &entry = roster.entry(noted.entry);

@@ -245,7 +245,7 @@ private slots:
         QCOMPARE(table.receivedText(1, 1), "10.0.0.1");
         const QModelIndex cell = table.index(0, DeviceTable::SerialColumn);
         QTEST(cell.data(Qt::ToolTipRole).toString(), "serialTip");
-        QCOMPARE(cell.data(DeviceTable::ReceivedTextRole).toString(), serial);
+        QCOMPARE(cell.data(DeviceRoles::ReceivedText).toString(), serial);
 
         // A value set by hand is shown and received alike.
         table.setCellText(1, DeviceTable::SerialColumn, u"42"_s);
@@ -290,13 +290,13 @@ private slots:
         QVERIFY(table.fillDeviceRow(reply("AA\n"), "192.168.50.20", {u"eth0"_s, at, true}));
         QVERIFY(table.fillDeviceRow(reply("BB\n"), "10.0.0.2", {u"eth0"_s, at, false}));
         const QModelIndex ip = table.index(0, DeviceTable::IpColumn);
-        QVERIFY(ip.data(DeviceTable::OtherSubnetRole).toBool());
-        QVERIFY(!table.index(1, 0).data(DeviceTable::OtherSubnetRole).toBool());
+        QVERIFY(ip.data(DeviceRoles::OtherSubnet).toBool());
+        QVERIFY(!table.index(1, 0).data(DeviceRoles::OtherSubnet).toBool());
         QVERIFY(ip.data(Qt::ToolTipRole).toString().contains(u"outside every subnet of eth0"_s));
         QVERIFY(table.index(0, 2).data(Qt::ToolTipRole).isNull());
         table.setOriginColumnsShown(true);
         QCOMPARE(table.index(0, 6).data().toString(), u"eth0"_s);
-        QCOMPARE(table.index(0, 7).data(DeviceTable::ArrivalTimeRole).toDateTime(), at);
+        QCOMPARE(table.index(0, 7).data(DeviceRoles::ArrivalTime).toDateTime(), at);
         QCOMPARE(table.headerData(7, Qt::Horizontal).toString(), u"Time of reply"_s);
 
         QCOMPARE(reachCommand(u"192.168.50.20"_s, u"eth0"_s, {u"192.168.50.254"_s, u"10.0.0.2"_s}),

@@ -1,8 +1,9 @@
-#include "devicelist/site_plan.h"
+#include "devicelist/site_tally.h"
 
 #include <QTest>
 
 using Status = SitePlan::Status;
+using namespace Qt::StringLiterals;
 
 class TestSitePlan : public QObject
 {
@@ -90,7 +91,9 @@ private slots:
         QVERIFY(plan.devices().isEmpty());
     }
 
-    void matches()
+    // Device by device: each station answers once, a device gone leaves
+    // its station missing until it is back.
+    void tallies()
     {
         const SitePlan plan = SitePlan::parse("Name,MAC,Serial,IP,Version\n"
                                               "by mac,00-0C-29-AA-BB-01,,10.0.0.1,1.0\n"
@@ -98,9 +101,11 @@ private slots:
                                               "by serial,,000005050378,,\n"
                                               "by ip,,,10.0.0.4,\n"
                                               "old firmware,000C29AABB05,,,1.0\n"
-                                              "absent,000C29AABB06,,10.0.0.6,\n");
+                                              "absent,000C29AABB06,,10.0.0.6,\n"
+                                              "dotted,000c.29aa.bb07,,,\n");
         QVERIFY2(plan.isValid(), qPrintable(plan.error()));
-        const QList<SitePlan::Received> received{
+        SiteTally tally(plan);
+        const QList<DeviceRecord::Fields> received{
             {"10.0.0.1", "1", "000c29aabb01", "1.0"},
             {"10.0.0.22", "2", "00-0C-29-AA-BB-02", "1.0"},
             {"10.0.0.3", "000005050378", "02-00-00-00-00-03", "1.0"},
@@ -108,28 +113,43 @@ private slots:
             {"10.0.0.5", "5", "00-0C-29-AA-BB-05", "2.0"},
             {"10.0.0.9", "9", "02-00-00-00-00-09", "1.0"},
             {"10.0.0.1", "1", "00-0C-29-AA-BB-01", "1.0"},   // the first device again
-            {"10.0.0.4", "44", "02-00-00-00-00-44", "1.0"},  // planned IP already matched
+            {"10.0.0.4", "44", "02-00-00-00-00-44", "1.0"},  // planned IP already answered for
+            {"10.0.0.7", "7", "00:0C:29:AA:BB:07", "1.0"},
         };
-        const QList<SitePlan::Match> matches = plan.match(received);
         QList<Status> statuses;
-        QList<qsizetype> planned, from;
-        for (const SitePlan::Match &m : matches) {
-            statuses << m.status;
-            planned << m.planned;
-            from << m.received;
+        QList<qsizetype> planned;
+        QList<int> differences;
+        for (const DeviceRecord::Fields &device : received) {
+            const SiteTally::Verdict verdict = tally.add(device);
+            statuses << verdict.status;
+            planned << verdict.planned;
+            differences << verdict.differences;
         }
         QCOMPARE(statuses, (QList<Status>{Status::Answered, Status::Differs, Status::Answered, Status::Answered,
-                                          Status::Differs, Status::Missing, Status::Unexpected,
-                                          Status::Unexpected}));
-        QCOMPARE(planned, (QList<qsizetype>{0, 1, 2, 3, 4, 5, -1, -1}));
-        QCOMPARE(from, (QList<qsizetype>{0, 1, 2, 3, 4, -1, 5, 7}));
+                                          Status::Differs, Status::Unexpected, Status::Answered, Status::Unexpected,
+                                          Status::Answered}));
+        QCOMPARE(planned, (QList<qsizetype>{0, 1, 2, 3, 4, -1, 0, -1, 6}));
+        QCOMPARE(differences, (QList<int>{0, SitePlan::IpDiffers, 0, 0, SitePlan::VersionDiffers, 0, 0, 0, 0}));
+        QCOMPARE(tally.missing(), QList<qsizetype>{5});
+        const auto summary = [&tally] {
+            const SiteTally::Summary s = tally.summary();
+            return QList<qsizetype>{s.planned, s.answered, s.missing, s.unexpected, s.differs};
+        };
+        QCOMPARE(summary(), (QList<qsizetype>{7, 6, 1, 2, 2}));
 
-        const SitePlan::Summary summary = SitePlan::summarize(matches);
-        QCOMPARE(summary.planned, qsizetype(6));
-        QCOMPARE(summary.answered, qsizetype(5));
-        QCOMPARE(summary.missing, qsizetype(1));
-        QCOMPARE(summary.unexpected, qsizetype(2));
-        QCOMPARE(summary.differs, qsizetype(2));
+        // Gone: its station is missing; back with the planned IP: answered.
+        QCOMPARE(tally.remove(received[1]).status, Status::Differs);
+        QCOMPARE(tally.missing(), (QList<qsizetype>{1, 5}));
+        QCOMPARE(summary(), (QList<qsizetype>{7, 5, 2, 2, 1}));
+        DeviceRecord::Fields moved = received[1];
+        moved[DeviceRecord::Ip] = u"10.0.0.2"_s;
+        QCOMPARE(tally.add(moved).status, Status::Answered);
+        QCOMPARE(tally.missing(), QList<qsizetype>{5});
+        QVERIFY(tally.contains(received[1]));
+        // Gone twice counts once; an unexpected device going leaves no station.
+        QCOMPARE(tally.remove(received[5]).status, Status::Unexpected);
+        QCOMPARE(tally.remove(received[5]).status, Status::Missing);
+        QCOMPARE(summary(), (QList<qsizetype>{7, 6, 1, 1, 1}));
         QCOMPARE(SitePlan::statusName(Status::Differs), "differs");
     }
 };

@@ -1,3 +1,4 @@
+#include "discovery/flood_policy.h"
 #include "tests/support/test_finder_loopback.h"
 
 #include <QDateTime>
@@ -7,11 +8,26 @@
 #include <netinet/in.h>
 #include <sys/ioctl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
 
 namespace {
+
+// Calls take(datagram) for every datagram handed over, in order; take
+// returns false to leave the rest of its batch.
+template<typename Take>
+void onEachDatagram(DiscoveryEndpoint &endpoint, QObject *context, Take take)
+{
+    QObject::connect(&endpoint, &DiscoveryEndpoint::datagramsArrived, context,
+                     [take](const QList<IncomingDatagram> &batch) {
+                         for (const IncomingDatagram &datagram : batch) {
+                             if (!take(datagram))
+                                 return;
+                         }
+                     });
+}
 
 // The endpoint's socket, which sends and whose descriptor the reader reads.
 int descriptorOf(const DiscoveryEndpoint &endpoint)
@@ -104,33 +120,38 @@ private slots:
         QVERIFY(!endpoint.reopen());
 
         QStringList received;
-        QList<qsizetype> sizes;
+        QList<qsizetype> batchSizes;
         QStringList senders;
         QStringList interfaces;
-        QDateTime firstArrival;
+        QList<QDateTime> arrivals;
         const QDateTime before = QDateTime::currentDateTimeUtc();
-        connect(&endpoint, &DiscoveryEndpoint::dataArrival, this, [&](qint64 bytesTotal) {
-            sizes.append(bytesTotal);
-            received.append(endpoint.readDatagram());
-            senders.append(endpoint.senderAddress());
-            interfaces.append(endpoint.arrivalInterface());
-            if (!firstArrival.isValid())
-                firstArrival = endpoint.arrivalTime();
+        connect(&endpoint, &DiscoveryEndpoint::datagramsArrived, this, [&](const QList<IncomingDatagram> &batch) {
+            batchSizes.append(batch.size());
+            for (const IncomingDatagram &datagram : batch) {
+                received.append(datagram.text);
+                senders.append(datagram.senderAddress);
+                interfaces.append(datagram.interfaceName);
+                arrivals.append(datagram.arrivalTime);
+                QCOMPARE(datagram.senderIPv4, quint32(0x7f000001));
+                QVERIFY(datagram.senderOnArrivalSubnet);
+            }
         });
 
-        QList<qsizetype> sentSizes;
-        for (const QByteArray &payload : payloads) {
+        for (const QByteArray &payload : payloads)
             QCOMPARE(devices.answer(payload), payload.size());
-            sentSizes.append(payload.size());
-        }
 
         QTRY_COMPARE(received.size(), texts.size());
         QCOMPARE(received, texts);
-        QCOMPARE(sizes, sentSizes);
+        // Batches of one at least and LookEvery at most, each handed over once.
+        QVERIFY(std::all_of(batchSizes.cbegin(), batchSizes.cend(),
+                            [](qsizetype size) { return size >= 1 && size <= FloodPolicy::LookEvery; }));
+        QVERIFY(batchSizes.size() >= (texts.size() + FloodPolicy::LookEvery - 1) / FloodPolicy::LookEvery);
         QCOMPARE(senders, QStringList(texts.size(), QStringLiteral("127.0.0.1")));
         QCOMPARE(interfaces, QStringList(texts.size(), QStringLiteral("lo")));
-        QVERIFY(firstArrival >= before.addMSecs(-1));
-        QVERIFY(firstArrival <= QDateTime::currentDateTimeUtc());
+        QVERIFY(arrivals.constFirst() >= before.addMSecs(-1));
+        QVERIFY(std::is_sorted(arrivals.cbegin(), arrivals.cend()));
+        QVERIFY(arrivals.constLast() <= QDateTime::currentDateTimeUtc());
+        QCOMPARE(arrivals.constFirst().timeSpec(), Qt::UTC);
         QTest::qWait(50);   // and nothing is delivered twice
         QCOMPARE(received.size(), texts.size());
     }
@@ -144,8 +165,10 @@ private slots:
         DiscoveryEndpoint endpoint(devices.finderSettings());
         QVERIFY(!endpoint.reopen());
         QList<int> received;
-        connect(&endpoint, &DiscoveryEndpoint::dataArrival, this,
-                [&] { received.append(endpoint.readDatagram().section(u' ', 0, 0).toInt()); });
+        onEachDatagram(endpoint, this, [&](const IncomingDatagram &datagram) {
+            received.append(datagram.text.section(u' ', 0, 0).toInt());
+            return true;
+        });
 
         // 12,000 datagrams of 1,000 bytes: several times 8 MiB in the kernel's accounting.
         constexpr int Chunks = 120;
@@ -173,8 +196,10 @@ private slots:
         DiscoveryEndpoint endpoint(devices.finderSettings());
         QVERIFY(!endpoint.reopen());
         QStringList received;
-        connect(&endpoint, &DiscoveryEndpoint::dataArrival, this,
-                [&] { received.append(endpoint.readDatagram()); });
+        onEachDatagram(endpoint, this, [&](const IncomingDatagram &datagram) {
+            received.append(datagram.text);
+            return true;
+        });
 
         for (int i = 0; i < 100; ++i)
             QVERIFY(devices.answer("old " + QByteArray::number(i)) > 0);
@@ -193,10 +218,15 @@ private slots:
         QVERIFY(!endpoint.reopen());
 
         QStringList received;
-        connect(&endpoint, &DiscoveryEndpoint::dataArrival, this, [&] {
-            received.append(endpoint.readDatagram());
-            if (received.size() == 1)
-                QVERIFY(!endpoint.reopen());
+        // The handler leaves the rest of its batch, which came from the old
+        // socket; no later batch may hold any of it.
+        bool reopenedInHandler = false;
+        onEachDatagram(endpoint, this, [&](const IncomingDatagram &datagram) {
+            received.append(datagram.text);
+            if (received.size() > 1)
+                return true;
+            reopenedInHandler = !endpoint.reopen();
+            return false;
         });
 
         // All with the reader before the first notification.
@@ -204,6 +234,7 @@ private slots:
             QCOMPARE(devices.answer(QByteArray::number(i)), 1 + (i > 9) + (i > 99));
         QVERIFY(kernelBufferEmptied(endpoint));
         QTRY_COMPARE(received.size(), 1);
+        QVERIFY(reopenedInHandler);
         QTest::qWait(50);
         QCOMPARE(received, QStringList{QStringLiteral("0")});
 
@@ -224,9 +255,10 @@ private slots:
         QVERIFY(!endpoint.reopen());
         QStringList senders;
         QStringList interfaces;
-        connect(&endpoint, &DiscoveryEndpoint::dataArrival, this, [&] {
-            senders.append(endpoint.senderAddress());
-            interfaces.append(endpoint.arrivalInterface());
+        onEachDatagram(endpoint, this, [&](const IncomingDatagram &datagram) {
+            senders.append(datagram.senderAddress);
+            interfaces.append(datagram.interfaceName);
+            return true;
         });
 
         QCOMPARE(devices.answer("v4"), 2);
@@ -272,7 +304,7 @@ private slots:
 
         int notified = 0;
         DiscoveryEndpoint endpoint(devices.finderSettings());
-        connect(&endpoint, &DiscoveryEndpoint::dataArrival, this, [&] { ++notified; });
+        onEachDatagram(endpoint, this, [&](const IncomingDatagram &) { return ++notified > 0; });
         for (int i = 0; i < 5; ++i) {
             QVERIFY(!endpoint.reopen());
             QTest::qWait(20);

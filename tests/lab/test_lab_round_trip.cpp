@@ -77,8 +77,10 @@ private Q_SLOTS:
 
         DiscoveryEndpoint endpoint;
         QList<Arrival> arrivals;
-        connect(&endpoint, &DiscoveryEndpoint::dataArrival, this,
-                [&] { arrivals.append({endpoint.readDatagram(), endpoint.senderAddress()}); });
+        connect(&endpoint, &DiscoveryEndpoint::datagramsArrived, this, [&](const QList<IncomingDatagram> &batch) {
+            for (const IncomingDatagram &datagram : batch)
+                arrivals.append({datagram.text, datagram.senderAddress});
+        });
         verifyOk(endpoint.reopen());
         verifyOk(endpoint.send(buildRequest()));
         QTRY_COMPARE_WITH_TIMEOUT(arrivals.size(), devices.size(), 5000);

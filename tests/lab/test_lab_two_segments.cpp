@@ -41,8 +41,10 @@ private Q_SLOTS:
 
         DiscoveryEndpoint endpoint;
         QStringList senders;
-        connect(&endpoint, &DiscoveryEndpoint::dataArrival, this,
-                [&] { senders << endpoint.senderAddress() + u" on "_s + endpoint.arrivalInterface(); });
+        connect(&endpoint, &DiscoveryEndpoint::datagramsArrived, this, [&](const QList<IncomingDatagram> &batch) {
+            for (const IncomingDatagram &datagram : batch)
+                senders << datagram.senderAddress + u" on "_s + datagram.interfaceName;
+        });
         const auto reopened = endpoint.reopen();
         QVERIFY2(!reopened, reopened ? qPrintable(reopened->toString()) : "");
         const auto sent = endpoint.send(buildRequest());

@@ -2,6 +2,7 @@
 // devices that each answer twice: every answer gets its row and is counted,
 // and the second answer of each device is marked as a repeat of the first.
 #include "devicelist/answer_marks.h"
+#include "devicelist/device_roles.h"
 #include "finder/window/count_tool_tip.h"
 #include "tests/faults/fault_lab.h"
 #include "tests/lab/lab_environment.h"
@@ -44,13 +45,13 @@ private slots:
             if (!firstRowOfMac.contains(mac)) {
                 firstRowOfMac.insert(mac, row);
                 QCOMPARE(toolTip, QString());
-                QVERIFY(!model.index(row, 0).data(AnswerMarks::KindsRole).isValid());
+                QVERIFY(!model.index(row, 0).data(DeviceRoles::AnswerKinds).isValid());
                 continue;
             }
             ++repeats;
             QCOMPARE(toolTip, QString("Repeated answer: row %1 has the same MAC address.").arg(firstRowOfMac[mac] + 1));
             // The same device from the same address: no conflict.
-            QCOMPARE(model.index(row, 1).data(AnswerMarks::KindsRole).toInt(), AnswerMarks::Repeat);
+            QCOMPARE(model.index(row, 1).data(DeviceRoles::AnswerKinds).toInt(), AnswerMarks::Repeat);
         }
         QCOMPARE(repeats, 3);
     }

@@ -37,8 +37,8 @@ struct Finder
     explicit Finder(const DiscoveryEndpoint::Settings &settings)
         : endpoint(settings)
     {
-        QObject::connect(&endpoint, &DiscoveryEndpoint::dataArrival, &controller,
-                         &FinderController::onDatagram);
+        QObject::connect(&endpoint, &DiscoveryEndpoint::datagramsArrived, &controller,
+                         &FinderController::onDatagrams);
     }
 
     // Every data row's cells, row by row.
@@ -55,5 +55,5 @@ struct Finder
     FakeView view;
     DeviceTable table;
     DiscoveryEndpoint endpoint;
-    FinderController controller{view, table, endpoint};
+    FinderController controller{view, &table, endpoint};
 };

@@ -55,12 +55,12 @@ private slots:
 
         for (int column = 0; column < DeviceTable::ColumnCount; ++column) {
             for (int row : {0, 1}) {
-                QVERIFY(!data(row, column, AnswerMarks::KindsRole).isValid());
+                QVERIFY(!data(row, column, DeviceRoles::AnswerKinds).isValid());
                 QVERIFY(!data(row, column, Qt::ToolTipRole).isValid());
                 QCOMPARE(drawn(row, column).backgroundBrush.style(), Qt::NoBrush);
             }
-            QCOMPARE(data(2, column, AnswerMarks::KindsRole).toInt(), AnswerMarks::Repeat);
-            QCOMPARE(data(4, column, AnswerMarks::KindsRole).toInt(), AnswerMarks::Repeat | AnswerMarks::Conflict);
+            QCOMPARE(data(2, column, DeviceRoles::AnswerKinds).toInt(), AnswerMarks::Repeat);
+            QCOMPARE(data(4, column, DeviceRoles::AnswerKinds).toInt(), AnswerMarks::Repeat | AnswerMarks::Conflict);
             QCOMPARE(data(2, column, Qt::ToolTipRole).toString(), "Repeated answer: row 1 has the same MAC address.");
         }
         QCOMPARE(data(3, 5, Qt::ToolTipRole).toString(),

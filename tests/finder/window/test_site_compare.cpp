@@ -47,7 +47,7 @@ private slots:
 
         SilentView view;
         DiscoveryEndpoint endpoint;
-        FinderController controller(view, table, endpoint);
+        FinderController controller(view, &table, endpoint);
         QWidget window;
         window.resize(900, 500);
         auto *const grid = new QTableView(&window);

@@ -1,0 +1,18 @@
+#include "devicelist/found_devices.h"
+
+#include "devicelist/device_table.h"
+
+void FoundDevices::clearDevices()
+{
+    m_records.clear();
+    m_marks.clear();
+}
+
+bool FoundDevices::takeDevice(const DeviceReply &reply, const QString &senderAddress, const ReplyOrigin &origin)
+{
+    if (m_records.size() >= DeviceTable::MaxDataRows)
+        return false;
+    m_marks.note(int(m_records.size()), senderAddress, reply.macAddress);
+    m_records.append(DeviceRecord::fromReply(reply, senderAddress, origin));
+    return true;
+}
