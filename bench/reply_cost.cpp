@@ -5,11 +5,11 @@
 // counts the instructions of the hand-over rounds and the label updates.
 #include "finder/window/count_label_text.h"
 #include "finder/window/main_window.h"
+#include "tests/support/test_finder_loopback.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QLabel>
-#include <QUdpSocket>
 
 #include <algorithm>
 #include <cstdio>
@@ -48,31 +48,21 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const int replies = argc > 1 ? QByteArray(argv[1]).toInt() : 3000;
 
-    QUdpSocket devices;
-    QUdpSocket probe;
-    if (!devices.bind(QHostAddress::LocalHost, 0) || !probe.bind(QHostAddress::LocalHost, 0)) {
+    LoopbackDevices devices;
+    if (!devices.isReady()) {
         std::fprintf(stderr, "no loopback port\n");
         return 2;
     }
-    const quint16 finderPort = probe.localPort();
-    probe.close();
-    DiscoveryEndpoint::Settings settings;
-    settings.destinationHost = QHostAddress::LocalHost;
-    settings.destinationPort = devices.localPort();
-    settings.localPort = finderPort;
-    settings.pauseMs = 1;
-    settings.sendOnEveryInterface = false;
-
-    MainWindow window(settings);
+    MainWindow window(devices.finderSettings());
     auto *const label = window.findChild<QLabel *>(u"tFoundDevice"_s);
-    if (!label || !waitFor([&devices] { return devices.hasPendingDatagrams(); })) {
+    if (!label || !waitFor([&devices] { return !devices.requests().isEmpty(); })) {
         std::fprintf(stderr, "the window sent no request\n");
         return 2;
     }
     for (int sent = 0; sent < replies;) {
         const int roundEnd = std::min(replies, sent + RoundSize);
         for (; sent < roundEnd; ++sent)
-            devices.writeDatagram(reply(sent), QHostAddress::LocalHost, finderPort);
+            devices.answer(reply(sent));
         const QString expected = countLabelText(sent);
         if (!waitFor([label, &expected] { return label->text() == expected; })) {
             std::fprintf(stderr, "stopped at \"%s\"\n", qPrintable(label->text()));

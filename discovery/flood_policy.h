@@ -82,8 +82,8 @@ struct FloodPolicy
     // so the table still fills.
     static constexpr int YieldAtMostMs = 250;
     static constexpr int FloodRoundMs = 2;
-    // Datagrams handed over between two looks at the reader, so a round
-    // already running stops soon after a flood starts.
+    // Datagrams handed over in one batch, between two looks at the reader,
+    // so a round already running stops soon after a flood starts.
     static constexpr int LookEvery = 16;
 
     // --- The socket ---

@@ -8,6 +8,17 @@
 
 static const QString Request = QString::fromUtf16(RequestText);
 
+// What a watch is handed: each device as its record.
+struct RecordingSink : DeviceSink
+{
+    bool takeDevice(const DeviceReply &reply, const QString &sender, const ReplyOrigin &origin) override
+    {
+        devices << DeviceRecord::fromReply(reply, sender, origin);
+        return true;
+    }
+    QList<DeviceRecord> devices;
+};
+
 class TestFinderController : public QObject
 {
     Q_OBJECT
@@ -118,6 +129,34 @@ private slots:
         QTRY_COMPARE(finder.view.replies.size(), 2);
         QCOMPARE(finder.view.counts, QList<int>({FakeView::Cleared, 1, 1}));
         QCOMPARE(finder.table.tableRowCount(), DeviceTable::MaxDataRows + 1);
+    }
+
+    // While watching, devices go to the watch, past the table and the view;
+    // a refresh gives them back to the table.
+    void watchingTakesDevicesPastTheTable()
+    {
+        Finder finder(devices->finderSettings());
+        finder.controller.start();
+        devices->answer(LoopbackDevices::reply(1));
+        QTRY_COMPARE(finder.view.counts.last(), 1);
+        RecordingSink watch;
+        finder.controller.setWatching(&watch);
+        for (const QByteArray &datagram : {LoopbackDevices::reply(2), QByteArray("hello"), LoopbackDevices::reply(3)})
+            devices->answer(datagram);
+        QTRY_COMPARE(watch.devices.size(), 2);
+        const DeviceRecord &first = watch.devices.first();
+        QCOMPARE(first.fields, (DeviceRecord::Fields{"127.0.0.1", "123456789012", "00-11-22-33-44-02", "1.0.2", "Gate 2"}));
+        QCOMPARE(first.origin.interfaceName, "lo");
+        QVERIFY(!first.origin.otherSubnet);
+        QCOMPARE(finder.view.replies.size(), 1);
+        QCOMPARE(finder.table.tableRowCount(), 2);
+
+        finder.controller.refresh();
+        QVERIFY(!finder.controller.isWatching());
+        devices->answer(LoopbackDevices::reply(4));
+        QTRY_COMPARE(finder.view.counts.last(), 1);
+        QCOMPARE(finder.table.cellText(1, DeviceTable::DescriptionColumn), "Gate 4");
+        QCOMPARE(watch.devices.size(), 2);
     }
 
     // Target addresses get the request after the broadcast, once per query;
