@@ -100,6 +100,8 @@ private:
     std::optional<EndpointError> adopt(std::variant<int, EndpointError> bound);
     std::optional<EndpointError> sendThrough(const QByteArray &payload, const QHostAddress &host,
                                              int interfaceIndex);
+    // The datagram as a value, with its sender and interface in words.
+    IncomingDatagram handedOver(const ReceivedDatagram &datagram);
 
     Settings m_settings;
     // Sends, and owns the descriptor the reader reads.
@@ -121,7 +123,6 @@ private:
     // Hand-over waits on this while a flood comes in.
     QTimer m_readerCatchUp;
     QElapsedTimer m_yieldingSince;
-    IncomingDatagram handedOver(const ReceivedDatagram &datagram);
     // Arrival times count from here: a time in UTC needs no time zone
     // look-up, which would cost more than the rest of a reply's hand-over.
     const QDateTime m_epochUtc = QDateTime::fromMSecsSinceEpoch(0).toUTC();
