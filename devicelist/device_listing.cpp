@@ -10,13 +10,18 @@ using namespace Qt::StringLiterals;
 namespace DeviceListing {
 namespace {
 
-// Widths of the header format's segments, without the "<" marks.
+// Widths of the header format's segments, without the "<" marks, then of
+// a comparison's columns (SiteRows::exportHeader()).
 QList<qsizetype> columnWidths()
 {
     QList<qsizetype> widths;
     for (const QString &segment : DeviceTable::HeaderFormat.split(u'|'))
         widths << segment.size() - (segment.startsWith(u'<') ? 1 : 0);
-    return widths;
+    qsizetype status = 0;
+    for (int s = 0; s < SiteRow::StatusCount; ++s)
+        status = std::max(status, SiteRow::keyword(SiteRow::Status(s)).size() + 1);
+    const qsizetype differs = SiteRow::differenceKeys(SitePlan::IpDiffers | SitePlan::VersionDiffers).join(u',').size() + 1;
+    return widths << status << differs << widths[DeviceTable::IpColumn] << widths[DeviceTable::VersionColumn];
 }
 
 QByteArray alignedLine(const QStringList &cells)
@@ -26,9 +31,19 @@ QByteArray alignedLine(const QStringList &cells)
     for (qsizetype c = 0; c < cells.size(); ++c) {
         if (c > 0)
             line += u' ';
-        line += cells[c];
-        if (c + 1 < cells.size())
-            line += QString(std::max<qsizetype>(0, widths.value(c) - cells[c].size()), u' ');
+        const qsizetype width = widths.value(c);
+        // A description, whatever it holds, keeps the columns after it in
+        // line; an identifier is never cut, however it was disguised.
+        if (c != DeviceTable::DescriptionColumn || c + 1 == cells.size() || cells[c].size() <= width) {
+            line += cells[c];
+            if (c + 1 < cells.size())
+                line += QString(std::max<qsizetype>(0, width - cells[c].size()), u' ');
+            continue;
+        }
+        qsizetype kept = width - 1;
+        if (kept > 0 && cells[c].at(kept - 1).isHighSurrogate())
+            --kept;
+        line += cells[c].first(kept) + u'\u2026' + QString(width - kept - 1, u' ');
     }
     while (line.endsWith(u' '))
         line.chop(1);
@@ -58,7 +73,33 @@ QByteArray textLine(const QStringList &row)
     return alignedLine(shown);
 }
 
-QByteArray json(const QList<DeviceRecord> &devices, const QStringList &statuses)
+namespace {
+
+QString jsonOrNull(const QString &value)
+{
+    return value.isEmpty() ? u"null"_s : jsonString(value);
+}
+
+// A comparison's fields of one device or station.
+QString comparedJson(const SiteRow &row)
+{
+    QString text = u", \"status\": "_s + jsonString(SiteRow::keyword(row.status));
+    if (row.differences) {
+        QStringList keys;
+        for (const QString &key : SiteRow::differenceKeys(row.differences))
+            keys << jsonString(key);
+        text += u", \"differs\": ["_s + keys.join(u", "_s) + u']';
+    }
+    if (row.planned >= 0) {
+        text += u", \"planned\": {\"ip\": "_s + jsonOrNull(row.plannedIp) + u", \"version\": "_s
+                + jsonOrNull(row.plannedVersion) + u'}';
+    }
+    return text;
+}
+
+} // namespace
+
+QByteArray json(const QList<DeviceRecord> &devices, const QList<SiteRow> &compared)
 {
     if (devices.isEmpty())
         return "[]\n";
@@ -78,8 +119,8 @@ QByteArray json(const QList<DeviceRecord> &devices, const QStringList &statuses)
                 + (origin.time.isValid() ? jsonString(origin.time.toUTC().toString(Qt::ISODateWithMs)) : u"null"_s);
         if (origin.otherSubnet)
             text += u", \"reachable\": false"_s;
-        if (r < statuses.size())
-            text += u", \"status\": "_s + jsonString(statuses[r]);
+        if (r < compared.size())
+            text += comparedJson(compared[r]);
         text += r + 1 < devices.size() ? u"},\n"_s : u"}\n"_s;
     }
     return (text + u"]\n"_s).toUtf8();

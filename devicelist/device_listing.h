@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devicelist/device_record.h"
+#include "devicelist/site_row.h"
 
 #include <QByteArray>
 #include <QList>
@@ -12,8 +13,11 @@
 namespace DeviceListing {
 
 // Text table: the header's labels, then one line per row, each column as
-// wide as its header segment and one space between columns. Device text
-// goes through visibleText(), as in the window.
+// wide as its header segment and one space between columns; a comparison's
+// columns follow, as wide as their widest keyword or value. Device text
+// goes through visibleText(), as in the window. A description too long for
+// its column is cut with an ellipsis where columns follow it, so they stay
+// in line.
 QByteArray textHeader();
 QByteArray textLine(const QStringList &row);
 // The text table's IP cell of a device in another subnet of the interface
@@ -26,7 +30,10 @@ QString withOtherSubnetMark(const QString &ipCell);
 //     "interface": ..., "time": ...}, ... ]
 // one object per device and line: its fields, the interface and time of its
 // reply (ISO 8601, UTC), null where unknown, and "reachable": false for a
-// device in another subnet; then "status": statuses[r] where given.
-QByteArray json(const QList<DeviceRecord> &devices, const QStringList &statuses = {});
+// device in another subnet; then, where compared[r] is given, "status" (its
+// keyword), "differs": ["ip", "version"] for a device that differs, and
+// "planned": {"ip": ..., "version": ...} for a planned station, null where
+// the plan has no value.
+QByteArray json(const QList<DeviceRecord> &devices, const QList<SiteRow> &compared = {});
 
 } // namespace DeviceListing

@@ -5,8 +5,13 @@
 using namespace Qt::StringLiterals;
 
 DeviceRoster::DeviceRoster(int goneAfter)
-    : m_goneAfter(std::max(1, goneAfter))
 {
+    setGoneAfter(goneAfter);
+}
+
+void DeviceRoster::setGoneAfter(int rounds)
+{
+    m_goneAfter = std::max(1, rounds);
 }
 
 void DeviceRoster::beginRound()
@@ -53,6 +58,8 @@ DeviceRoster::Noted DeviceRoster::note(const Values &values, qint64 timeMs)
     // A repeat within a round keeps the round's marks.
     if (changed || entry.lastRound != m_round)
         entry.changedFields = changed;
+    if (entry.gone)
+        entry.awayMs = timeMs - entry.lastSeenMs;
     entry.lastSeenMs = timeMs;
     entry.lastRound = m_round;
     ++entry.answers;
@@ -70,6 +77,7 @@ QList<qsizetype> DeviceRoster::endRound()
         Entry &entry = m_entries[i];
         if (!entry.gone && m_round - entry.lastRound >= m_goneAfter) {
             entry.gone = true;
+            ++entry.goneCount;
             entry.changedFields = 0;
             gone << i;
         }

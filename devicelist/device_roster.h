@@ -20,6 +20,8 @@ public:
     static constexpr qsizetype MaxDevices = 32767;
     // Rounds a device may miss before it is gone.
     static constexpr int DefaultGoneAfter = 3;
+    // A day of the shortest rounds; more is no watch anyone waits for.
+    static constexpr int MaxGoneAfter = 43200;
 
     // A device's fields, as its record holds them.
     using Field = DeviceRecord::Field;
@@ -41,6 +43,9 @@ public:
         // Fields the latest answer changed, one bit per Field.
         quint8 changedFields = 0;
         bool gone = false;
+        // How often it went away, and how long it was away before it last came back.
+        int goneCount = 0;
+        qint64 awayMs = 0;
     };
 
     explicit DeviceRoster(int goneAfter = DefaultGoneAfter);
@@ -49,6 +54,8 @@ public:
     void beginRound();
     int round() const { return m_round; }
     int goneAfter() const { return m_goneAfter; }
+    // From the next end of a round on.
+    void setGoneAfter(int rounds);
 
     // One accepted reply, as its DeviceRecord's fields. Returns the entry's index and the event it makes,
     // if any: nullopt for a repeat with the same values, and for a new device

@@ -62,7 +62,9 @@ QString DeviceTable::shownCell(Column column, const QString &received, const QLo
 
 bool DeviceTable::isInUse(const QModelIndex &index)
 {
-    return index.isValid() && isInUse(index.siblingAtColumn(MacColumn).data().toString());
+    return index.isValid()
+            && (isInUse(index.siblingAtColumn(MacColumn).data().toString())
+                || index.data(DeviceRoles::Listed).toBool());
 }
 
 DeviceTable::DeviceTable(QObject *parent)

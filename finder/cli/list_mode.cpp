@@ -3,6 +3,7 @@
 #include "devicelist/device_export.h"
 #include "devicelist/device_listing.h"
 #include "devicelist/device_table.h"
+#include "devicelist/site_rows.h"
 #include "discovery/broadcast_interfaces.h"
 #include "discovery/broadcast_plan.h"
 #include "finder/cli/exit_status.h"
@@ -63,42 +64,22 @@ int ListMode::exec()
 
 QStringList ListMode::row(qsizetype index) const
 {
-    const DeviceRecord &device = m_devices.at(index);
     // The text table shows what the window shows; CSV carries the
     // identifiers as received, to be matched later.
     const bool shown = m_commandLine.format == CommandLine::Format::Text;
-    const QLocale locale;
-    QStringList cells{QString::number(index + 1)};
-    for (int f = 0; f < DeviceRecord::FieldCount; ++f) {
-        const QString &value = device.fields[f];
-        cells << (shown ? DeviceTable::shownCell(DeviceTable::columnOf(DeviceRecord::Field(f)), value, locale) : value);
-    }
-    if (shown && device.origin.otherSubnet)
+    QStringList cells = SiteRows::exportCells(m_tally ? m_compared[index] : SiteRows::ofDevice(index + 1, m_devices.at(index).fields),
+                                              shown);
+    if (shown && m_devices.at(index).origin.otherSubnet)
         cells[DeviceTable::IpColumn] = DeviceListing::withOtherSubnetMark(cells[DeviceTable::IpColumn]);
-    if (m_tally)
-        cells << m_statuses[index];
-    return cells;
+    return m_tally ? cells : cells.first(DeviceTable::ColumnCount);
 }
 
-QList<DeviceRecord> ListMode::missingDevices() const
+QList<SiteRow> ListMode::missingStations() const
 {
-    QList<DeviceRecord> devices;
-    for (const qsizetype p : m_tally->missing()) {
-        const SitePlan::Device &planned = m_tally->plan().devices()[p];
-        DeviceRecord device;
-        device.fields = {planned.ip, planned.serial, planned.mac, planned.version, planned.name};
-        devices << device;
-    }
-    return devices;
-}
-
-QStringList ListMode::missingRow(const DeviceRecord &device)
-{
-    // No number: the plan's values, its name as the description.
-    QStringList cells{QString()};
-    for (const QString &value : device.fields)
-        cells << value;
-    return cells << SitePlan::statusName(SitePlan::Status::Missing);
+    QList<SiteRow> stations;
+    for (const qsizetype p : m_tally->missing())
+        stations << SiteRows::missing(m_tally->plan(), p);
+    return stations;
 }
 
 void ListMode::datagramHandled(const QString &text, int foundCount)
@@ -107,8 +88,11 @@ void ListMode::datagramHandled(const QString &text, int foundCount)
     Q_UNUSED(foundCount);
     // Devices come in order, so the new ones follow those printed.
     while (m_printedRows < m_devices.size()) {
-        if (m_tally)
-            m_statuses << SitePlan::statusName(m_tally->add(m_devices.at(m_printedRows).fields).status);
+        if (m_tally) {
+            const DeviceRecord::Fields &fields = m_devices.at(m_printedRows).fields;
+            m_compared << SiteRows::judged(m_tally->plan(), m_tally->add(fields),
+                                           SiteRows::ofDevice(m_printedRows + 1, fields));
+        }
         ++m_printedRows;
         if (!printHeader())
             return;
@@ -130,15 +114,10 @@ bool ListMode::printHeader()
     if (std::exchange(m_headerPrinted, true))
         return true;
     if (m_commandLine.format == CommandLine::Format::Text)
-        return print(m_tally ? DeviceListing::textLine(headerWithStatus()) : DeviceListing::textHeader());
+        return print(m_tally ? DeviceListing::textLine(SiteRows::exportHeader()) : DeviceListing::textHeader());
     if (m_commandLine.format == CommandLine::Format::Csv)
-        return print(m_tally ? DeviceExport::toCsv({headerWithStatus()}, false) : DeviceExport::toCsv({}, true));
+        return print(m_tally ? DeviceExport::toCsv({SiteRows::exportHeader()}, false) : DeviceExport::toCsv({}, true));
     return true;
-}
-
-QStringList ListMode::headerWithStatus()
-{
-    return DeviceExport::headerLabels() << u"Status"_s;
 }
 
 bool ListMode::print(const QByteArray &bytes)
@@ -163,7 +142,7 @@ void ListMode::finish(int status)
 int ListMode::conclude(int status)
 {
     // Planned devices that did not answer come last, and say so in the status.
-    const QList<DeviceRecord> missing = status != Failed && m_tally ? missingDevices() : QList<DeviceRecord>();
+    const QList<SiteRow> missing = status != Failed && m_tally ? missingStations() : QList<SiteRow>();
     if (!missing.isEmpty() && status < SignalBase)
         status = Missing;
     if (status != Failed && m_output.state() == DescriptorWriter::State::Open)
@@ -172,9 +151,13 @@ int ListMode::conclude(int status)
         switch (m_commandLine.format) {
         case CommandLine::Format::Json:
             if (status != Failed) {
-                const QStringList missingStatuses(missing.size(), SitePlan::statusName(SitePlan::Status::Missing));
-                m_output.write(DeviceListing::json(m_devices.records().first(m_printedRows) + missing,
-                                                   m_tally ? m_statuses + missingStatuses : QStringList()));
+                QList<DeviceRecord> records = m_devices.records().first(m_printedRows);
+                for (const SiteRow &station : missing) {
+                    DeviceRecord record;
+                    record.fields = station.fields;
+                    records << record;
+                }
+                m_output.write(DeviceListing::json(records, m_compared + missing));
             }
             break;
         case CommandLine::Format::Prometheus:
@@ -183,8 +166,8 @@ int ListMode::conclude(int status)
             break;
         case CommandLine::Format::Text:
         case CommandLine::Format::Csv:
-            for (const DeviceRecord &device : missing) {
-                const QStringList cells = missingRow(device);
+            for (const SiteRow &station : missing) {
+                const QStringList cells = SiteRows::exportCells(station, m_commandLine.format == CommandLine::Format::Text);
                 if (!m_output.write(m_commandLine.format == CommandLine::Format::Csv ? DeviceExport::toCsv({cells}, false)
                                                                                     : DeviceListing::textLine(cells)))
                     break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devicelist/found_devices.h"
+#include "devicelist/site_row.h"
 #include "devicelist/site_tally.h"
 #include "discovery/discovery_endpoint.h"
 #include "finder/cli/listing_file.h"
@@ -49,20 +50,18 @@ private:
     // returns the exit status.
     int conclude(int status);
     // A found device as a text or CSV row: its number, its fields, then its
-    // status against the plan.
+    // status against the plan and the planned values.
     QStringList row(qsizetype index) const;
-    // The planned stations no device answered for, as records and rows.
-    QList<DeviceRecord> missingDevices() const;
-    static QStringList missingRow(const DeviceRecord &device);
-    static QStringList headerWithStatus();
+    // The planned stations no device answered for.
+    QList<SiteRow> missingStations() const;
 
     CommandLine m_commandLine;
     FoundDevices m_devices;
     DiscoveryEndpoint m_endpoint;
     FinderController m_controller;
     std::optional<SiteTally> m_tally;
-    // The status of each device printed, when a plan is compared.
-    QStringList m_statuses;
+    // Each device printed as the plan judged it, when a plan is compared.
+    QList<SiteRow> m_compared;
     QTimer m_waitTimer;
     ListingFile m_output;
     PrometheusListing m_prometheus;

@@ -92,9 +92,12 @@ void WatchMode::printEvent(DeviceRoster::Event event, qsizetype entry, qint64 ti
             line.addObject(u"previous"_s, previous);
     }
     if (m_tally) {
-        // A device gone takes its station with it; the line tells what it was.
-        addStatus(line, event == DeviceRoster::Event::Gone ? m_tally->remove(device.values)
-                                                           : m_tally->add(device.values));
+        // A device gone leaves its station missing; back, it answers for it again.
+        SiteTally::Verdict verdict = event == DeviceRoster::Event::Gone ? m_tally->remove(device.values)
+                                                                        : m_tally->add(device.values);
+        if (event == DeviceRoster::Event::Gone && verdict.planned >= 0)
+            verdict = {SitePlan::Status::Missing, verdict.planned, 0};
+        addStatus(line, verdict);
     }
     print(line);
 }

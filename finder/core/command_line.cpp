@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -15,8 +16,6 @@ namespace {
 
 // Long enough for a slow link; a longer wait is a mistake, not a choice.
 constexpr double MaxWaitSeconds = 3600;
-// A day of the shortest rounds; more is no watch anyone waits for.
-constexpr double MaxGoneAfter = 43200;
 
 struct Options
 {
@@ -71,6 +70,46 @@ std::optional<double> parseNumber(const QString &text, double min, double max)
     return value;
 }
 
+// Qt's own options for the window (QGuiApplication's and QApplication's),
+// taken with their values: "-style fusion", "-style=fusion", "--style fusion".
+struct ToolkitOption
+{
+    QLatin1StringView name;
+    bool takesValue;
+};
+constexpr ToolkitOption ToolkitOptions[] = {
+    {"platform"_L1, true}, {"platformpluginpath"_L1, true}, {"platformtheme"_L1, true}, {"plugin"_L1, true},
+    {"qmljsdebugger"_L1, true}, {"qwindowgeometry"_L1, true}, {"geometry"_L1, true}, {"qwindowicon"_L1, true},
+    {"icon"_L1, true}, {"qwindowtitle"_L1, true}, {"title"_L1, true}, {"style"_L1, true},
+    {"stylesheet"_L1, true}, {"session"_L1, true}, {"display"_L1, true}, {"name"_L1, true},
+    {"reverse"_L1, false}, {"widgetcount"_L1, false}, {"nograb"_L1, false}, {"dograb"_L1, false},
+    {"sync"_L1, false}, {"visual"_L1, true}, {"testability"_L1, false},
+};
+
+// arguments without Qt's options, which QApplication takes itself; the
+// first of them is put in toolkitOption.
+QStringList withoutToolkitOptions(const QStringList &arguments, QString *toolkitOption)
+{
+    QStringList rest;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        const QStringView dashed = argument.startsWith(u"--"_s) ? QStringView(argument).sliced(1) : QStringView(argument);
+        const QStringView tail = dashed.sliced(std::min<qsizetype>(1, dashed.size()));
+        const QStringView name = tail.left(tail.indexOf(u'='));
+        const auto option = std::find_if(std::begin(ToolkitOptions), std::end(ToolkitOptions),
+                                         [name](const ToolkitOption &o) { return name == o.name; });
+        if (i == 0 || !dashed.startsWith(u'-') || option == std::end(ToolkitOptions)) {
+            rest << argument;
+            continue;
+        }
+        if (toolkitOption->isEmpty())
+            *toolkitOption = u'-' + name.toString();
+        if (option->takesValue && !dashed.contains(u'='))
+            ++i;
+    }
+    return rest;
+}
+
 CommandLine failure(const QString &error)
 {
     CommandLine line;
@@ -86,7 +125,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
     QCommandLineParser parser;
     const Options options;
     options.addTo(parser);
-    if (!parser.parse(arguments))
+    QString toolkitOption;
+    if (!parser.parse(withoutToolkitOptions(arguments, &toolkitOption)))
         return failure(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
         return failure(u"Unexpected argument: %1"_s.arg(parser.positionalArguments().constFirst()));
@@ -102,6 +142,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
     }
 
     const bool watching = parser.isSet(options.watch);
+    if (!toolkitOption.isEmpty() && (watching || parser.isSet(options.list)))
+        return failure(u"%1 works only with the window"_s.arg(toolkitOption));
     if (watching && parser.isSet(options.list))
         return failure(u"--list and --watch cannot be used together"_s);
     if (!parser.isSet(options.list)) {
@@ -135,10 +177,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
             line.intervalSeconds = static_cast<int>(*seconds);
         }
         if (parser.isSet(options.goneAfter)) {
-            const std::optional<double> rounds = parseNumber(parser.value(options.goneAfter), 1, MaxGoneAfter);
+            const std::optional<double> rounds = parseNumber(parser.value(options.goneAfter), 1, DeviceRoster::MaxGoneAfter);
             if (!rounds || *rounds != std::floor(*rounds)) {
                 return failure(u"--gone-after needs a whole number of rounds from 1 to %1, got \"%2\""_s.arg(
-                        QString::number(MaxGoneAfter), parser.value(options.goneAfter).left(64)));
+                        QString::number(DeviceRoster::MaxGoneAfter), parser.value(options.goneAfter).left(64)));
             }
             line.goneAfter = static_cast<int>(*rounds);
         }

@@ -28,6 +28,7 @@ public:
     void stop();
     bool isRunning() const { return m_timer.isActive(); }
     void setIntervalSeconds(int seconds);
+    void setGoneAfter(int rounds) { m_roster.setGoneAfter(rounds); }
 
     const DeviceRoster &roster() const { return m_roster; }
 

@@ -2,19 +2,24 @@
 
 #include "devicelist/answer_marks.h"
 #include "devicelist/device_table.h"
+#include "finder/window/site_view_model.h"
 
 #include <QBrush>
 #include <QColor>
 #include <QPainter>
+#include <QPalette>
 #include <QPixmap>
 #include <QPolygonF>
 #include <QStyleOptionViewItem>
+
+#include <cmath>
 
 namespace {
 
 // Half-transparent, so the tint reads on light and dark palettes alike.
 constexpr QColor RepeatTint(255, 190, 0, 70);
 constexpr QColor ConflictTint(230, 30, 30, 80);
+constexpr QColor AttentionTint(255, 120, 0, 60);
 
 constexpr int GlyphSize = 16;
 
@@ -59,7 +64,56 @@ QIcon drawOtherSubnetGlyph()
     });
 }
 
+// A circle with a bar across: nobody there. A shape of its own, beside the
+// status's text.
+QIcon drawAbsentGlyph()
+{
+    return drawGlyph([](QPainter &painter) {
+        constexpr double Size = GlyphSize;
+        painter.setBrush(Qt::white);
+        painter.drawEllipse(QRectF(1.5, 1.5, Size - 3, Size - 3));
+        painter.setPen(QPen(Qt::black, 2));
+        painter.drawLine(QPointF(4.5, Size / 2), QPointF(Size - 4.5, Size / 2));
+    });
+}
+
+double luminance(const QColor &color)
+{
+    const auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) + 0.0722 * channel(color.blueF());
+}
+
+// tint laid over an opaque colour.
+QColor blended(const QColor &tint, const QColor &base)
+{
+    const double a = tint.alphaF();
+    return QColor::fromRgbF(float(tint.redF() * a + base.redF() * (1 - a)),
+                            float(tint.greenF() * a + base.greenF() * (1 - a)),
+                            float(tint.blueF() * a + base.blueF() * (1 - a)));
+}
+
 } // namespace
+
+double AnswerMarkStyle::contrastRatio(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor AnswerMarkStyle::attentionBackground(const QPalette &palette)
+{
+    return blended(AttentionTint, palette.color(QPalette::Active, QPalette::Base));
+}
+
+QColor AnswerMarkStyle::attentionText(const QPalette &palette)
+{
+    const QColor background = attentionBackground(palette);
+    const QColor text = palette.color(QPalette::Active, QPalette::Text);
+    if (contrastRatio(text, background) >= MinTextContrast)
+        return text;
+    return contrastRatio(Qt::black, background) >= contrastRatio(Qt::white, background) ? QColor(Qt::black)
+                                                                                        : QColor(Qt::white);
+}
 
 void AnswerMarkStyle::apply(QStyleOptionViewItem &option, const QModelIndex &index) const
 {
@@ -69,6 +123,18 @@ void AnswerMarkStyle::apply(QStyleOptionViewItem &option, const QModelIndex &ind
         option.features |= QStyleOptionViewItem::HasDecoration;
         option.icon = m_otherSubnetGlyph;
         option.decorationSize = m_otherSubnetGlyph.actualSize(option.decorationSize);
+    }
+    if (index.data(DeviceRoles::Attention).toBool()) {
+        option.backgroundBrush = QBrush(attentionBackground(option.palette));
+        option.palette.setColor(QPalette::Text, attentionText(option.palette));
+        if (index.column() == SiteViewModel::StatusColumn) {
+            if (m_absentGlyph.isNull())
+                m_absentGlyph = drawAbsentGlyph();
+            option.features |= QStyleOptionViewItem::HasDecoration;
+            option.icon = m_absentGlyph;
+            option.decorationSize = m_absentGlyph.actualSize(option.decorationSize);
+        }
+        return;
     }
     const int kinds = index.data(DeviceRoles::AnswerKinds).toInt();
     if (kinds == 0)

@@ -2,6 +2,7 @@
 
 #include "devicelist/device_table.h"
 
+#include <QAbstractProxyModel>
 #include <QAction>
 #include <QHeaderView>
 #include <QMenu>
@@ -36,8 +37,11 @@ void ColumnMenu::rebuild()
         action->setEnabled(m_header.isSectionHidden(section) || shown > 1);
         connect(action, &QAction::toggled, this, [this, section](bool on) { m_header.setSectionHidden(section, !on); });
     }
-    // Not there yet: unchecked entries that bring them.
-    if (!m_table.originColumnsShown()) {
+    // Not there yet: unchecked entries that bring them, while the header
+    // shows the table.
+    const auto *const proxy = qobject_cast<const QAbstractProxyModel *>(model);
+    const bool table = (proxy ? proxy->sourceModel() : model) == &m_table;
+    if (table && !m_table.originColumnsShown()) {
         for (int origin = 0; origin < DeviceTable::OriginColumnCount; ++origin) {
             QAction *const action = m_menu->addAction(m_table.originHeaderText(DeviceTable::OriginColumn(origin)));
             action->setCheckable(true);

@@ -199,6 +199,9 @@ QList<int> DeviceActions::rowsInUse() const
 QStringList DeviceActions::rowCells(int row) const
 {
     const QAbstractItemModel *const model = m_grid.model();
+    // A model with columns of its own (the site view's) gives its row whole.
+    if (const QVariant cells = model->index(row, 0).data(DeviceRoles::ExportCells); cells.isValid())
+        return cells.toStringList();
     QStringList cells;
     for (int column = 0; column < model->columnCount(); ++column) {
         // Exports keep the table's columns, whatever else is shown.
@@ -206,6 +209,12 @@ QStringList DeviceActions::rowCells(int row) const
             cells << model->index(row, column).data(DeviceRoles::ReceivedText).toString();
     }
     return cells;
+}
+
+QStringList DeviceActions::headerCells() const
+{
+    const QVariant labels = m_grid.model()->headerData(0, Qt::Horizontal, DeviceRoles::ExportCells);
+    return labels.isValid() ? labels.toStringList() : DeviceExport::headerLabels();
 }
 
 QUrl DeviceActions::webPageUrl(const QString &ipAddress, const QString &scheme)
@@ -244,10 +253,10 @@ void DeviceActions::copyRows()
 
 void DeviceActions::copyAll()
 {
-    QList<QStringList> rows;
+    QList<QStringList> rows{headerCells()};
     for (const int row : rowsInUse())
         rows << rowCells(row);
-    QGuiApplication::clipboard()->setText(DeviceExport::toTabSeparated(rows, true));
+    QGuiApplication::clipboard()->setText(DeviceExport::toTabSeparated(rows, false));
 }
 
 void DeviceActions::copyColumn(int column)
@@ -289,14 +298,7 @@ QString DeviceActions::writeList(const QString &path) const
     for (const int row : rowsInUse())
         rows << rowCells(row);
     QByteArray bytes(Utf8ByteOrderMark);
-    // A model with more than the table's columns (a comparison's status)
-    // names them after the table's.
-    QStringList header = DeviceExport::headerLabels();
-    for (int column = int(header.size()); column < m_grid.model()->columnCount(); ++column) {
-        if (!DeviceTable::isOriginColumn(*m_grid.model(), column))
-            header << m_grid.model()->headerData(column, Qt::Horizontal).toString().trimmed();
-    }
-    bytes += DeviceExport::toCsv({header}, false) + DeviceExport::toCsv(rows, false);
+    bytes += DeviceExport::toCsv({headerCells()}, false) + DeviceExport::toCsv(rows, false);
 
     // Written beside the target and renamed over it on commit: a failure
     // leaves whatever was there before. Unbuffered, because a buffered

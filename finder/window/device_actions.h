@@ -18,7 +18,8 @@ class QUrl;
 // page, copy rows or single values, save the list as CSV. It makes the grid
 // select whole rows, several at once, and gives it a context menu (mouse,
 // Menu key or Shift+F10) and the keyboard shortcuts of these actions.
-// Everything reads the grid's model, so it acts on rows in the order shown.
+// Everything reads the grid's model, so it acts on the rows shown, in the
+// order shown, whichever model the grid shows.
 class DeviceActions : public QObject
 {
     Q_OBJECT
@@ -68,6 +69,8 @@ private:
     QList<int> actedOnRows() const;
     QList<int> rowsInUse() const;
     QStringList rowCells(int row) const;
+    // The labels over rowCells().
+    QStringList headerCells() const;
 
     QTableView &m_grid;
     QMenu *m_menu = nullptr;

@@ -187,8 +187,21 @@ void DeviceSortProxy::setFilterText(const QString &text)
     invalidateFilter();
 }
 
+void DeviceSortProxy::setStatusFilter(quint32 statuses)
+{
+    if (statuses == m_statuses)
+        return;
+    m_statuses = statuses;
+    invalidateFilter();
+}
+
 bool DeviceSortProxy::filterAcceptsRow(int sourceRow, const QModelIndex &) const
 {
+    if (m_statuses != 0) {
+        const int status = sourceModel()->index(sourceRow, 0).data(DeviceRoles::RowStatus).toInt();
+        if (!(m_statuses & (1u << status)))
+            return false;
+    }
     if (m_filter.isEmpty())
         return true;
     const RowKeys &keys = rowKeys(sourceRow);

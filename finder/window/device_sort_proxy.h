@@ -36,7 +36,11 @@ public:
     // serial number also matches typed with other separators or none. Empty shows every row.
     void setFilterText(const QString &text);
     QString filterText() const { return m_filter; }
-    bool isFiltering() const { return !m_filter.isEmpty(); }
+    // Rows whose DeviceRoles::RowStatus is one of these, one bit per status
+    // (the site view's status toggles); 0 shows every status.
+    void setStatusFilter(quint32 statuses);
+    quint32 statusFilter() const { return m_statuses; }
+    bool isFiltering() const { return !m_filter.isEmpty() || m_statuses != 0; }
 
     // Makes the keys of every row for a sort by column, top to bottom:
     // made in the sort's own random order they take several times longer.
@@ -70,6 +74,7 @@ private:
     QCollator m_collator;
     QString m_filter;
     QString m_filterCompact;
+    quint32 m_statuses = 0;
     mutable std::vector<RowKeys> m_rowKeys;
     mutable std::vector<SortKey> m_sortKeys;
     mutable int m_sortKeyColumn = -1;

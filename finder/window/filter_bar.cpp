@@ -21,10 +21,9 @@ constexpr int MaxFilterLength = 256;
 
 } // namespace
 
-FilterBar::FilterBar(QWidget &window, QTableView &grid, QAbstractItemModel &table, DeviceSorting &sorting)
+FilterBar::FilterBar(QWidget &window, QTableView &grid, DeviceSorting &sorting)
     : QObject(&window)
     , m_grid(grid)
-    , m_table(table)
     , m_sorting(sorting)
     , m_field(new QLineEdit(&window))
     , m_shownCount(new QLabel(&window))
@@ -57,17 +56,36 @@ FilterBar::FilterBar(QWidget &window, QTableView &grid, QAbstractItemModel &tabl
     m_countTimer.setSingleShot(true);
     m_countTimer.setInterval(CountDelayMs);
     connect(&m_countTimer, &QTimer::timeout, this, &FilterBar::updateShownCount);
+    followShownModel();
+
+    connect(m_field, &QLineEdit::textChanged, &m_sorting, [this](const QString &text) {
+        if (text != m_sorting.filterText())
+            m_sorting.setFilterText(text);
+    });
+    connect(&m_sorting, &DeviceSorting::shownRowsChanged, this, &FilterBar::updateShownCount);
+    connect(&m_sorting, &DeviceSorting::modelShown, this, &FilterBar::followShownModel);
+}
+
+void FilterBar::followShownModel()
+{
+    for (const QMetaObject::Connection &connection : std::as_const(m_modelConnections))
+        disconnect(connection);
+    const QAbstractItemModel *const model = &m_sorting.shownModel();
     const auto later = [this] {
         if (m_sorting.isFiltering() && !m_countTimer.isActive())
             m_countTimer.start();
     };
-    connect(&m_table, &QAbstractItemModel::rowsInserted, this, later);
-    connect(&m_table, &QAbstractItemModel::rowsRemoved, this, later);
-    connect(&m_table, &QAbstractItemModel::dataChanged, this, later);
-    connect(&m_table, &QAbstractItemModel::modelReset, this, later);
-
-    connect(m_field, &QLineEdit::textChanged, &m_sorting, &DeviceSorting::setFilterText);
-    connect(&m_sorting, &DeviceSorting::shownRowsChanged, this, &FilterBar::updateShownCount);
+    m_modelConnections = {
+        connect(model, &QAbstractItemModel::rowsInserted, this, later),
+        connect(model, &QAbstractItemModel::rowsRemoved, this, later),
+        connect(model, &QAbstractItemModel::dataChanged, this, later),
+        connect(model, &QAbstractItemModel::modelReset, this, later),
+    };
+    if (m_field->text() != m_sorting.filterText()) {
+        const QSignalBlocker blocker(m_field);
+        m_field->setText(m_sorting.filterText());
+    }
+    updateShownCount();
 }
 
 bool FilterBar::eventFilter(QObject *watched, QEvent *event)
@@ -94,10 +112,11 @@ void FilterBar::updateShownCount()
         m_shownCount->hide();
         return;
     }
+    const QAbstractItemModel &model = m_sorting.shownModel();
     int found = 0;
-    const int rows = m_table.rowCount();
+    const int rows = model.rowCount();
     for (int row = 0; row < rows; ++row) {
-        if (DeviceTable::isInUse(m_table.index(row, DeviceTable::MacColumn)))
+        if (DeviceTable::isInUse(model.index(row, DeviceTable::MacColumn)))
             ++found;
     }
     // Free rows are hidden while filtering: every row shown is a device.

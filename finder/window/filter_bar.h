@@ -10,15 +10,15 @@ class QLineEdit;
 class QTableView;
 class QWidget;
 
-// The filter under the table and, beside it, "showing X of Y" while it is
-// set. Ctrl+F takes the focus to it, Esc empties it. The count label beside
+// The filter under the table and, beside it, "showing X of Y" while it or
+// a status toggle hides rows of the model shown. Ctrl+F takes the focus to it, Esc empties it. The count label beside
 // them keeps counting every device found.
 class FilterBar : public QObject
 {
     Q_OBJECT
 
 public:
-    FilterBar(QWidget &window, QTableView &grid, QAbstractItemModel &table, DeviceSorting &sorting);
+    FilterBar(QWidget &window, QTableView &grid, DeviceSorting &sorting);
 
     QLineEdit *field() const { return m_field; }
     QLabel *shownCount() const { return m_shownCount; }
@@ -28,10 +28,12 @@ protected:
 
 private:
     void updateShownCount();
+    // The model shown changed: its filter text, and its changes to follow.
+    void followShownModel();
 
     QTableView &m_grid;
-    QAbstractItemModel &m_table;
     DeviceSorting &m_sorting;
+    QList<QMetaObject::Connection> m_modelConnections;
     QLineEdit *m_field;
     QLabel *m_shownCount;
     // Replies arrive by the thousand; the count follows them a few times a second.

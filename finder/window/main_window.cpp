@@ -15,6 +15,7 @@
 #include "finder/window/query_addresses_dialog.h"
 #include "finder/window/single_line_delegate.h"
 #include "finder/window/site_watch.h"
+#include "finder/window/status_strip.h"
 #include "finder/window/table_font.h"
 #include "finder/window/window_layout.h"
 
@@ -96,7 +97,15 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
     connect(&m_replyPaneTimer, &QTimer::timeout, this, &MainWindow::updateReplyPane);
 
     // A refresh takes the interfaces up now, then shows the table again.
-    m_siteWatch = new SiteWatch(m_controller, m_table, *m_grid, *m_foundDevice, this);
+    m_siteWatch = new SiteWatch(m_controller, m_table, *m_sorting, *m_grid, *m_foundDevice);
+    connect(m_siteWatch, &SiteWatch::stripChanged, this, &MainWindow::layoutControls);
+    // The toggles come after Refresh in the tab order.
+    QWidget *previous = m_refresh;
+    for (int s = 0; s < SiteRow::StatusCount; ++s) {
+        QWidget *const toggle = m_siteWatch->statusStrip()->toggle(SiteRow::Status(s));
+        setTabOrder(previous, toggle);
+        previous = toggle;
+    }
     auto *const interfaceMenu = new InterfaceMenu(m_endpoint, *m_deviceActions->contextMenu());
     interfaceMenu->apply();
     connect(m_refresh, &QAbstractButton::clicked, interfaceMenu, &InterfaceMenu::apply);
@@ -179,6 +188,8 @@ void MainWindow::resizeEvent(QResizeEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // The table's layout is the one kept; the site view keeps its own.
+    m_siteWatch->leave();
     m_layoutMemory->save();
     QWidget::closeEvent(event);
 }
@@ -189,7 +200,17 @@ void MainWindow::layoutControls()
     if (!m_filterBar)
         return;  // resized before the controls exist
     const QSize client = size();
-    m_grid->setGeometry(anchored(Grid.toPixels(), Stretched, client));
+    QRect grid = anchored(Grid.toPixels(), Stretched, client);
+    // Watching or comparing, the status strip takes the grid's top, as
+    // high as its wrapped summary needs at this width.
+    if (m_siteWatch && m_siteWatch->isShown()) {
+        StatusStrip *const strip = m_siteWatch->statusStrip();
+        const int height = strip->hasHeightForWidth() ? strip->heightForWidth(grid.width())
+                                                      : strip->sizeHint().height();
+        strip->setGeometry(grid.left(), grid.top(), grid.width(), height);
+        grid.setTop(grid.top() + height);
+    }
+    m_grid->setGeometry(grid);
     m_refresh->setGeometry(anchored(RefreshButton.toPixels(), TopRight, client));
     QRect count = anchored(m_countLabelRect, BottomLeft, client);
     count.setRight(std::min(count.right(), client.width() - 1));
@@ -258,7 +279,7 @@ void MainWindow::createControls()
     fitCountLabel();
     new CountToolTip(*m_foundDevice, m_table.answerMarks());
 
-    m_filterBar = new FilterBar(*this, *m_grid, m_table, *m_sorting);
+    m_filterBar = new FilterBar(*this, *m_grid, *m_sorting);
     connect(m_sorting, &DeviceSorting::shownRowsChanged, m_deviceActions,
             [this] { m_deviceActions->setFiltered(m_sorting->isFiltering()); });
     layoutControls();

@@ -2,17 +2,53 @@
 
 #include "devicelist/device_export.h"
 #include "devicelist/device_roles.h"
+#include "devicelist/site_rows.h"
+#include "devicelist/visible_text.h"
 
-#include <QBrush>
-#include <QPalette>
+#include <QDateTime>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Separator = u" \u00b7 "_s;
+
+QString fieldLabel(int field)
+{
+    switch (field) {
+    case DeviceRecord::Ip: return SiteViewModel::tr("IP");
+    case DeviceRecord::Serial: return SiteViewModel::tr("serial");
+    case DeviceRecord::Mac: return SiteViewModel::tr("MAC");
+    case DeviceRecord::Version: return SiteViewModel::tr("version");
+    case DeviceRecord::Description: return SiteViewModel::tr("description");
+    default: return {};
+    }
+}
+
+QString clockTime(qint64 timeMs)
+{
+    return QDateTime::fromMSecsSinceEpoch(timeMs).toString(u"hh:mm:ss"_s);
+}
+
+// "45 s", "3 min 20 s", "2 h 5 min".
+QString duration(qint64 ms)
+{
+    const qint64 seconds = std::max<qint64>(0, ms / 1000);
+    if (seconds < 60)
+        return SiteViewModel::tr("%1 s").arg(seconds);
+    if (seconds < 3600)
+        return SiteViewModel::tr("%1 min %2 s").arg(seconds / 60).arg(seconds % 60);
+    return SiteViewModel::tr("%1 h %2 min").arg(seconds / 3600).arg(seconds / 60 % 60);
+}
+
+} // namespace
 
 SiteViewModel::SiteViewModel(QObject *parent)
     : QAbstractTableModel(parent)
-    , m_statusHeader(tr("Status"))
 {
 }
 
-void SiteViewModel::setRows(QList<Row> rows)
+void SiteViewModel::setRows(QList<SiteRow> rows)
 {
     const qsizetype common = std::min(rows.size(), m_rows.size());
     bool sameOrder = rows.size() >= m_rows.size();
@@ -24,6 +60,15 @@ void SiteViewModel::setRows(QList<Row> rows)
         endResetModel();
         return;
     }
+    QList<std::pair<int, int>> changed;
+    for (qsizetype r = 0; r < common; ++r) {
+        if (rows[r] == m_rows[r])
+            continue;
+        if (!changed.isEmpty() && changed.back().second == r - 1)
+            changed.back().second = int(r);
+        else
+            changed.append({int(r), int(r)});
+    }
     const qsizetype old = m_rows.size();
     if (rows.size() > old) {
         beginInsertRows({}, int(old), int(rows.size() - 1));
@@ -32,14 +77,96 @@ void SiteViewModel::setRows(QList<Row> rows)
     } else {
         m_rows = std::move(rows);
     }
-    if (common > 0)
-        Q_EMIT dataChanged(index(0, 0), index(int(common) - 1, StatusColumn));
+    emitChanged(changed);
 }
 
-void SiteViewModel::setStatusHeader(const QString &text)
+void SiteViewModel::emitChanged(const QList<std::pair<int, int>> &ranges)
 {
-    m_statusHeader = text;
-    Q_EMIT headerDataChanged(Qt::Horizontal, StatusColumn, StatusColumn);
+    for (const auto &[first, last] : ranges)
+        Q_EMIT dataChanged(index(first, 0), index(last, ColumnCount - 1));
+}
+
+QString SiteViewModel::statusLabel(SiteRow::Status status)
+{
+    switch (status) {
+    case SiteRow::Status::Answered: return tr("answered");
+    case SiteRow::Status::Missing: return tr("missing");
+    case SiteRow::Status::Unexpected: return tr("unexpected");
+    case SiteRow::Status::Differs: return tr("differs");
+    case SiteRow::Status::Gone: return tr("gone");
+    case SiteRow::Status::Back: return tr("back");
+    }
+    return {};
+}
+
+QString SiteViewModel::statusText(const SiteRow &row)
+{
+    QStringList parts;
+    if (row.status == SiteRow::Status::Differs) {
+        QStringList fields;
+        if (row.differences & SitePlan::IpDiffers)
+            fields << fieldLabel(DeviceRecord::Ip);
+        if (row.differences & SitePlan::VersionDiffers)
+            fields << fieldLabel(DeviceRecord::Version);
+        parts << tr("differs: %1").arg(fields.join(u", "_s));
+    } else if (row.status != SiteRow::Status::Back) {
+        parts << statusLabel(row.status);
+    }
+    if (row.gone && row.status != SiteRow::Status::Gone)
+        parts << statusLabel(SiteRow::Status::Gone);
+    if (row.gone)
+        parts << tr("last seen %1").arg(clockTime(row.lastSeenMs));
+    else if (row.goneCount > 0)
+        parts << tr("back after %1").arg(duration(row.awayMs));
+    if (row.goneCount > 0)
+        parts << (row.goneCount == 1 ? tr("went away once") : tr("went away %1 times").arg(row.goneCount));
+    if (row.isNew && !row.gone)
+        parts << tr("new");
+    QStringList fields;
+    for (int f = 0; f < DeviceRecord::FieldCount; ++f) {
+        if (row.changedFields & (1u << f))
+            fields << fieldLabel(f);
+    }
+    if (!fields.isEmpty())
+        parts << tr("changed: %1").arg(fields.join(u", "_s));
+    return parts.join(Separator);
+}
+
+QString SiteViewModel::toolTip(const SiteRow &row)
+{
+    QStringList notes;
+    if (row.planned >= 0 && !row.plannedName.isEmpty())
+        notes << tr("Planned as %1").arg(visibleText(row.plannedName));
+    if (row.differences)
+        notes << tr("Planned IP %1, version %2").arg(visibleText(row.plannedIp), visibleText(row.plannedVersion));
+    for (int f = 0; f < DeviceRecord::FieldCount; ++f) {
+        if (!row.previous[f].isEmpty())
+            notes << tr("%1 was %2").arg(fieldLabel(f), visibleText(row.previous[f]));
+    }
+    return notes.join(u'\n');
+}
+
+QString SiteViewModel::cellText(const SiteRow &row, int column) const
+{
+    switch (column) {
+    case DeviceTable::NumberColumn: return row.number > 0 ? QString::number(row.number) : QString();
+    case StatusColumn: return statusText(row);
+    case PlannedIpColumn: return row.plannedIp;
+    case PlannedVersionColumn: return row.plannedVersion;
+    default: {
+        const auto field = DeviceRecord::Field(column - DeviceTable::IpColumn);
+        return DeviceTable::shownCell(DeviceTable::Column(column), row.fields[field], m_locale);
+    }
+    }
+}
+
+QString SiteViewModel::receivedText(const SiteRow &row, int column) const
+{
+    if (column == StatusColumn)
+        return SiteRow::keyword(row.status);
+    if (column >= DeviceTable::IpColumn && column < DeviceTable::ColumnCount)
+        return row.fields[column - DeviceTable::IpColumn];
+    return cellText(row, column);
 }
 
 int SiteViewModel::rowCount(const QModelIndex &parent) const
@@ -49,23 +176,33 @@ int SiteViewModel::rowCount(const QModelIndex &parent) const
 
 int SiteViewModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : StatusColumn + 1;
+    return parent.isValid() ? 0 : ColumnCount;
 }
 
 QVariant SiteViewModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_rows.size())
         return {};
-    const Row &row = m_rows[index.row()];
-    const bool status = index.column() == StatusColumn;
+    const SiteRow &row = m_rows[index.row()];
     switch (role) {
     case Qt::DisplayRole:
+        return cellText(row, index.column());
     case DeviceRoles::ReceivedText:
-        return status ? row.status : row.cells[index.column()];
-    case Qt::ToolTipRole:
-        return row.toolTip.isEmpty() ? QVariant() : QVariant(row.toolTip);
-    case Qt::ForegroundRole:
-        return row.greyed ? QVariant(QPalette().brush(QPalette::Disabled, QPalette::Text)) : QVariant();
+        return receivedText(row, index.column());
+    case Qt::ToolTipRole: {
+        const QString tip = toolTip(row);
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
+    case Qt::TextAlignmentRole:
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
+    case DeviceRoles::Listed:
+        return true;
+    case DeviceRoles::RowStatus:
+        return int(row.status);
+    case DeviceRoles::Attention:
+        return row.status == SiteRow::Status::Missing || row.status == SiteRow::Status::Gone;
+    case DeviceRoles::ExportCells:
+        return index.column() == 0 ? QVariant(SiteRows::exportCells(row, false)) : QVariant();
     default:
         return {};
     }
@@ -73,7 +210,23 @@ QVariant SiteViewModel::data(const QModelIndex &index, int role) const
 
 QVariant SiteViewModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section > StatusColumn)
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return {};
-    return section == StatusColumn ? m_statusHeader : DeviceExport::headerLabels().value(section);
+    if (role == DeviceRoles::ExportCells)
+        return section == 0 ? QVariant(SiteRows::exportHeader()) : QVariant();
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case StatusColumn: return tr("Status");
+    case PlannedIpColumn: return tr("Planned IP");
+    case PlannedVersionColumn: return tr("Planned version");
+    default: return DeviceExport::headerLabels().value(section);
+    }
+}
+
+Qt::ItemFlags SiteViewModel::flags(const QModelIndex &index) const
+{
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
 }

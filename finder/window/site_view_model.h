@@ -1,46 +1,53 @@
 #pragma once
 
 #include "devicelist/device_table.h"
+#include "devicelist/site_row.h"
 
 #include <QAbstractTableModel>
 #include <QList>
 #include <QString>
 
-#include <array>
-
-// What the grid's place shows while watching or comparing with a plan:
-// the table's six columns, then a status column whose text carries every
-// mark (new, changed, gone, and the plan's statuses), so none needs colour.
-// Rows are given whole; a new list that keeps the old rows' order only
-// updates them, so the selection and scroll position stay.
+// What the window's one grid shows while watching or comparing with a plan:
+// the table's six columns (identifiers through the table's display
+// patterns), the status with every mark as text, so none needs colour, and
+// the planned IP and version. Rows are given whole as values; a new list
+// whose rows keep their keys in order only signals the rows that changed,
+// so a sort, a filter, the selection and the scroll stay, and the proxy
+// looks again at those rows alone.
 class SiteViewModel : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
-    static constexpr int StatusColumn = DeviceTable::ColumnCount;
-
-    struct Row
-    {
-        QString key;   // the same device keeps the same key across updates
-        std::array<QString, DeviceTable::ColumnCount> cells;
-        QString status;
-        QString toolTip;
-        bool greyed = false;
+    enum Column {
+        StatusColumn = DeviceTable::ColumnCount,
+        PlannedIpColumn,
+        PlannedVersionColumn,
+        ColumnCount
     };
 
     explicit SiteViewModel(QObject *parent = nullptr);
 
-    void setRows(QList<Row> rows);
-    void setStatusHeader(const QString &text);
-    const QList<Row> &rows() const { return m_rows; }
+    void setRows(QList<SiteRow> rows);
+    const QList<SiteRow> &rows() const { return m_rows; }
+
+    // The status column's text of a row, as the screen shows it.
+    static QString statusText(const SiteRow &row);
+    // The status's own word on screen: "missing", "gone", ...
+    static QString statusLabel(SiteRow::Status status);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
-    QList<Row> m_rows;
-    QString m_statusHeader;
+    QString cellText(const SiteRow &row, int column) const;
+    QString receivedText(const SiteRow &row, int column) const;
+    static QString toolTip(const SiteRow &row);
+    void emitChanged(const QList<std::pair<int, int>> &ranges);
+
+    QList<SiteRow> m_rows;
+    QLocale m_locale;
 };

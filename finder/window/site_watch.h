@@ -1,81 +1,106 @@
 #pragma once
 
-#include "finder/core/device_watch.h"
 #include "devicelist/site_plan.h"
+#include "devicelist/site_tally.h"
+#include "finder/core/device_watch.h"
 #include "finder/window/site_view_model.h"
 
 #include <QObject>
-#include <QPointer>
-#include <QRect>
 #include <QTimer>
 
+class DeviceSorting;
 class DeviceTable;
 class FinderController;
 class QAction;
 class QLabel;
-class QPlainTextEdit;
 class QTableView;
 class QWidget;
+class StatusStrip;
+class WatchEventLog;
 
 // Watch mode and the comparison with a site's plan in the window. Both show
-// a second grid in the first one's place; turning Watch off or a Refresh
-// hides it again, and the table is there as it was. While watching, the
-// count label tells the devices that answered the last round; while a plan
-// is compared, it gives the summary. The event pane is a window of its own,
-// hidden until asked for.
+// their rows in the window's one grid, through its sort and filter, with a
+// strip of status toggles and the summary over it; turning Watch off, a
+// Refresh or a query takes the table back as it was. While watching, the
+// count label tells the devices that answered the last round. The events go
+// to a window of their own, hidden until asked for.
 class SiteWatch : public QObject
 {
     Q_OBJECT
 
 public:
-    static constexpr int MaxEvents = 10000;
+    SiteWatch(FinderController &controller, const DeviceTable &table, DeviceSorting &sorting, QTableView &grid,
+              QLabel &countLabel);
 
-    SiteWatch(FinderController &controller, const DeviceTable &table, QTableView &grid, QLabel &countLabel,
-              QObject *parent = nullptr);
-
-    // "Watch", "Watch interval…", "Watch events", "Compare with list…".
+    // "Watch", "Watch settings…", "Watch events", "Compare with list…" and
+    // "Save report…" (hidden until a report writer takes it).
     QList<QAction *> actions() const;
     QAction *watchAction() const { return m_watchAction; }
-    // Back to the table: before a refresh.
+    QAction *reportAction() const { return m_reportAction; }
+    // Back to the table: before a refresh, and as the window closes.
     void leave();
 
     // Loads a plan and shows the comparison; on an error, says which line
     // and leaves the view as it was. Returns the error, empty on success.
     QString compareWith(const QString &path);
+    // Shows the comparison with a plan already read.
+    void compareWith(SitePlan plan);
+    // Compares again at once, e.g. after the plan's file changed.
+    void refreshComparison();
+    bool isComparing() const { return m_comparing; }
+    bool isShown() const { return m_shown; }
+
+    // The comparison as values: the plan, its summary and the rows shown.
+    const SitePlan &plan() const { return m_plan; }
+    SiteTally::Summary summary() const { return m_summary; }
+    QString summaryText() const;
+    const SiteViewModel &model() const { return m_model; }
+
     int intervalSeconds() const;
     void setIntervalSeconds(int seconds);
-    const SiteViewModel &model() const { return m_model; }
-    QTableView *view() const { return m_view; }
-    QPlainTextEdit *eventLog() const { return m_eventLog; }
+    int goneAfter() const;
+    void setGoneAfter(int rounds);
+
+    StatusStrip *statusStrip() const { return m_strip; }
+    WatchEventLog *eventLog() const { return m_eventLog; }
+
+signals:
+    // The site view came or went, or its summary changed: the strip over
+    // the grid may need another height.
+    void stripChanged();
 
 private:
     void setWatching(bool on);
-    void askInterval();
+    void askSettings();
     void askPlan();
-    void showSiteView(bool shown);
+    void show(bool shown);
     void onEvent(DeviceRoster::Event event, qsizetype entry, qint64 timeMs);
-    void onRoundEnded();
+    void onRoundEnded(int round);
+    void rebuildSoon();
     void rebuild();
-    void saveEvents();
-    QList<SiteViewModel::Row> rosterRows() const;
-    QList<SiteViewModel::Row> comparedRows(QString *summary) const;
+    QList<SiteRow> tableRows() const;
+    void keepSiteHeader() const;
+    void restoreSiteHeader(const QList<int> &tableWidths);
+    QList<SiteRow::Status> shownStatuses() const;
 
     const DeviceTable &m_table;
+    DeviceSorting &m_sorting;
     QTableView &m_grid;
     QLabel &m_countLabel;
     DeviceWatch m_watch;
     SiteViewModel m_model;
-    QTableView *m_view = nullptr;
-    QWidget *m_eventPane = nullptr;
-    QPlainTextEdit *m_eventLog = nullptr;
+    StatusStrip *m_strip;
+    WatchEventLog *m_eventLog;
     QAction *m_watchAction = nullptr;
-    QAction *m_intervalAction = nullptr;
+    QAction *m_settingsAction = nullptr;
     QAction *m_eventsAction = nullptr;
     QAction *m_compareAction = nullptr;
+    QAction *m_reportAction = nullptr;
     SitePlan m_plan;
+    SiteTally::Summary m_summary;
     bool m_comparing = false;
+    bool m_shown = false;
     qsizetype m_lastRoundCount = 0;
     QString m_savedCountText;
-    QRect m_savedLabelGeometry;
     QTimer m_rebuildTimer;
 };

@@ -46,10 +46,17 @@ private slots:
         QCOMPARE(DeviceListing::textLine(plain),
                  QByteArray("1   10.5.0.7             1234-5678-9012          00-11-22-33-44_55    1.0.2"
                             "             Gate 1\n"));
-        // A cell wider than its column pushes the rest along, one space apart.
+        // A cell wider than its column pushes the rest along, one space apart;
+        // a description is cut instead where a comparison's columns follow it.
         QStringList wide = plain;
         wide[2] = QString(30, u'9');
         QVERIFY(DeviceListing::textLine(wide).contains(QByteArray(30, '9') + " 00-11"));
+        const QStringList compared = plain.first(5) << u"Gate 1"_s << u"differs"_s << u"ip"_s << u"10.5.0.9"_s << u"1.0.2"_s;
+        QStringList described = compared;
+        described[5] = u"Block D / stair 2 / floor 14 / flat 1402 \u9580"_s;
+        const QString line = QString::fromUtf8(DeviceListing::textLine(described));
+        QCOMPARE(line.indexOf(u"differs"_s), QString::fromUtf8(DeviceListing::textLine(compared)).indexOf(u"differs"_s));
+        QVERIFY(line.endsWith(u"Block D / stair 2 / floor \u2026 differs     ip          10.5.0.9             1.0.2\n"_s));
     }
 
     void tableRowsStayOneLineAndInert()
@@ -104,7 +111,15 @@ private slots:
         const QJsonObject parsed = QJsonDocument::fromJson(attack).array().first().toObject();
         QCOMPARE(parsed.value("mac").toString(), pasteAttack[3]);
         QCOMPARE(parsed.value("description").toString(), pasteAttack[5]);
-        QCOMPARE(DeviceListing::json({record(plain)}, {u"differs"_s}).count("\"status\": \"differs\"}"), 1);
+        // Compared with a plan: the status keyword, what differs, the planned values.
+        SiteRow differs;
+        differs.status = SiteRow::Status::Differs;
+        differs.differences = SitePlan::IpDiffers | SitePlan::VersionDiffers;
+        differs.planned = 0;
+        differs.plannedIp = u"10.5.0.9"_s;
+        QVERIFY(DeviceListing::json({record(plain)}, {differs}).contains(
+                "\"status\": \"differs\", \"differs\": [\"ip\", \"version\"], "
+                "\"planned\": {\"ip\": \"10.5.0.9\", \"version\": null}}"));
     }
 
     // One writer for every JSON string, --watch's lines included.

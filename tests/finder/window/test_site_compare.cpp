@@ -1,107 +1,161 @@
-// Compare with list… in the window, without a network: the table is filled
-// by hand and the controller never sends.
+// Compare with list… in the window, under zh_CN: loopback devices answer,
+// the comparison takes the window's one grid with its sort, filter, status
+// toggles and exports, and leaving gives the table back as it was.
+#include "devicelist/site_rows.h"
+#include "finder/window/answer_mark_style.h"
+#include "finder/window/app_translations.h"
 #include "finder/window/device_actions.h"
-#include "discovery/discovery_endpoint.h"
-#include "finder/core/finder_controller.h"
-#include "finder/core/finder_view.h"
+#include "finder/window/filter_bar.h"
+#include "finder/window/main_window.h"
 #include "finder/window/site_watch.h"
+#include "finder/window/status_strip.h"
+#include "tests/support/test_finder_loopback.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-struct SilentView : FinderView
-{
-    void datagramHandled(const QString &, int) override {}
-    void reportFailure(const EndpointError &) override {}
-};
-
-} // namespace
 
 class TestSiteCompare : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void comparesAndReturnsToTheTable()
+    static QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
     {
-        DeviceTable table;
-        table.setHeaderFormat(DeviceTable::HeaderFormat);
-        const auto answer = [&table](const QString &mac, const QString &ip) {
-            DeviceReply reply;
-            reply.accepted = true;
-            reply.macAddress = mac + u'\n';
-            reply.serialNumber = u"000005050378\n"_s;
-            reply.swVersion = u"1.0\n"_s;
-            reply.description = u"Gate"_s;
-            QVERIFY(table.fillDeviceRow(reply, ip));
-        };
-        answer(u"02-00-00-00-00-01"_s, u"10.0.0.1"_s);
-        answer(u"02-00-00-00-00-02"_s, u"10.0.0.22"_s);
-        answer(u"02-00-00-00-00-09"_s, u"10.0.0.9"_s);
+        QFile file(dir.filePath(name));
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? file.fileName() : QString();
+    }
 
-        SilentView view;
-        DiscoveryEndpoint endpoint;
-        FinderController controller(view, &table, endpoint);
-        QWidget window;
-        window.resize(900, 500);
-        auto *const grid = new QTableView(&window);
-        grid->setModel(&table);
-        grid->setGeometry(0, 0, 800, 400);
-        auto *const label = new QLabel(u" 3 device found"_s, &window);
-        label->setGeometry(10, 420, 150, 20);
-        SiteWatch watch(controller, table, *grid, *label);
+    // The keywords of the grid's rows, top to bottom.
+    static QStringList statuses(const QTableView &grid)
+    {
+        QStringList keywords;
+        for (int row = 0; row < grid.model()->rowCount(); ++row)
+            keywords << grid.model()->index(row, SiteViewModel::StatusColumn).data(DeviceRoles::ReceivedText).toString();
+        return keywords;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().remove(u"layout"_s);
+        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::SimplifiedHanScript, QLocale::China));
+        installTranslations(*QApplication::instance());
+    }
+
+    void comparesInTheOneGridAndReturnsToTheTable()
+    {
+        LoopbackDevices devices;
+        QVERIFY(devices.isReady());
+        MainWindow window(devices.finderSettings());
         window.show();
-
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto *const grid = window.findChild<QTableView *>(u"MSFlexGrid1"_s);
+        auto *const label = window.findChild<QLabel *>(u"tFoundDevice"_s);
+        auto *const filter = window.findChild<QLineEdit *>(u"filterField"_s);
+        auto *const shownCount = window.findChild<QLabel *>(u"shownCount"_s);
+        auto *const watch = window.findChild<SiteWatch *>();
+        for (int n = 1; n <= 3; ++n)
+            devices.answer(LoopbackDevices::reply(n));
+        QTRY_COMPARE(label->text(), u" 3 device found"_s);
+        // The table as the user left it: filtered to two rows, the second current.
+        filter->setText(u"44-0"_s);
+        grid->setCurrentIndex(grid->model()->index(1, 0));
         QTemporaryDir dir;
-        const QString bad = dir.filePath(u"bad.csv"_s);
-        QFile file(bad);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("Name,Room\nA,1\n");
-        file.close();
-        QVERIFY(watch.compareWith(bad).startsWith(u"Line 1: no column"_s));
-        QVERIFY(grid->isVisible());
-        QVERIFY(!watch.view()->isVisible());
 
-        const QString plan = dir.filePath(u"plan.csv"_s);
-        QFile good(plan);
-        QVERIFY(good.open(QIODevice::WriteOnly));
-        good.write("Location,MAC,IP\nGate,020000000001,10.0.0.1\nHall,02:00:00:00:00:02,10.0.0.2\n"
-                   "Lift,02-00-00-00-00-03,10.0.0.3\n");
-        good.close();
-        QCOMPARE(watch.compareWith(plan), QString());
-        QVERIFY(watch.view()->isVisible());
-        QVERIFY(!grid->isVisible());
-        QStringList statuses, serials;
-        for (const SiteViewModel::Row &row : watch.model().rows()) {
-            statuses << row.status;
-            serials << row.cells[DeviceTable::SerialColumn];
+        QVERIFY(watch->compareWith(writeFile(dir, u"bad.csv"_s, "Name,Room\nA,1\n")).startsWith(u"Line 1: no column"_s));
+        QVERIFY(!watch->isShown());
+        // Gate as planned, Hall moved, Lift never answers (planned by a
+        // serial with leading zeros); the third device is not planned.
+        const QString plan = writeFile(dir, u"plan.csv"_s,
+                                       "Location,MAC,Serial,IP,Version\nGate,001122334401,,127.0.0.1,1.0.2\n"
+                                       "Hall,00:11:22:33:44:02,,10.0.0.2,\nLift,02-00-00-00-00-03,002303150114,10.0.0.3,2.0\n");
+        QCOMPARE(watch->compareWith(plan), QString());
+        auto *const strip = window.findChild<StatusStrip *>();
+        QVERIFY(strip->isVisible());
+        QCOMPARE(filter->text(), QString());   // the site view's own filter
+        QCOMPARE(statuses(*grid), (QStringList{u"answered"_s, u"differs"_s, u"missing"_s, u"unexpected"_s}));
+        QCOMPARE(watch->summary().missing, 1);
+        QVERIFY(strip->summary().contains(u"2"_s) && strip->summary().contains(u"3"_s));
+        QVERIFY(strip->toggle(SiteRow::Status::Missing)->text().endsWith(u" 1"_s));
+        // The missing station's serial as the table shows serials; the
+        // mark beside its status, its text readable on its tint.
+        QCOMPARE(grid->model()->index(2, DeviceTable::SerialColumn).data().toString(), u"23-0315-0114"_s);
+        QCOMPARE(grid->model()->index(1, SiteViewModel::StatusColumn).data().toString(),
+                 SiteViewModel::tr("differs: %1").arg(SiteViewModel::tr("IP")));
+        QVERIFY(grid->model()->index(2, 0).data(DeviceRoles::Attention).toBool());
+        QVERIFY(window.findChild<QToolButton *>(u"missingToggle"_s)->isVisible());
+        for (const QPalette &palette : {QPalette(Qt::white), QPalette(QColor(30, 30, 30))}) {
+            QVERIFY(AnswerMarkStyle::contrastRatio(AnswerMarkStyle::attentionText(palette),
+                                                   AnswerMarkStyle::attentionBackground(palette))
+                    >= AnswerMarkStyle::MinTextContrast);
         }
-        QCOMPARE(statuses, (QStringList{u"answered"_s, u"differs"_s, u"unexpected"_s, u"missing"_s}));
-        QCOMPARE(serials.first(), u"000005050378"_s);   // as received
-        QVERIFY(watch.model().rows().last().greyed);
-        QCOMPARE(label->text(), u"2 of 3 planned devices answered \u00b7 1 missing \u00b7 1 unexpected \u00b7 1 differ"_s);
 
-        // Saved with a status column.
-        const QString saved = dir.filePath(u"compared.csv"_s);
-        DeviceActions *const actions = watch.view()->findChild<DeviceActions *>();
-        QVERIFY(actions);
+        // Larger, the grid takes the room under the strip; nothing covers it.
+        window.resize(1200, 900);
+        QTRY_VERIFY(grid->width() > 1000);
+        QVERIFY(strip->geometry().bottom() < grid->geometry().top());
+        QVERIFY(label->geometry().top() > grid->geometry().bottom());
+        QVERIFY(shownCount->geometry().top() > grid->geometry().bottom());
+
+        // Sorted by status, with the arrow; Tab reaches the filter; the filter
+        // and the toggles narrow the compared rows, and "showing" counts them.
+        QHeaderView *const header = grid->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(SiteViewModel::StatusColumn) + 5, header->height() / 2));
+        QCOMPARE(header->sortIndicatorSection(), int(SiteViewModel::StatusColumn));
+        QVERIFY(header->isSortIndicatorShown());
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), filter);
+        QTest::keyClicks(filter, u"Lift"_s);
+        QCOMPARE(statuses(*grid), QStringList{u"missing"_s});
+        QTRY_COMPARE(shownCount->text(), FilterBar::tr("showing %1 of %2").arg(1).arg(4));
+        filter->clear();
+        strip->toggle(SiteRow::Status::Missing)->click();
+        strip->toggle(SiteRow::Status::Unexpected)->click();
+        QCOMPARE(statuses(*grid).size(), 2);
+        strip->toggle(SiteRow::Status::Unexpected)->click();
+        QCOMPARE(statuses(*grid), QStringList{u"missing"_s});
+
+        // The punch list: the rows shown, under a header that names every
+        // cell, the status as a keyword whatever the language.
+        auto *const actions = grid->findChild<DeviceActions *>();
+        actions->copyAll();
+        const QString header1 = SiteRows::exportHeader().join(u'\t');
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 header1 + u"\n\t10.0.0.3\t002303150114\t02-00-00-00-00-03\t2.0\tLift\tmissing\t\t10.0.0.3\t2.0\n"_s);
+        const QString saved = dir.filePath(u"missing.csv"_s);
         QCOMPARE(actions->writeList(saved), QString());
-        QFile written(saved);
-        QVERIFY(written.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = written.readAll().split('\n');
-        QVERIFY(lines.value(0).endsWith("Description,Status\r"));
-        QVERIFY(lines.value(2).endsWith(",differs\r"));
+        QFile file(saved);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), "\xEF\xBB\xBF" + SiteRows::exportHeader().join(u',').toUtf8()
+                                         + "\r\n,10.0.0.3,002303150114,02-00-00-00-00-03,2.0,Lift,missing,,10.0.0.3,2.0\r\n");
 
-        watch.leave();
-        QVERIFY(grid->isVisible());
-        QVERIFY(!watch.view()->isVisible());
+        // Back to the table as it was: its filter, its current row, its label.
+        watch->leave();
+        QVERIFY(!strip->isVisible());
+        QCOMPARE(filter->text(), u"44-0"_s);
+        QCOMPARE(grid->model()->rowCount(), 3);
+        QCOMPARE(grid->currentIndex().row(), 1);
         QCOMPARE(label->text(), u" 3 device found"_s);
+        QVERIFY(label->geometry().top() > grid->geometry().bottom());
+        // The next comparison has its summary, and the toggles are all off.
+        QCOMPARE(watch->compareWith(plan), QString());
+        QVERIFY(!strip->summary().isEmpty());
+        QCOMPARE(grid->model()->rowCount(), 4);
+        watch->leave();
     }
 };
 

@@ -53,9 +53,10 @@ private slots:
             if (!action->isSeparator())
                 entries << action->text();
         }
-        // With Watch, its interval, its events, Compare with list… and the
-        // command to reach a device in another subnet, and Interfaces.
-        QCOMPARE(entries.size(), 14);
+        // With Watch, its settings, its events, Compare with list…, the
+        // report's place, the command to reach a device in another subnet,
+        // and Interfaces.
+        QCOMPARE(entries.size(), 15);
         for (const QString &entry : entries)
             QVERIFY2(isChinese(entry), qPrintable(entry));
         QCOMPARE(entries.constFirst(), "打开网页(&O)");

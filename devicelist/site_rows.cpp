@@ -1,0 +1,163 @@
+#include "devicelist/site_rows.h"
+
+#include "devicelist/device_export.h"
+#include "devicelist/device_table.h"
+
+#include <QLocale>
+
+#include <optional>
+
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+QString SiteRow::keyword(Status status)
+{
+    static_assert(int(Status::Differs) == int(SitePlan::Status::Differs), "the plan's statuses come first");
+    switch (status) {
+    case Status::Gone: return DeviceRoster::eventName(DeviceRoster::Event::Gone);
+    case Status::Back: return DeviceRoster::eventName(DeviceRoster::Event::Back);
+    default: return SitePlan::statusName(SitePlan::Status(int(status)));
+    }
+}
+
+QStringList SiteRow::differenceKeys(quint8 differences)
+{
+    QStringList keys;
+    if (differences & SitePlan::IpDiffers)
+        keys << DeviceRecord::fieldKey(DeviceRecord::Ip);
+    if (differences & SitePlan::VersionDiffers)
+        keys << DeviceRecord::fieldKey(DeviceRecord::Version);
+    return keys;
+}
+
+namespace SiteRows {
+
+QString stationKey(qsizetype station)
+{
+    return u"plan %1"_s.arg(station);
+}
+
+SiteRow judged(const SitePlan &plan, const SiteTally::Verdict &verdict, SiteRow device)
+{
+    device.status = SiteRow::fromPlan(verdict.status);
+    device.differences = verdict.differences;
+    device.planned = verdict.planned;
+    if (verdict.planned >= 0) {
+        const SitePlan::Device &station = plan.devices()[verdict.planned];
+        device.key = stationKey(verdict.planned);
+        device.plannedName = station.name;
+        device.plannedIp = station.ip;
+        device.plannedVersion = station.version;
+    }
+    return device;
+}
+
+SiteRow missing(const SitePlan &plan, qsizetype station)
+{
+    const SitePlan::Device &device = plan.devices()[station];
+    SiteRow row;
+    row.fields = {device.ip, device.serial, device.mac, device.version, device.name};
+    return judged(plan, {SitePlan::Status::Missing, station, 0}, row);
+}
+
+Compared compare(const SitePlan &plan, const QList<SiteRow> &devices)
+{
+    SiteTally tally(plan);
+    QList<SiteRow> stations(plan.devices().size());
+    QList<bool> answered(plan.devices().size(), false);
+    // Per device given: its row among the others, or none (a station's, or a repeat).
+    QList<std::optional<SiteRow>> others(devices.size());
+    for (qsizetype d = 0; d < devices.size(); ++d) {
+        const SiteRow &device = devices[d];
+        if (device.gone || tally.contains(device.fields))
+            continue;
+        const SiteRow row = judged(plan, tally.add(device.fields), device);
+        if (row.planned >= 0) {
+            stations[row.planned] = row;
+            answered[row.planned] = true;
+        } else {
+            others[d] = row;
+        }
+    }
+    for (qsizetype d = 0; d < devices.size(); ++d) {
+        const SiteRow &device = devices[d];
+        if (!device.gone)
+            continue;
+        const DeviceRecord::Fields &f = device.fields;
+        const qsizetype p = plan.classify({f[DeviceRecord::Ip], f[DeviceRecord::Serial], f[DeviceRecord::Mac],
+                                           f[DeviceRecord::Version]}).planned;
+        if (p >= 0 && !answered[p] && stations[p].key.isEmpty()) {
+            SiteRow row = missing(plan, p);
+            row.gone = true;
+            row.lastSeenMs = device.lastSeenMs;
+            row.goneCount = device.goneCount;
+            stations[p] = row;
+        } else {
+            others[d] = device;
+        }
+    }
+    Compared compared;
+    compared.rows.reserve(stations.size() + devices.size());
+    for (qsizetype p = 0; p < stations.size(); ++p)
+        compared.rows << (stations[p].key.isEmpty() ? missing(plan, p) : std::move(stations[p]));
+    for (std::optional<SiteRow> &row : others) {
+        if (row)
+            compared.rows << std::move(*row);
+    }
+    compared.summary = tally.summary();
+    return compared;
+}
+
+QList<SiteRow> watched(const DeviceRoster &roster)
+{
+    QList<SiteRow> rows;
+    rows.reserve(roster.size());
+    for (qsizetype i = 0; i < roster.size(); ++i) {
+        const DeviceRoster::Entry &entry = roster.entry(i);
+        SiteRow row = ofDevice(i + 1, entry.values);
+        row.gone = entry.gone;
+        row.isNew = roster.isNew(i);
+        row.lastSeenMs = entry.lastSeenMs;
+        row.goneCount = entry.goneCount;
+        row.awayMs = entry.awayMs;
+        row.previous = entry.previous;
+        row.changedFields = entry.gone ? 0 : entry.changedFields;
+        for (int f = 0; f < DeviceRecord::FieldCount; ++f) {
+            if (!entry.gone && !entry.previous[f].isEmpty())
+                row.changedFields |= quint8(1u << f);
+        }
+        row.status = entry.gone ? SiteRow::Status::Gone
+                                : (entry.goneCount > 0 ? SiteRow::Status::Back : SiteRow::Status::Answered);
+        rows << std::move(row);
+    }
+    return rows;
+}
+
+SiteRow ofDevice(qsizetype number, const DeviceRecord::Fields &fields)
+{
+    SiteRow row;
+    row.key = DeviceRoster::key(fields);
+    row.number = number;
+    row.fields = fields;
+    return row;
+}
+
+QStringList exportHeader()
+{
+    return DeviceExport::headerLabels() << u"Status"_s << u"Differs"_s << u"Planned IP"_s << u"Planned version"_s;
+}
+
+QStringList exportCells(const SiteRow &row, bool shown)
+{
+    const QLocale locale;
+    QStringList cells{row.number > 0 ? QString::number(row.number) : QString()};
+    for (int f = 0; f < DeviceRecord::FieldCount; ++f) {
+        const QString &value = row.fields[f];
+        cells << (shown ? DeviceTable::shownCell(DeviceTable::columnOf(DeviceRecord::Field(f)), value, locale) : value);
+    }
+    return cells << SiteRow::keyword(row.status) << SiteRow::differenceKeys(row.differences).join(u',')
+                 << row.plannedIp << row.plannedVersion;
+}
+
+} // namespace SiteRows
