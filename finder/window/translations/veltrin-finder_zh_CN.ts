@@ -226,9 +226,6 @@ separate several with commas. At most 65536 addresses.</source>
         <source>Status</source>
         <translation>状态</translation>
     </message>
-</context>
-<context>
-    <name>SiteWatch</name>
     <message>
         <source>IP</source>
         <translation>IP</translation>
@@ -250,20 +247,16 @@ separate several with commas. At most 65536 addresses.</source>
         <translation>描述</translation>
     </message>
     <message>
-        <source>appeared</source>
-        <translation>出现</translation>
+        <source>%1 s</source>
+        <translation>%1 秒</translation>
     </message>
     <message>
-        <source>changed</source>
-        <translation>已变化</translation>
+        <source>%1 min %2 s</source>
+        <translation>%1 分 %2 秒</translation>
     </message>
     <message>
-        <source>gone</source>
-        <translation>消失</translation>
-    </message>
-    <message>
-        <source>back</source>
-        <translation>恢复</translation>
+        <source>%1 h %2 min</source>
+        <translation>%1 小时 %2 分</translation>
     </message>
     <message>
         <source>answered</source>
@@ -282,8 +275,32 @@ separate several with commas. At most 65536 addresses.</source>
         <translation>不一致</translation>
     </message>
     <message>
-        <source>gone · last seen %1</source>
-        <translation>消失 · 最后出现 %1</translation>
+        <source>gone</source>
+        <translation>消失</translation>
+    </message>
+    <message>
+        <source>back</source>
+        <translation>恢复</translation>
+    </message>
+    <message>
+        <source>differs: %1</source>
+        <translation>不一致：%1</translation>
+    </message>
+    <message>
+        <source>last seen %1</source>
+        <translation>最后出现 %1</translation>
+    </message>
+    <message>
+        <source>back after %1</source>
+        <translation>离开 %1 后恢复</translation>
+    </message>
+    <message>
+        <source>went away once</source>
+        <translation>消失过 1 次</translation>
+    </message>
+    <message>
+        <source>went away %1 times</source>
+        <translation>消失过 %1 次</translation>
     </message>
     <message>
         <source>new</source>
@@ -294,20 +311,31 @@ separate several with commas. At most 65536 addresses.</source>
         <translation>已变化：%1</translation>
     </message>
     <message>
+        <source>Planned as %1</source>
+        <translation>计划中为 %1</translation>
+    </message>
+    <message>
+        <source>Planned IP %1, version %2</source>
+        <translation>计划的 IP %1，版本 %2</translation>
+    </message>
+    <message>
         <source>%1 was %2</source>
         <translation>%1 原为 %2</translation>
     </message>
     <message>
-        <source>Watched devices</source>
-        <translation>监视中的设备</translation>
+        <source>Planned IP</source>
+        <translation>计划的 IP</translation>
     </message>
+    <message>
+        <source>Planned version</source>
+        <translation>计划的版本</translation>
+    </message>
+</context>
+<context>
+    <name>SiteWatch</name>
     <message>
         <source>&amp;Watch</source>
         <translation>监视(&amp;W)</translation>
-    </message>
-    <message>
-        <source>Watch &amp;interval…</source>
-        <translation>监视间隔(&amp;I)…</translation>
     </message>
     <message>
         <source>Watch &amp;events</source>
@@ -316,22 +344,6 @@ separate several with commas. At most 65536 addresses.</source>
     <message>
         <source>Compare with &amp;list…</source>
         <translation>与清单比较(&amp;L)…</translation>
-    </message>
-    <message>
-        <source>Watch events</source>
-        <translation>监视事件</translation>
-    </message>
-    <message>
-        <source>&amp;Save…</source>
-        <translation>保存(&amp;S)…</translation>
-    </message>
-    <message>
-        <source>Watch interval</source>
-        <translation>监视间隔</translation>
-    </message>
-    <message>
-        <source>Send the request every (seconds):</source>
-        <translation>每隔多少秒发送一次请求：</translation>
     </message>
     <message>
         <source>Compare with list</source>
@@ -350,28 +362,149 @@ separate several with commas. At most 65536 addresses.</source>
 %2</translation>
     </message>
     <message>
-        <source>Planned as %1 (line %2)</source>
-        <translation>计划中为 %1（第 %2 行）</translation>
-    </message>
-    <message>
-        <source>Planned IP %1, version %2</source>
-        <translation>计划的 IP %1，版本 %2</translation>
-    </message>
-    <message>
         <source>%1 of %2 planned devices answered · %3 missing · %4 unexpected · %5 differ</source>
         <translation>计划的 %2 台设备中 %1 台已应答 · %3 台缺失 · %4 台计划外 · %5 台不一致</translation>
+    </message>
+    <message>
+        <source>Watch &amp;settings…</source>
+        <translation>监视设置(&amp;S)…</translation>
+    </message>
+    <message>
+        <source>Save &amp;report…</source>
+        <translation>保存报告(&amp;R)…</translation>
+    </message>
+    <message>
+        <source>last seen %1</source>
+        <translation>最后出现 %1</translation>
+    </message>
+    <message>
+        <source>%1 devices seen since the watch began · %2 gone · %3 came back</source>
+        <translation>监视开始以来出现 %1 台设备 · %2 台消失 · %3 台恢复</translation>
+    </message>
+</context>
+<context>
+    <name>StatusStrip</name>
+    <message>
+        <source>Answered %1</source>
+        <translation>已应答 %1</translation>
+    </message>
+    <message>
+        <source>Missing %1</source>
+        <translation>缺失 %1</translation>
+    </message>
+    <message>
+        <source>Unexpected %1</source>
+        <translation>计划外 %1</translation>
+    </message>
+    <message>
+        <source>Differs %1</source>
+        <translation>不一致 %1</translation>
+    </message>
+    <message>
+        <source>Gone %1</source>
+        <translation>消失 %1</translation>
+    </message>
+    <message>
+        <source>Back %1</source>
+        <translation>恢复 %1</translation>
+    </message>
+    <message>
+        <source>Show only the rows with this status; several may be on at once.</source>
+        <translation>只显示此状态的行；可同时打开多个。</translation>
+    </message>
+</context>
+<context>
+    <name>WatchEventLog</name>
+    <message>
+        <source>appeared</source>
+        <translation>出现</translation>
+    </message>
+    <message>
+        <source>changed</source>
+        <translation>已变化</translation>
+    </message>
+    <message>
+        <source>gone</source>
+        <translation>消失</translation>
+    </message>
+    <message>
+        <source>back</source>
+        <translation>恢复</translation>
+    </message>
+    <message>
+        <source>Watch events</source>
+        <translation>监视事件</translation>
+    </message>
+    <message>
+        <source>Date and time</source>
+        <translation>日期和时间</translation>
+    </message>
+    <message>
+        <source>Event</source>
+        <translation>事件</translation>
+    </message>
+    <message>
+        <source>IP Address</source>
+        <translation>IP 地址</translation>
+    </message>
+    <message>
+        <source>MAC Address</source>
+        <translation>MAC 地址</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>描述</translation>
+    </message>
+    <message>
+        <source>Details</source>
+        <translation>详情</translation>
+    </message>
+    <message>
+        <source>&amp;Save as CSV…</source>
+        <translation>另存为 CSV(&amp;S)…</translation>
+    </message>
+    <message>
+        <source>1 station answered</source>
+        <translation>1 台设备已应答</translation>
+    </message>
+    <message>
+        <source>%1 stations answered</source>
+        <translation>%1 台设备已应答</translation>
+    </message>
+    <message>
+        <source>first round</source>
+        <translation>第一轮</translation>
     </message>
     <message>
         <source>Save watch events</source>
         <translation>保存监视事件</translation>
     </message>
     <message>
-        <source>Text files (*.txt);;All files (*)</source>
-        <translation>文本文件 (*.txt);;所有文件 (*)</translation>
+        <source>CSV files (*.csv);;All files (*)</source>
+        <translation>CSV 文件 (*.csv);;所有文件 (*)</translation>
     </message>
     <message>
         <source>The events could not be saved: %1</source>
         <translation>无法保存事件：%1</translation>
+    </message>
+</context>
+<context>
+    <name>WatchSettingsDialog</name>
+    <message>
+        <source>Watch settings</source>
+        <translation>监视设置</translation>
+    </message>
+    <message>
+        <source> s</source>
+        <translation> 秒</translation>
+    </message>
+    <message>
+        <source>Send the request &amp;every:</source>
+        <translation>发送请求的间隔(&amp;E)：</translation>
+    </message>
+    <message>
+        <source>A device is &amp;gone after this many rounds without an answer:</source>
+        <translation>设备连续多少轮无应答后视为消失(&amp;G)：</translation>
     </message>
 </context>
 </TS>
