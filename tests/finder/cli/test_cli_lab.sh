@@ -337,7 +337,8 @@ await_lines() {
 
 case_site_plan() {
   up --segments 1 --devices 3
-  lab_start_sim 1 || return 1
+  # A description longer than its column: the text table cuts it, the rest stay in line.
+  lab_start_sim 1 --description 'Block D / stair 2 / floor 14 / flat 1402, east wing' || return 1
   # .10 as planned, .11 moved, .12 not planned, and a station that never answers.
   printf '%s\r\n' 'Location,MAC Address,IP' 'Gate,02-00-00-4d-10-0a,10.77.16.10' \
     'Hall,02:00:00:4D:10:0B,10.77.16.99' 'Spare,02-00-00-4D-99-99,10.77.16.99' >"$WORK/plan.csv"
@@ -346,14 +347,25 @@ case_site_plan() {
   expect_status 3 "--expect with a planned device missing"
   sort "$WORK/out" >"$WORK/sorted"
   # shellcheck disable=SC2016
-  printf '%s\r\n' '#,IP Address,Serial Number,MAC Address,SW Version,Description,Status' \
-    ',10.77.16.99,,02-00-00-4D-99-99,,Spare,missing' >"$WORK/expected"
-  grep -q '^[123],10\.77\.16\.10,000005050378,02-00-00-4D-10-0A,.*,answered.$' "$WORK/out" || fail "--expect: .10 not answered"
-  grep -q '^[123],10\.77\.16\.11,.*,differs.$' "$WORK/out" || fail "--expect: .11 does not differ"
-  grep -q '^[123],10\.77\.16\.12,.*,unexpected.$' "$WORK/out" || fail "--expect: .12 not unexpected"
+  printf '%s\r\n' '#,IP Address,Serial Number,MAC Address,SW Version,Description,Status,Differs,Planned IP,Planned version' \
+    ',10.77.16.99,,02-00-00-4D-99-99,,Spare,missing,,10.77.16.99,' >"$WORK/expected"
+  grep -q '^[123],10\.77\.16\.10,000005050378,02-00-00-4D-10-0A,.*,answered,,10\.77\.16\.10,.$' "$WORK/out" \
+    || fail "--expect: .10 not answered"
+  grep -q '^[123],10\.77\.16\.11,.*,differs,ip,10\.77\.16\.99,.$' "$WORK/out" || fail "--expect: .11 does not differ by its IP"
+  grep -q '^[123],10\.77\.16\.12,.*,unexpected,,,.$' "$WORK/out" || fail "--expect: .12 not unexpected"
   [ "$(head -n 1 "$WORK/out")" = "$(head -n 1 "$WORK/expected")" ] || fail "--expect: header $(head -n 1 "$WORK/out")"
   [ "$(tail -n 1 "$WORK/out")" = "$(tail -n 1 "$WORK/expected")" ] || fail "--expect: last line $(tail -n 1 "$WORK/out")"
   cp "$WORK/out" "$WORK/list-expect.txt"
+
+  # The text table: every status starts in the Status column.
+  finder --list --wait 0.5 --expect "$WORK/plan.csv"
+  expect_status 3 "--expect, text"
+  local line status_at=116
+  while IFS= read -r line; do
+    [[ "${line:$status_at}" =~ ^(Status|answered|differs|unexpected|missing)( |$) ]] \
+      || fail "--expect, text: the status is out of line: $line"
+  done < <(LC_ALL=C.UTF-8 cat "$WORK/out")
+  grep -q 'Block D / stair 2 / floor … ' "$WORK/out" || fail "--expect, text: the description is not cut"
 
   finder --list --wait 0.3 --expect "$WORK/missing.csv"
   expect_status 2 "--expect without a file"
@@ -367,7 +379,7 @@ case_site_plan() {
   kill "${LAB_SIM_PIDS[-1]}"
   wait "${LAB_SIM_PIDS[-1]}" 2>/dev/null
   await_lines 3 '"event":"gone"'
-  lab_start_sim 1 || return 1
+  lab_start_sim 1 --description 'Block D / stair 2 / floor 14 / flat 1402, east wing' || return 1
   await_lines 3 '"event":"back"'
   # To the finder alone (the shell around it would die of it too).
   kill -TERM "$(pgrep -P "$pid")"
@@ -379,6 +391,13 @@ case_site_plan() {
     || fail "--watch: no appeared line for .10"
   grep -q '^{"event":"missing",.*"mac":"02-00-00-4D-99-99",.*"name":"Spare"}$' "$WORK/out" || fail "--watch: spare not missing"
   [ "$(grep -c '"event":"appeared"' "$WORK/out")" -eq 3 ] || fail "--watch: appeared more than once"
+  # A planned station that goes away is missing; back, it answers again.
+  grep -q '^{"event":"gone",.*"ip":"10.77.16.10",.*"status":"missing","name":"Gate"}$' "$WORK/out" \
+    || fail "--watch: Gate gone is not missing"
+  grep -q '^{"event":"back",.*"ip":"10.77.16.10",.*"status":"answered","name":"Gate"}$' "$WORK/out" \
+    || fail "--watch: Gate back is not answered"
+  grep -q '^{"event":"gone",.*"ip":"10.77.16.12",.*"status":"unexpected"}$' "$WORK/out" \
+    || fail "--watch: the unplanned device gone is not unexpected"
   [ -s "$WORK/err" ] && fail "--watch: stderr not empty: $(cat "$WORK/err")"
   cp "$WORK/out" "$WORK/watch.txt"
   if [ -n "${VELTRIN_TRANSCRIPTS:-}" ]; then

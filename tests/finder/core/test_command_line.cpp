@@ -26,6 +26,9 @@ private slots:
         QCOMPARE(parse({"-h"}).action, CommandLine::Action::Help);
         QCOMPARE(parse({"--version"}).action, CommandLine::Action::Version);
         QCOMPARE(parse({"--list", "--help"}).action, CommandLine::Action::Help);
+        // Qt's own options, with their values in either form, are the window's.
+        QCOMPARE(parse({"-style", "fusion", "-stylesheet=x.qss", "--platform", "xcb", "-reverse"}).action,
+                 CommandLine::Action::Window);
 
         const CommandLine list = parse({"--list"});
         QCOMPARE(list.action, CommandLine::Action::List);
@@ -77,6 +80,9 @@ private slots:
         QTest::newRow("unknown option") << QStringList{"--lsit"} << "Unknown option 'lsit'.";
         QTest::newRow("unknown with list") << QStringList{"--list", "--fast"} << "Unknown option 'fast'.";
         QTest::newRow("argument") << QStringList{"10.5.0.1"} << "Unexpected argument: 10.5.0.1";
+        QTest::newRow("value of a flag") << QStringList{"-reverse", "x"} << "Unexpected argument: x";
+        QTest::newRow("Qt option with list") << QStringList{"--list", "-style", "fusion"}
+                                             << "-style works only with the window";
         QTest::newRow("missing value") << QStringList{"--list", "--wait"} << "Missing value after '--wait'.";
         QTest::newRow("two formats") << QStringList{"--list", "--json", "--csv"}
                                      << "--json and --csv cannot be used together";
