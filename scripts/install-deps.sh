@@ -27,8 +27,9 @@ group[lab]="iproute2 procps"
 group[fuzz]="clang libclang-rt-dev"
 # hardening-check (devscripts) for the package test.
 group[package]="dpkg-dev fakeroot file lintian desktop-file-utils appstream devscripts"
-# Virtual X server and screenshots for the window tests.
-group[gui]="xvfb xauth x11-utils imagemagick"
+# Virtual X server, a window manager (so maximising works) and screenshots
+# for the window tests and looking at the window.
+group[gui]="xvfb xauth x11-utils imagemagick openbox"
 # A headless Wayland compositor for the window test under Wayland.
 group[wayland]="weston"
 # Lab tests: a firewall drop on one interface of a lab namespace.

@@ -3,6 +3,7 @@
 #include "devicelist/device_table.h"
 
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QStringList>
 
 #include <algorithm>
@@ -56,4 +57,24 @@ int widestValueWidth(const QFontMetrics &metrics, int column)
         width = std::max({width, metrics.horizontalAdvance(text), metrics.boundingRect(text).width()});
     }
     return width;
+}
+
+QList<int> headerSectionWidths(QHeaderView &header)
+{
+    const bool shown = header.isSortIndicatorShown();
+    QList<int> withArrow, without;
+    for (const bool arrow : {true, false}) {
+        header.setSortIndicatorShown(arrow);
+        for (int section = 0; section < header.count(); ++section)
+            (arrow ? withArrow : without) << header.sectionSizeHint(section);
+    }
+    header.setSortIndicatorShown(shown);
+    const QFontMetrics metrics(header.font());
+    QList<int> widths;
+    for (int section = 0; section < header.count(); ++section) {
+        const QString text = header.model() ? header.model()->headerData(section, Qt::Horizontal).toString() : QString();
+        const int spaces = metrics.horizontalAdvance(text) - metrics.horizontalAdvance(text.trimmed());
+        widths << std::max(without[section], withArrow[section] - spaces);
+    }
+    return widths;
 }

@@ -98,14 +98,12 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
 
     // A refresh takes the interfaces up now, then shows the table again.
     m_siteWatch = new SiteWatch(m_controller, m_table, *m_sorting, *m_grid, *m_foundDevice);
-    connect(m_siteWatch, &SiteWatch::stripChanged, this, &MainWindow::layoutControls);
-    // The toggles come after Refresh in the tab order.
-    QWidget *previous = m_refresh;
-    for (int s = 0; s < SiteRow::StatusCount; ++s) {
-        QWidget *const toggle = m_siteWatch->statusStrip()->toggle(SiteRow::Status(s));
-        setTabOrder(previous, toggle);
-        previous = toggle;
-    }
+    connect(m_siteWatch, &SiteWatch::stripChanged, this, [this] {
+        layoutControls();
+        // The toggles come after Refresh in the tab order.
+        if (QWidget *const toggle = m_siteWatch->statusStrip()->firstToggle())
+            setTabOrder(m_refresh, toggle);
+    });
     auto *const interfaceMenu = new InterfaceMenu(m_endpoint, *m_deviceActions->contextMenu());
     interfaceMenu->apply();
     connect(m_refresh, &QAbstractButton::clicked, interfaceMenu, &InterfaceMenu::apply);
@@ -234,6 +232,9 @@ void MainWindow::createControls()
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     // A bold header for the current column would no longer fit its width.
     m_grid->horizontalHeader()->setHighlightSections(false);
+    // The sort arrow takes the room of a header's trailing spaces: cut, not
+    // elided, so no ellipsis shows after the words.
+    m_grid->horizontalHeader()->setTextElideMode(Qt::ElideNone);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setWordWrap(false);
     // Cells are cut at their edge; eliding measured every cell again on
@@ -307,9 +308,10 @@ void MainWindow::applyColumnWidths()
     QHeaderView *const header = m_grid->horizontalHeader();
     const QFontMetrics metrics = m_grid->fontMetrics();
     const int padding = SingleLineDelegate::textPadding(m_grid);
+    const QList<int> headerWidths = headerSectionWidths(*header);
     for (int column = 0; column < m_table.columnCount(); ++column) {
         const int values = widestValueWidth(metrics, column);
-        header->resizeSection(column, std::max(header->sectionSizeHint(column), values ? values + padding : 0));
+        header->resizeSection(column, std::max(headerWidths.value(column), values ? values + padding : 0));
     }
 }
 

@@ -38,7 +38,7 @@ StatusStrip::StatusStrip(QWidget *parent)
         auto *const toggle = new QToolButton(this);
         toggle->setObjectName(SiteRow::keyword(status) + u"Toggle"_s);
         toggle->setCheckable(true);
-        toggle->setFocusPolicy(Qt::TabFocus);
+        toggle->setFocusPolicy(Qt::StrongFocus);
         toggle->setToolButtonStyle(Qt::ToolButtonTextOnly);
         toggle->hide();
         connect(toggle, &QToolButton::toggled, this, [this] { emit checkedStatusesChanged(checkedStatuses()); });
@@ -69,10 +69,17 @@ void StatusStrip::setStatuses(const QList<SiteRow::Status> &statuses)
         toggles->removeWidget(toggle);
     }
     int position = 0;
+    QWidget *previous = nullptr;
     for (const SiteRow::Status status : statuses) {
-        toggles->insertWidget(position++, m_toggles[size_t(status)]);
-        m_toggles[size_t(status)]->show();
+        QToolButton *const toggle = m_toggles[size_t(status)];
+        toggles->insertWidget(position++, toggle);
+        toggle->show();
+        // Tab goes through them as they stand, left to right.
+        if (previous)
+            setTabOrder(previous, toggle);
+        previous = toggle;
     }
+    m_firstShown = statuses.isEmpty() ? nullptr : m_toggles[size_t(statuses.constFirst())];
     const QSignalBlocker blocker(this);
     for (QToolButton *const toggle : m_toggles) {
         if (toggle->isHidden())

@@ -31,6 +31,8 @@ public:
     quint32 checkedStatuses() const;
     void uncheckAll();
     QToolButton *toggle(SiteRow::Status status) const { return m_toggles[size_t(status)]; }
+    // The leftmost toggle shown, where Tab enters the strip.
+    QWidget *firstToggle() const { return m_firstShown; }
 
     static Counts countsOf(const QList<SiteRow> &rows);
 
@@ -43,4 +45,5 @@ private:
     std::array<QToolButton *, SiteRow::StatusCount> m_toggles{};
     Counts m_counts{};
     QLabel *m_summary;
+    QWidget *m_firstShown = nullptr;
 };
