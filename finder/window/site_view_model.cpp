@@ -57,6 +57,8 @@ void SiteViewModel::setRows(QList<SiteRow> rows)
     if (!sameOrder) {
         beginResetModel();
         m_rows = std::move(rows);
+        m_shown.clear();
+        m_shown.resize(m_rows.size());
         endResetModel();
         return;
     }
@@ -69,10 +71,15 @@ void SiteViewModel::setRows(QList<SiteRow> rows)
         else
             changed.append({int(r), int(r)});
     }
+    for (const auto &[first, last] : std::as_const(changed)) {
+        for (int r = first; r <= last; ++r)
+            m_shown[r].reset();
+    }
     const qsizetype old = m_rows.size();
     if (rows.size() > old) {
         beginInsertRows({}, int(old), int(rows.size() - 1));
         m_rows = std::move(rows);
+        m_shown.resize(m_rows.size());
         endInsertRows();
     } else {
         m_rows = std::move(rows);
@@ -160,6 +167,17 @@ QString SiteViewModel::cellText(const SiteRow &row, int column) const
     }
 }
 
+const std::array<QString, SiteViewModel::ColumnCount> &SiteViewModel::shownCells(int row) const
+{
+    std::optional<std::array<QString, ColumnCount>> &cells = m_shown[row];
+    if (!cells) {
+        cells.emplace();
+        for (int column = 0; column < ColumnCount; ++column)
+            (*cells)[column] = cellText(m_rows[row], column);
+    }
+    return *cells;
+}
+
 QString SiteViewModel::receivedText(const SiteRow &row, int column) const
 {
     if (column == StatusColumn)
@@ -186,7 +204,7 @@ QVariant SiteViewModel::data(const QModelIndex &index, int role) const
     const SiteRow &row = m_rows[index.row()];
     switch (role) {
     case Qt::DisplayRole:
-        return cellText(row, index.column());
+        return shownCells(index.row())[index.column()];
     case DeviceRoles::ReceivedText:
         return receivedText(row, index.column());
     case Qt::ToolTipRole: {

@@ -7,6 +7,9 @@
 #include <QList>
 #include <QString>
 
+#include <array>
+#include <optional>
+
 // What the window's one grid shows while watching or comparing with a plan:
 // the table's six columns (identifiers through the table's display
 // patterns), the status with every mark as text, so none needs colour, and
@@ -48,6 +51,11 @@ private:
     static QString toolTip(const SiteRow &row);
     void emitChanged(const QList<std::pair<int, int>> &ranges);
 
+    // Each row's cells as shown, made when first asked for and kept until
+    // the row changes: a sort or a filter reads every row's cells.
+    const std::array<QString, ColumnCount> &shownCells(int row) const;
+
     QList<SiteRow> m_rows;
+    mutable QList<std::optional<std::array<QString, ColumnCount>>> m_shown;
     QLocale m_locale;
 };

@@ -19,6 +19,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QSettings>
+#include <QStyle>
 #include <QTableView>
 
 using namespace Qt::StringLiterals;
@@ -218,9 +219,14 @@ void SiteWatch::restoreSiteHeader(const QList<int> &tableWidths)
     // planned values, which are off until asked for.
     for (int c = 0; c < tableWidths.size(); ++c)
         header->resizeSection(c, tableWidths[c]);
-    const QString typical = SiteViewModel::statusLabel(SiteRow::Status::Unexpected) + u" \u00b7 "_s
-            + tr("last seen %1").arg(u"00:00:00"_s);
-    const int status = m_grid.fontMetrics().horizontalAdvance(typical) + SingleLineDelegate::textPadding(&m_grid) + 20;
+    // Room for a station gone more than once.
+    SiteRow typical;
+    typical.status = SiteRow::Status::Missing;
+    typical.gone = true;
+    typical.goneCount = 2;
+    const QString typicalText = SiteViewModel::statusText(typical);
+    const int status = m_grid.fontMetrics().horizontalAdvance(typicalText) + SingleLineDelegate::textPadding(&m_grid)
+            + m_grid.style()->pixelMetric(QStyle::PM_SmallIconSize) + 4;
     header->resizeSection(SiteViewModel::StatusColumn, std::max(status, header->sectionSizeHint(SiteViewModel::StatusColumn)));
     header->resizeSection(SiteViewModel::PlannedIpColumn, tableWidths.value(DeviceTable::IpColumn));
     header->resizeSection(SiteViewModel::PlannedVersionColumn, tableWidths.value(DeviceTable::VersionColumn));
