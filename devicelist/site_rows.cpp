@@ -5,7 +5,6 @@
 
 #include <QLocale>
 
-#include <optional>
 
 #include <utility>
 
@@ -64,46 +63,69 @@ SiteRow missing(const SitePlan &plan, qsizetype station)
 Compared compare(const SitePlan &plan, const QList<SiteRow> &devices)
 {
     SiteTally tally(plan);
-    QList<SiteRow> stations(plan.devices().size());
-    QList<bool> answered(plan.devices().size(), false);
-    // Per device given: its row among the others, or none (a station's, or a repeat).
-    QList<std::optional<SiteRow>> others(devices.size());
+    QList<SiteRow> once;
+    once.reserve(devices.size());
+    for (const SiteRow &device : devices) {
+        if (!device.gone) {
+            if (tally.contains(device.fields))
+                continue;
+            tally.add(device.fields);
+        }
+        once << device;
+    }
+    return arrange(tally, once);
+}
+
+Compared arrange(const SiteTally &tally, const QList<SiteRow> &devices)
+{
+    const SitePlan &plan = tally.plan();
+    // Which device each station shows, and how each device is laid out;
+    // rows are made once, at the end.
+    enum Place : quint8 { Station, Other, GoneStation, GoneOther };
+    QList<qsizetype> shownBy(plan.devices().size(), -1);
+    QList<Place> places(devices.size(), Other);
+    QList<SiteTally::Verdict> verdicts(devices.size());
     for (qsizetype d = 0; d < devices.size(); ++d) {
-        const SiteRow &device = devices[d];
-        if (device.gone || tally.contains(device.fields))
+        if (devices[d].gone)
             continue;
-        const SiteRow row = judged(plan, tally.add(device.fields), device);
-        if (row.planned >= 0) {
-            stations[row.planned] = row;
-            answered[row.planned] = true;
-        } else {
-            others[d] = row;
+        verdicts[d] = tally.verdictOf(devices[d].fields).value_or(SiteTally::Verdict{SitePlan::Status::Unexpected});
+        if (verdicts[d].planned >= 0) {
+            shownBy[verdicts[d].planned] = d;
+            places[d] = Station;
         }
     }
     for (qsizetype d = 0; d < devices.size(); ++d) {
-        const SiteRow &device = devices[d];
-        if (!device.gone)
+        if (!devices[d].gone)
             continue;
-        const DeviceRecord::Fields &f = device.fields;
+        const DeviceRecord::Fields &f = devices[d].fields;
         const qsizetype p = plan.classify({f[DeviceRecord::Ip], f[DeviceRecord::Serial], f[DeviceRecord::Mac],
                                            f[DeviceRecord::Version]}).planned;
-        if (p >= 0 && !answered[p] && stations[p].key.isEmpty()) {
-            SiteRow row = missing(plan, p);
-            row.gone = true;
-            row.lastSeenMs = device.lastSeenMs;
-            row.goneCount = device.goneCount;
-            stations[p] = row;
-        } else {
-            others[d] = device;
-        }
+        const bool station = p >= 0 && shownBy[p] < 0;
+        if (station)
+            shownBy[p] = d;
+        places[d] = station ? GoneStation : GoneOther;
     }
     Compared compared;
-    compared.rows.reserve(stations.size() + devices.size());
-    for (qsizetype p = 0; p < stations.size(); ++p)
-        compared.rows << (stations[p].key.isEmpty() ? missing(plan, p) : std::move(stations[p]));
-    for (std::optional<SiteRow> &row : others) {
-        if (row)
-            compared.rows << std::move(*row);
+    compared.rows.reserve(plan.devices().size() + devices.size());
+    for (qsizetype p = 0; p < shownBy.size(); ++p) {
+        const qsizetype d = shownBy[p];
+        if (d >= 0 && places[d] == Station) {
+            compared.rows << judged(plan, verdicts[d], devices[d]);
+            continue;
+        }
+        SiteRow row = missing(plan, p);
+        if (d >= 0) {
+            row.gone = true;
+            row.lastSeenMs = devices[d].lastSeenMs;
+            row.goneCount = devices[d].goneCount;
+        }
+        compared.rows << std::move(row);
+    }
+    for (qsizetype d = 0; d < devices.size(); ++d) {
+        if (places[d] == Other)
+            compared.rows << judged(plan, verdicts[d], devices[d]);
+        else if (places[d] == GoneOther)
+            compared.rows << devices[d];
     }
     compared.summary = tally.summary();
     return compared;

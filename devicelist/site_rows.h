@@ -29,6 +29,9 @@ struct Compared
 // longer answers: its station is missing, with the device's watch marks;
 // gone and not planned, it keeps its place as gone.
 Compared compare(const SitePlan &plan, const QList<SiteRow> &devices);
+// As compare(), with devices a tally has judged already as they came and
+// went (a watch's, each once): only laid out, none decided again.
+Compared arrange(const SiteTally &tally, const QList<SiteRow> &devices);
 
 // A watch's roster in the order devices first answered, each answered, gone,
 // or back once it has come back from being gone.

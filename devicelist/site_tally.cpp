@@ -21,6 +21,12 @@ bool SiteTally::contains(const DeviceRecord::Fields &device) const
     return m_devices.contains(keyOf(device));
 }
 
+std::optional<SiteTally::Verdict> SiteTally::verdictOf(const DeviceRecord::Fields &device) const
+{
+    const auto found = m_devices.constFind(keyOf(device));
+    return found == m_devices.cend() ? std::nullopt : std::optional(*found);
+}
+
 SiteTally::Verdict SiteTally::add(const DeviceRecord::Fields &device)
 {
     const QString key = keyOf(device);

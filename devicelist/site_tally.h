@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 // The one place that decides, device by device, what answered a site's
 // plan: each planned station answers once, through the first device the
 // plan's lookup gives it to; another device claiming it after that is
@@ -49,6 +51,8 @@ public:
     Verdict remove(const DeviceRecord::Fields &device);
     // Whether the device (by its MAC, else its IP) is counted now.
     bool contains(const DeviceRecord::Fields &device) const;
+    // The verdict the device has now; nothing when it is not counted.
+    std::optional<Verdict> verdictOf(const DeviceRecord::Fields &device) const;
 
     // The stations no device answers for, in the plan's order.
     QList<qsizetype> missing() const;

@@ -150,6 +150,7 @@ void SiteWatch::setWatching(bool on)
     m_lastRoundCount = 0;
     m_eventLog->clear();
     m_watch.start(intervalSeconds(), goneAfter());
+    startTally();
     m_strip->setStatuses(shownStatuses());
     show(true);
     rebuild();
@@ -162,6 +163,7 @@ void SiteWatch::leave()
     m_rebuildTimer.stop();
     m_comparing = false;
     m_plan = SitePlan();
+    m_tally.reset();
     if (m_watchAction->isChecked()) {
         const QSignalBlocker blocker(m_watchAction);
         m_watchAction->setChecked(false);
@@ -234,8 +236,28 @@ void SiteWatch::restoreSiteHeader(const QList<int> &tableWidths)
     header->hideSection(SiteViewModel::PlannedVersionColumn);
 }
 
+void SiteWatch::startTally()
+{
+    m_tally.reset();
+    if (!m_comparing || !m_watch.isRunning())
+        return;
+    m_tally.emplace(m_plan);
+    const DeviceRoster &roster = m_watch.roster();
+    for (qsizetype i = 0; i < roster.size(); ++i) {
+        if (!roster.entry(i).gone)
+            m_tally->add(roster.entry(i).values);
+    }
+}
+
 void SiteWatch::onEvent(DeviceRoster::Event event, qsizetype entry, qint64 timeMs)
 {
+    if (m_tally) {
+        const DeviceRecord::Fields &values = m_watch.roster().entry(entry).values;
+        if (event == DeviceRoster::Event::Gone)
+            m_tally->remove(values);
+        else
+            m_tally->add(values);
+    }
     // The first round's devices all appear: one line tells them at its end.
     if (event != DeviceRoster::Event::Appeared || m_watch.roster().round() > 1)
         m_eventLog->addEvent(event, m_watch.roster().entry(entry), timeMs);
@@ -265,6 +287,7 @@ void SiteWatch::compareWith(SitePlan plan)
         m_savedCountText = m_countLabel.text();
     m_plan = std::move(plan);
     m_comparing = true;
+    startTally();
     m_strip->setStatuses(shownStatuses());
     show(true);
     rebuild();
@@ -312,8 +335,8 @@ void SiteWatch::rebuild()
     m_rebuildTimer.stop();
     QList<SiteRow> rows;
     if (m_comparing) {
-        SiteRows::Compared compared = SiteRows::compare(
-                m_plan, m_watch.isRunning() ? SiteRows::watched(m_watch.roster()) : tableRows());
+        SiteRows::Compared compared = m_tally ? SiteRows::arrange(*m_tally, SiteRows::watched(m_watch.roster()))
+                                              : SiteRows::compare(m_plan, tableRows());
         rows = std::move(compared.rows);
         m_summary = compared.summary;
     } else if (m_watch.isRunning()) {

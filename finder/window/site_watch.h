@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <optional>
+
 class DeviceSorting;
 class DeviceTable;
 class FinderController;
@@ -79,6 +81,8 @@ private:
     void rebuildSoon();
     void rebuild();
     QList<SiteRow> tableRows() const;
+    // A tally of the watch's devices now, to follow its events from here.
+    void startTally();
     void keepSiteHeader() const;
     void restoreSiteHeader(const QList<int> &tableWidths);
     QList<SiteRow::Status> shownStatuses() const;
@@ -97,6 +101,8 @@ private:
     QAction *m_compareAction = nullptr;
     QAction *m_reportAction = nullptr;
     SitePlan m_plan;
+    // Watching and comparing: the plan's tally, kept as devices come and go.
+    std::optional<SiteTally> m_tally;
     SiteTally::Summary m_summary;
     bool m_comparing = false;
     bool m_shown = false;
