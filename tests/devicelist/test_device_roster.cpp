@@ -34,26 +34,26 @@ private slots:
         QTest::addColumn<QString>("rounds");
         // Per round, the events: "event:key", "gone" ones at the round's end.
         QTest::addColumn<QString>("events");
-        QTest::addColumn<QString>("summary");   // per entry: "key answers new/- gone/-"
+        QTest::addColumn<QString>("summary");   // per entry: "key answers new/- gone/- timesGone/awayMs"
 
         QTest::newRow("new, repeat, changed")
                 << 3 << "A/1/v1 B/2/v1 A/1/v1|A/1/v2 B/2/v1|A/1/v2 B/3/v1 C/4/v1"
                 << "appeared:A appeared:B|changed:A|changed:B appeared:C"
-                << "A 4 - -,B 3 - -,C 1 new -";
+                << "A 4 - - 0/0,B 3 - - 0/0,C 1 new - 0/0";
         QTest::newRow("gone after K missed rounds, then back")
                 << 2 << "A/1/v1 B/2/v1|A/1/v1|A/1/v1|A/1/v1 B/2/v1|A/1/v1"
                 << "appeared:A appeared:B||gone:B|back:B|"
-                << "A 5 - -,B 2 - -";
+                << "A 5 - - 0/0,B 2 - - 1/4";
         QTest::newRow("gone while changed, back with a new address")
                 << 1 << "A/1/v1|B/2/v1|A/9/v1 B/2/v1"
                 << "appeared:A|appeared:B gone:A|back:A"
-                << "A 2 - -,B 2 new -";
+                << "A 2 - - 1/2,B 2 new - 0/0";
         QTest::newRow("no MAC: keyed by IP; still gone at the end")
                 << 1 << "/1/v1 /2/v1|/1/v2|"
                 << "appeared:ip 1 appeared:ip 2|changed:ip 1 gone:ip 2|gone:ip 1"
-                << "ip 1 2 - gone,ip 2 1 - gone";
+                << "ip 1 2 - gone 1/0,ip 2 1 - gone 1/0";
         QTest::newRow("trailing line break is not a change")
-                << 3 << "A\n/1/v1\n|A/1/v1" << "appeared:A|" << "A 2 - -";
+                << 3 << "A\n/1/v1\n|A/1/v1" << "appeared:A|" << "A 2 - - 0/0";
     }
 
     void rounds()
@@ -81,8 +81,9 @@ private slots:
         for (qsizetype i = 0; i < roster.size(); ++i) {
             const Roster::Entry &entry = roster.entry(i);
             QVERIFY(entry.firstSeenMs <= entry.lastSeenMs);
-            summary << u"%1 %2 %3 %4"_s.arg(Roster::key(entry.values)).arg(entry.answers)
-                               .arg(roster.isNew(i) ? u"new" : u"-", entry.gone ? u"gone" : u"-");
+            summary << u"%1 %2 %3 %4 %5/%6"_s.arg(Roster::key(entry.values)).arg(entry.answers)
+                               .arg(roster.isNew(i) ? u"new" : u"-", entry.gone ? u"gone" : u"-")
+                               .arg(entry.goneCount).arg(entry.awayMs);
         }
         QTEST(summary.join(u','), "summary");
     }
