@@ -51,30 +51,30 @@ QIcon drawConflictGlyph()
     });
 }
 
+// A white circle with a black bar across it, from one point to another.
+QIcon drawBarredCircle(QPointF from, QPointF to)
+{
+    return drawGlyph([from, to](QPainter &painter) {
+        constexpr double Size = GlyphSize;
+        painter.setBrush(Qt::white);
+        painter.drawEllipse(QRectF(1.5, 1.5, Size - 3, Size - 3));
+        painter.setPen(QPen(Qt::black, 2));
+        painter.drawLine(from, to);
+    });
+}
+
 // A circle struck through: no route from here. Its shape differs from the
 // conflict's triangle, so neither needs colour to be told apart.
 QIcon drawOtherSubnetGlyph()
 {
-    return drawGlyph([](QPainter &painter) {
-        constexpr double Size = GlyphSize;
-        painter.setBrush(Qt::white);
-        painter.drawEllipse(QRectF(1.5, 1.5, Size - 3, Size - 3));
-        painter.setPen(QPen(Qt::black, 2));
-        painter.drawLine(QPointF(4, 12), QPointF(12, 4));
-    });
+    return drawBarredCircle(QPointF(4, 12), QPointF(12, 4));
 }
 
-// A circle with a bar across: nobody there. A shape of its own, beside the
-// status's text.
+// A circle with a level bar: nobody there, told apart from the struck-through
+// circle by the bar's angle, and beside the status's text.
 QIcon drawAbsentGlyph()
 {
-    return drawGlyph([](QPainter &painter) {
-        constexpr double Size = GlyphSize;
-        painter.setBrush(Qt::white);
-        painter.drawEllipse(QRectF(1.5, 1.5, Size - 3, Size - 3));
-        painter.setPen(QPen(Qt::black, 2));
-        painter.drawLine(QPointF(4.5, Size / 2), QPointF(Size - 4.5, Size / 2));
-    });
+    return drawBarredCircle(QPointF(4.5, GlyphSize / 2.0), QPointF(GlyphSize - 4.5, GlyphSize / 2.0));
 }
 
 double luminance(const QColor &color)

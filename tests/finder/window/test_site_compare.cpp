@@ -102,8 +102,8 @@ private slots:
                     >= AnswerMarkStyle::MinTextContrast);
         }
 
-        // Larger, the grid takes the room under the strip; nothing covers it.
-        window.resize(1200, 900);
+        // Maximised, the grid takes the room under the strip; nothing covers it.
+        window.showMaximized();
         QTRY_VERIFY(grid->width() > 1000);
         QVERIFY(strip->geometry().bottom() < grid->geometry().top());
         QVERIFY(label->geometry().top() > grid->geometry().bottom());
