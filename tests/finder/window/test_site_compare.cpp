@@ -9,6 +9,7 @@
 #include "finder/window/main_window.h"
 #include "finder/window/site_watch.h"
 #include "finder/window/status_strip.h"
+#include "finder/window/watch_event_log.h"
 #include "tests/support/test_finder_loopback.h"
 
 #include <QApplication>
@@ -23,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
 
@@ -156,6 +158,29 @@ private slots:
         QVERIFY(!strip->summary().isEmpty());
         QCOMPARE(grid->model()->rowCount(), 4);
         watch->leave();
+    }
+
+    // The watch's events: the first round as one line, then one per event;
+    // saved with the events' keywords whatever the language, device text
+    // escaped for CSV.
+    void eventsSaveAsKeywords()
+    {
+        QWidget window;
+        WatchEventLog log(&window);
+        log.addFirstRound(405, 0);
+        DeviceRoster::Entry entry;
+        entry.values = {u"10.0.0.7"_s, u"1"_s, u"02-00-00-00-00-07"_s, u"2.0"_s, u"=Gate, \"east\""_s};
+        log.addEvent(DeviceRoster::Event::Gone, entry, 60000);
+        entry.previous[DeviceRecord::Ip] = u"10.0.0.6"_s;
+        entry.changedFields = 1u << DeviceRecord::Ip;
+        log.addEvent(DeviceRoster::Event::Back, entry, 120000);
+        QCOMPARE(log.list()->topLevelItemCount(), 3);
+        QVERIFY(log.list()->topLevelItem(1)->text(0).contains(u'-'));   // a date, not only a time
+        const QList<QByteArray> lines = log.csv().split('\n');
+        QCOMPARE(lines.value(0), "time,event,ip,mac,description,details\r");
+        QVERIFY(lines.value(1).contains(",first_round,,,,405\r"));
+        QVERIFY(lines.value(2).endsWith(",gone,10.0.0.7,02-00-00-00-00-07,\"'=Gate, \"\"east\"\"\",\r"));
+        QVERIFY(lines.value(3).contains(",back,10.0.0.7,") && lines.value(3).endsWith(",ip: 10.0.0.6 \u2192 10.0.0.7\r"));
     }
 };
 
