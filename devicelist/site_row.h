@@ -37,7 +37,7 @@ struct SiteRow
     // What the watch knows of the device; zero without a watch.
     bool gone = false;
     bool isNew = false;
-    qint64 lastSeenMs = 0;
+    qint64 lastSeenMs = 0;         // of a device gone
     int goneCount = 0;             // times it went away during the watch
     qint64 awayMs = 0;             // how long it was away before it last came back
     quint8 changedFields = 0;      // DeviceRecord::Field bits changed during the watch

@@ -140,7 +140,9 @@ QList<SiteRow> watched(const DeviceRoster &roster)
         SiteRow row = ofDevice(i + 1, entry.values);
         row.gone = entry.gone;
         row.isNew = roster.isNew(i);
-        row.lastSeenMs = entry.lastSeenMs;
+        // Only a gone device shows it; the others' rows stay as they were
+        // while they answer round after round.
+        row.lastSeenMs = entry.gone ? entry.lastSeenMs : 0;
         row.goneCount = entry.goneCount;
         row.awayMs = entry.awayMs;
         row.previous = entry.previous;

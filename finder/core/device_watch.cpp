@@ -60,6 +60,5 @@ bool DeviceWatch::takeDevice(const DeviceReply &reply, const QString &senderAddr
         return false;
     if (noted.event)
         Q_EMIT deviceEvent(*noted.event, noted.entry, now);
-    Q_EMIT deviceNoted(noted.entry);
     return true;
 }

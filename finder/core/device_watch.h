@@ -38,8 +38,6 @@ public:
 Q_SIGNALS:
     // After the roster has changed. entry indexes roster().
     void deviceEvent(DeviceRoster::Event event, qsizetype entry, qint64 timeMs);
-    // Any reply that reached the roster, an event or not.
-    void deviceNoted(qsizetype entry);
     // A round's replies are in (its gone events have been sent); the next
     // round follows at once.
     void roundEnded(int round);

@@ -79,8 +79,9 @@ SiteWatch::SiteWatch(FinderController &controller, const DeviceTable &table, Dev
         grid.window()->addAction(action);
     }
 
+    // Rows change with the events alone (and the count with the rounds): a
+    // repeated answer leaves its row as it was.
     connect(&m_watch, &DeviceWatch::deviceEvent, this, &SiteWatch::onEvent);
-    connect(&m_watch, &DeviceWatch::deviceNoted, this, &SiteWatch::rebuildSoon);
     connect(&m_watch, &DeviceWatch::roundEnded, this, &SiteWatch::onRoundEnded);
     m_rebuildTimer.setSingleShot(true);
     m_rebuildTimer.setInterval(RebuildDelayMs);
