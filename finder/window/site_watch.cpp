@@ -222,11 +222,11 @@ void SiteWatch::restoreSiteHeader(const QList<int> &tableWidths)
     // planned values, which are off until asked for.
     for (int c = 0; c < tableWidths.size(); ++c)
         header->resizeSection(c, tableWidths[c]);
-    // Room for a station gone more than once.
+    // Room for what differs; a longer status (a watch's marks) has its
+    // tooltip, and the location beside it stays in view.
     SiteRow typical;
-    typical.status = SiteRow::Status::Missing;
-    typical.gone = true;
-    typical.goneCount = 2;
+    typical.status = SiteRow::Status::Differs;
+    typical.differences = SitePlan::IpDiffers | SitePlan::VersionDiffers;
     const QString typicalText = SiteViewModel::statusText(typical);
     const int status = m_grid.fontMetrics().horizontalAdvance(typicalText) + SingleLineDelegate::textPadding(&m_grid)
             + m_grid.style()->pixelMetric(QStyle::PM_SmallIconSize) + 4;
@@ -235,6 +235,11 @@ void SiteWatch::restoreSiteHeader(const QList<int> &tableWidths)
     header->resizeSection(SiteViewModel::PlannedVersionColumn, tableWidths.value(DeviceTable::VersionColumn));
     header->hideSection(SiteViewModel::PlannedIpColumn);
     header->hideSection(SiteViewModel::PlannedVersionColumn);
+    // The status and the name or location where the eye starts, after the
+    // number: at the designed size the table's own columns already fill the
+    // grid's width. Files keep the table's order.
+    header->moveSection(header->visualIndex(SiteViewModel::StatusColumn), 1);
+    header->moveSection(header->visualIndex(DeviceTable::DescriptionColumn), 2);
 }
 
 void SiteWatch::startTally()
