@@ -106,6 +106,9 @@ QByteArray json(const QList<QStringList> &rows, const QList<DeviceTable::ReplyOr
                     text += u", \"reachable\": false"_s;
             }
         }
+        // A match that forgave a spreadsheet's habit says which.
+        if (const QString note = rows[r].value(DeviceTable::ColumnCount + 1); !note.isEmpty())
+            text += u", \"matched\": "_s + jsonString(note);
         text += r + 1 < rows.size() ? u"},\n"_s : u"}\n"_s;
     }
     return (text + u"]\n"_s).toUtf8();

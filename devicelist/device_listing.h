@@ -24,8 +24,9 @@ QString withOtherSubnetMark(const QString &ipCell);
 
 // [ {"ip": ..., "serial": ..., "mac": ..., "version": ..., "description": ...,
 //     "interface": ..., "time": ...}, ... ]
-// and "status": ... for rows with a seventh cell; one object per line,
-// values without their trailing line breaks. origins[r] tells row r's
+// and "status": ... for rows with a seventh cell, "matched": ... for rows
+// with a non-empty eighth (what the match with the plan forgave); one
+// object per line, values without their trailing line breaks. origins[r] tells row r's
 // interface and time (ISO 8601, UTC), null where unknown or missing, and
 // "reachable": false for a device in another subnet.
 QByteArray json(const QList<QStringList> &rows, const QList<DeviceTable::ReplyOrigin> &origins = {});

@@ -2,28 +2,34 @@
 
 #include "devicelist/device_export.h"
 #include "devicelist/device_table.h"
-#include "finder/cli/terminal_output.h"
+#include "finder/cli/expected_plan.h"
 
-using namespace Qt::StringLiterals;
+namespace {
 
-bool ExpectedDevices::load(const QString &path)
+SitePlan::Received receivedOfRow(const DeviceTable &table, int tableRow)
 {
-    m_plan = SitePlan::load(path);
-    if (!m_plan.isValid()) {
-        printError(u"--expect %1: %2"_s.arg(path, m_plan.error()));
+    const auto received = [&](int column) {
+        return DeviceExport::withoutTrailingLineBreaks(table.receivedText(tableRow, column));
+    };
+    return {received(DeviceTable::IpColumn), received(DeviceTable::SerialColumn), received(DeviceTable::MacColumn),
+            received(DeviceTable::VersionColumn)};
+}
+
+} // namespace
+
+bool ExpectedDevices::load(const CommandLine &commandLine)
+{
+    std::optional<SitePlan> plan = readExpectedPlan(commandLine);
+    if (!plan)
         return false;
-    }
+    m_plan = std::move(*plan);
     m_active = true;
     return true;
 }
 
 QString ExpectedDevices::statusOfRow(const DeviceTable &table, int tableRow)
 {
-    const auto received = [&](int column) {
-        return DeviceExport::withoutTrailingLineBreaks(table.receivedText(tableRow, column));
-    };
-    const SitePlan::Received device{received(DeviceTable::IpColumn), received(DeviceTable::SerialColumn),
-                                    received(DeviceTable::MacColumn), received(DeviceTable::VersionColumn)};
+    const SitePlan::Received device = receivedOfRow(table, tableRow);
     const SitePlan::Match match = m_plan.classify(device);
     if (match.planned < 0)
         return SitePlan::statusName(match.status);
@@ -34,6 +40,15 @@ QString ExpectedDevices::statusOfRow(const DeviceTable &table, int tableRow)
         return SitePlan::statusName(SitePlan::Status::Unexpected);
     m_answeredBy.insert(match.planned, mac);
     return SitePlan::statusName(match.status);
+}
+
+QString ExpectedDevices::matchNoteOfRow(const DeviceTable &table, int tableRow) const
+{
+    const SitePlan::Received device = receivedOfRow(table, tableRow);
+    const SitePlan::Match match = m_plan.classify(device);
+    if (match.planned < 0 || m_answeredBy.value(match.planned) != SitePlan::macKey(device.mac))
+        return {};
+    return SitePlan::matchNoteText(match.notes);
 }
 
 QList<QStringList> ExpectedDevices::missingRows() const

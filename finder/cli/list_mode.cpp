@@ -37,7 +37,7 @@ int ListMode::exec()
 {
     if (!InterfaceChoice::namesAreKnown(m_commandLine.interfaceNames))
         return Failed;
-    if (!m_commandLine.expectFile.isEmpty() && !m_expected.load(m_commandLine.expectFile))
+    if (!m_commandLine.expectFile.isEmpty() && !m_expected.load(m_commandLine))
         return Failed;
     if (!m_output.open()) {
         printError(m_output.errorString());
@@ -64,8 +64,12 @@ QStringList ListMode::row(int tableRow)
                                                                      : m_table.receivedText(tableRow, column));
     if (m_commandLine.format == CommandLine::Format::Text && m_table.replyOrigin(tableRow).otherSubnet)
         cells[DeviceTable::IpColumn] = DeviceListing::withOtherSubnetMark(cells[DeviceTable::IpColumn]);
-    if (m_expected.isActive())
+    if (m_expected.isActive()) {
         cells << m_expected.statusOfRow(m_table, tableRow);
+        // JSON also says what a match forgave; text and CSV keep their columns.
+        if (m_commandLine.format == CommandLine::Format::Json)
+            cells << m_expected.matchNoteOfRow(m_table, tableRow);
+    }
     return cells;
 }
 

@@ -1,6 +1,7 @@
 #include "finder/cli/watch_mode.h"
 
 #include "finder/core/failure_message.h"
+#include "finder/cli/expected_plan.h"
 #include "finder/cli/interface_choice.h"
 #include "finder/cli/json_line.h"
 #include "finder/cli/list_mode.h"
@@ -51,11 +52,10 @@ int WatchMode::exec()
     if (!InterfaceChoice::namesAreKnown(m_commandLine.interfaceNames))
         return 2;
     if (!m_commandLine.expectFile.isEmpty()) {
-        m_plan = SitePlan::load(m_commandLine.expectFile);
-        if (!m_plan.isValid()) {
-            printError(u"--expect %1: %2"_s.arg(m_commandLine.expectFile, m_plan.error()));
+        std::optional<SitePlan> plan = readExpectedPlan(m_commandLine);
+        if (!plan)
             return 2;
-        }
+        m_plan = std::move(*plan);
         m_hasPlan = true;
     }
     // The socket is bound once; every round sends on it.
