@@ -87,6 +87,16 @@ QString CsvReader::errorText() const
     return {};
 }
 
+QString CsvReader::atLine(qsizetype line, const QString &text)
+{
+    return u"Line %1: %2"_s.arg(line).arg(text);
+}
+
+bool CsvReader::isBlank(const QStringList &fields)
+{
+    return std::all_of(fields.cbegin(), fields.cend(), [](const QString &f) { return f.trimmed().isEmpty(); });
+}
+
 QChar CsvReader::likelyDelimiter() const
 {
     std::array<qsizetype, std::size(Delimiters)> counts{};

@@ -33,6 +33,10 @@ public:
     Error error() const { return m_error; }
     // "a quoted field is not closed." and the like, without the line.
     QString errorText() const;
+    // "Line 3: " and text: how a message names a record.
+    static QString atLine(qsizetype line, const QString &text);
+    // Nothing but spaces in any field: a line to skip.
+    static bool isBlank(const QStringList &fields);
 
     // The delimiter the physical line at the current position uses most,
     // outside quotes; a comma when it has none.

@@ -48,16 +48,6 @@ QString shownColumns(const QStringList &names, const QList<qsizetype> &columns)
     return shown.join(u", "_s);
 }
 
-bool isBlank(const QStringList &cells)
-{
-    return std::all_of(cells.cbegin(), cells.cend(), [](const QString &c) { return c.trimmed().isEmpty(); });
-}
-
-QString lineError(int line, const QString &text)
-{
-    return u"Line %1: %2"_s.arg(line).arg(text);
-}
-
 } // namespace
 
 QString PlanHeader::assign(const PlanColumns::Choice &choice)
@@ -153,10 +143,10 @@ PlanHeader PlanHeader::find(CsvReader &reader, const PlanColumns::Choice &choice
         reader.setDelimiter(candidate.delimiter);
         std::optional<QStringList> cells = reader.next();
         if (!cells) {
-            *error = lineError(candidate.line, reader.errorText());
+            *error = CsvReader::atLine(candidate.line, reader.errorText());
             return {};
         }
-        if (isBlank(*cells))
+        if (CsvReader::isBlank(*cells))
             continue;
         ++searched;
         candidate.names = std::move(*cells);
@@ -170,14 +160,14 @@ PlanHeader PlanHeader::find(CsvReader &reader, const PlanColumns::Choice &choice
         }
     }
     if (likeliest.line == 0) {
-        *error = lineError(reader.line(), u"no column is named MAC address, serial number or IP address. "
+        *error = CsvReader::atLine(reader.line(), u"no column is named MAC address, serial number or IP address. "
                                           u"The file holds no text."_s);
         return likeliest;
     }
     const QString what = missing.isEmpty()
             ? u"no column is named MAC address, serial number or IP address."_s
             : u"no column is named %1, as chosen."_s.arg(shownName(missing));
-    *error = lineError(likeliest.line, u"%1 Header found, split at %2: %3."_s.arg(
+    *error = CsvReader::atLine(likeliest.line, u"%1 Header found, split at %2: %3."_s.arg(
             what, likeliest.delimiterText(), likeliest.namesText()));
     return likeliest;
 }

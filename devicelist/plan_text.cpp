@@ -1,5 +1,7 @@
 #include "devicelist/plan_text.h"
 
+#include "devicelist/csv_reader.h"
+
 #include <QStringDecoder>
 
 using namespace Qt::StringLiterals;
@@ -11,11 +13,6 @@ QString saveAsUtf8()
 {
     return u"Save it as \"CSV UTF-8 (Comma delimited)\" in Excel, or as Text CSV with the character set "
            u"\"Unicode (UTF-8)\" in LibreOffice."_s;
-}
-
-QString lineError(qsizetype line, const QString &text)
-{
-    return u"Line %1: %2"_s.arg(line).arg(text);
 }
 
 // The line of the first line that does not decode: a character never
@@ -59,14 +56,14 @@ Decoded decode(const QByteArray &bytes)
 
     const QByteArrayView utf8 = bytes.startsWith("\xEF\xBB\xBF") ? QByteArrayView(bytes).sliced(3) : bytes;
     if (const qsizetype nul = utf8.indexOf('\0'); nul >= 0) {
-        return {{}, lineError(utf8.first(nul).count('\n') + 1,
+        return {{}, CsvReader::atLine(utf8.first(nul).count('\n') + 1,
                               u"the text holds NUL characters: it is UTF-16 without a byte order mark, or not "
                               u"text at all. "_s + saveAsUtf8())};
     }
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decoder.decode(utf8);
     if (decoder.hasError()) {
-        return {{}, lineError(firstBadLine(utf8),
+        return {{}, CsvReader::atLine(firstBadLine(utf8),
                               u"the text is not UTF-8. It may be Windows-1252 (\"ANSI\") or another code page. "_s
                                       + saveAsUtf8())};
     }

@@ -15,16 +15,6 @@ namespace {
 
 using Field = PlanColumns::Field;
 
-QString lineError(int line, const QString &text)
-{
-    return u"Line %1: %2"_s.arg(line).arg(text);
-}
-
-bool isBlank(const QStringList &fields)
-{
-    return std::all_of(fields.cbegin(), fields.cend(), [](const QString &f) { return f.trimmed().isEmpty(); });
-}
-
 bool isDigits(QStringView text)
 {
     return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
@@ -123,8 +113,8 @@ void SitePlan::readDevices(CsvReader &reader)
         const int line = reader.line();
         const std::optional<QStringList> fields = reader.next();
         if (!fields)
-            return fail(lineError(line, reader.errorText()));
-        if (isBlank(*fields))
+            return fail(CsvReader::atLine(line, reader.errorText()));
+        if (CsvReader::isBlank(*fields))
             continue;
         const Device device{value(*fields, Field::Mac), value(*fields, Field::Serial), value(*fields, Field::Ip),
                             value(*fields, Field::Version), value(*fields, Field::Name), line};
@@ -140,9 +130,11 @@ QString SitePlan::add(const Device &device)
     QString key = device.ip;
     QString shown = device.ip;
     QString what = u"IP address"_s;
-    if (!device.mac.isEmpty()) {
+    // A MAC of separators alone ("--") is no MAC: its empty key would match
+    // any device that sends none.
+    if (const QString mac = macKey(device.mac); !mac.isEmpty()) {
         index = &m_byMac;
-        key = shown = macKey(device.mac);
+        key = shown = mac;
         what = u"MAC address"_s;
     } else if (!device.serial.isEmpty()) {
         index = &m_bySerial;
@@ -150,17 +142,18 @@ QString SitePlan::add(const Device &device)
         shown = device.serial;
         what = u"serial number"_s;
     } else if (key.isEmpty()) {
-        return lineError(device.line, u"no MAC address, serial number or IP address."_s);
+        return CsvReader::atLine(device.line, u"no MAC address, serial number or IP address."_s);
     }
     if (const auto earlier = index->constFind(key); earlier != index->cend()) {
         const Device &first = m_devices[*earlier];
         // The finder's own list holds a device once per answer.
         if (first.mac == device.mac && first.serial == device.serial && first.ip == device.ip)
             return {};
-        return lineError(device.line, u"%1 %2 is already on line %3."_s.arg(what, shown.left(64)).arg(first.line));
+        return CsvReader::atLine(device.line,
+                                 u"%1 %2 is already on line %3."_s.arg(what, shown.left(64)).arg(first.line));
     }
     if (m_devices.size() >= MaxDevices) {
-        return lineError(device.line, u"a plan can list at most %1 devices."_s.arg(
+        return CsvReader::atLine(device.line, u"a plan can list at most %1 devices."_s.arg(
                 QLocale(QLocale::English).toString(MaxDevices)));
     }
     index->insert(key, m_devices.size());

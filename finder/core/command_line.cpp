@@ -86,6 +86,24 @@ CommandLine failure(const QString &error)
     return line;
 }
 
+// --expect, --expect-columns and --verbose into line; the error, if any.
+QString takePlanOptions(const QCommandLineParser &parser, const Options &options, CommandLine &line)
+{
+    line.expectFile = parser.value(options.expect);
+    if (parser.isSet(options.expect) && line.expectFile.isEmpty())
+        return u"--expect needs a file name"_s;
+    if (parser.isSet(options.expectColumns)) {
+        if (!parser.isSet(options.expect))
+            return u"--expect-columns works only with --expect"_s;
+        QString error;
+        line.expectColumns = PlanColumns::Choice::fromText(parser.value(options.expectColumns), &error);
+        if (!error.isEmpty())
+            return u"--expect-columns: "_s + error;
+    }
+    line.verbose = parser.isSet(options.verbose);
+    return {};
+}
+
 } // namespace
 
 CommandLine parseCommandLine(const QStringList &arguments)
@@ -128,18 +146,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
         if (parser.isSet(*watchOnly) && !watching)
             return failure(u"--%1 works only with --watch"_s.arg(watchOnly->names().constFirst()));
     }
-    line.expectFile = parser.value(options.expect);
-    if (parser.isSet(options.expect) && line.expectFile.isEmpty())
-        return failure(u"--expect needs a file name"_s);
-    if (parser.isSet(options.expectColumns)) {
-        if (!parser.isSet(options.expect))
-            return failure(u"--expect-columns works only with --expect"_s);
-        QString error;
-        line.expectColumns = PlanColumns::Choice::fromText(parser.value(options.expectColumns), &error);
-        if (!error.isEmpty())
-            return failure(u"--expect-columns: "_s + error);
-    }
-    line.verbose = parser.isSet(options.verbose);
+    if (const QString error = takePlanOptions(parser, options, line); !error.isEmpty())
+        return failure(error);
     if (watching) {
         line.action = CommandLine::Action::Watch;
         if (parser.isSet(options.interval)) {

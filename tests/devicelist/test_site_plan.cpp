@@ -143,14 +143,17 @@ private slots:
         const QString macs = "MAC ← column A 'MAC'; version ← B 'Version' | ";
         QTest::newRow("semicolons, BOM, CRLF")
                 << QByteArray("\xEF\xBB\xBFMAC Address;Name;Note\r\n02-00-00-00-00-01;Gate;\"a;b\"\r\n") << ""
-                << "MAC ← column A 'MAC Address'; name ← B 'Name'; ignored: C 'Note' | answered, unexpected, unexpected";
+                << "MAC ← column A 'MAC Address'; name ← B 'Name'; ignored: C 'Note' | "
+                   "answered, unexpected, unexpected";
         QTest::newRow("tabs, UTF-16 LE") << utf16("IP\tName\r\n10.0.0.2\tHall\r\n", false) << ""
-                                         << "IP ← column A 'IP'; name ← B 'Name' | unexpected, answered, unexpected";
+                                         << "IP ← column A 'IP'; name ← B 'Name' | "
+                                            "unexpected, answered, unexpected";
         QTest::newRow("UTF-16 BE") << utf16("Serial Number\n2303150114\n", true) << ""
                                    << "serial ← column A 'Serial Number' | "
                                       "answered (serial without leading zeros), unexpected, unexpected";
         QTest::newRow("title and blank lines above")
-                << QByteArray("Building B \xE2\x80\x93 door stations,,\n\n,,\n#,MAC,Version\n1,02-00-00-00-00-03,2.5.0\n")
+                << QByteArray("Building B \xE2\x80\x93 door stations,,\n\n,,\n"
+                              "#,MAC,Version\n1,02-00-00-00-00-03,2.5.0\n")
                 << "" << "MAC ← column B 'MAC'; version ← C 'Version' | unexpected, unexpected, answered";
         QTest::newRow("de, serials without zeros")
                 << QByteArray("Wohnung;MAC-Adresse;Seriennummer;IP-Adresse;Bemerkung\nEG;;2303150114;10.0.0.1;\n"
@@ -158,10 +161,11 @@ private slots:
                 << "" << "MAC ← column B 'MAC-Adresse'; serial ← C 'Seriennummer'; IP ← D 'IP-Adresse'; "
                          "name ← A 'Wohnung'; ignored: E 'Bemerkung' | answered (serial without leading zeros), "
                          "unexpected, answered (serial without leading zeros)";
-        QTest::newRow("fr") << QByteArray("Adresse MAC;Numéro de série;Adresse IP;Version du micrologiciel;Emplacement\n"
-                                          "02-00-00-00-00-02;;10.0.0.2;2.4.0;Hall\n")
-                            << "" << "MAC ← column A 'Adresse MAC'; serial ← B 'Numéro de série'; IP ← C 'Adresse IP'; "
-                                     "version ← D 'Version du micrologiciel'; name ← E 'Emplacement' | "
+        QTest::newRow("fr") << QByteArray("Adresse MAC;Numéro de série;Adresse IP;Version du micrologiciel;"
+                                          "Emplacement\n02-00-00-00-00-02;;10.0.0.2;2.4.0;Hall\n")
+                            << "" << "MAC ← column A 'Adresse MAC'; serial ← B 'Numéro de série'; "
+                                     "IP ← C 'Adresse IP'; version ← D 'Version du micrologiciel'; "
+                                     "name ← E 'Emplacement' | "
                                      "unexpected, differs, unexpected";
         QTest::newRow("es") << QByteArray("Dirección MAC,Número de serie,Dirección IP,Versión,Ubicación\n")
                             << "" << "MAC ← column A 'Dirección MAC'; serial ← B 'Número de serie'; "
@@ -169,19 +173,21 @@ private slots:
                                      "unexpected, unexpected, unexpected";
         QTest::newRow("it") << QByteArray("INDIRIZZO MAC;Numero di serie;Indirizzo IP;Versione firmware;Posizione\n")
                             << "" << "MAC ← column A 'INDIRIZZO MAC'; serial ← B 'Numero di serie'; "
-                                     "IP ← C 'Indirizzo IP'; version ← D 'Versione firmware'; name ← E 'Posizione' | "
-                                     "unexpected, unexpected, unexpected";
+                                     "IP ← C 'Indirizzo IP'; version ← D 'Versione firmware'; "
+                                     "name ← E 'Posizione' | unexpected, unexpected, unexpected";
         QTest::newRow("nl") << QByteArray("mac_adres,Serienummer,IP-adres,Firmwareversie,Locatie\n") << ""
                             << "MAC ← column A 'mac_adres'; serial ← B 'Serienummer'; IP ← C 'IP-adres'; "
-                               "version ← D 'Firmwareversie'; name ← E 'Locatie' | unexpected, unexpected, unexpected";
-        QTest::newRow("zh") << QByteArray("位置,MAC地址,序列号,IP地址,固件版本\n一楼,02-00-00-00-00-03,,,2.5.0\n") << ""
-                            << "MAC ← column B 'MAC地址'; serial ← C '序列号'; IP ← D 'IP地址'; version ← E '固件版本'; "
-                               "name ← A '位置' | unexpected, unexpected, answered";
+                               "version ← D 'Firmwareversie'; name ← E 'Locatie' | "
+                               "unexpected, unexpected, unexpected";
+        QTest::newRow("zh") << QByteArray("位置,MAC地址,序列号,IP地址,固件版本\n一楼,02-00-00-00-00-03,,,2.5.0\n")
+                            << "" << "MAC ← column B 'MAC地址'; serial ← C '序列号'; IP ← D 'IP地址'; "
+                                     "version ← E '固件版本'; name ← A '位置' | unexpected, unexpected, answered";
         QTest::newRow("FW Version") << QByteArray("MAC,FW Version\n02-00-00-00-00-01,2.4.1\n02-00-00-00-00-03,2.4.1\n")
                                     << "" << "MAC ← column A 'MAC'; version ← B 'FW Version' | "
                                              "answered, unexpected, differs";
         QTest::newRow("v-prefixed versions")
-                << QByteArray("MAC,Version\n02-00-00-00-00-01,v2.4.1\n02-00-00-00-00-02, V2.4.1 \n02-00-00-00-00-03,v2.4\n")
+                << QByteArray("MAC,Version\n02-00-00-00-00-01,v2.4.1\n02-00-00-00-00-02, V2.4.1 \n"
+                              "02-00-00-00-00-03,v2.4\n")
                 << "" << macs + "answered (version with a leading v), answered (version with a leading v), differs";
         QTest::newRow("columns chosen") << QByteArray("Wohnung;Hardware;Ver\nEG;02-00-00-00-00-02;x\n")
                                         << "MAC=hardware , version=VER"

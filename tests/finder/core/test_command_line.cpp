@@ -109,9 +109,9 @@ private slots:
         QTest::newRow("columns unknown field")
                 << QStringList{"--list", "--expect", "p.csv", "--expect-columns", "mac=Hardware,room=Wohnung"}
                 << "--expect-columns: unknown field \"room\"; the fields are mac, serial, ip, version and name";
-        QTest::newRow("columns without header") << QStringList{"--watch", "--expect", "p.csv", "--expect-columns", "mac"}
-                                                << "--expect-columns: needs FIELD=HEADER pairs such as "
-                                                   "mac=Hardware,name=Wohnung, got \"mac\"";
+        QTest::newRow("columns without header")
+                << QStringList{"--watch", "--expect", "p.csv", "--expect-columns", "mac"}
+                << "--expect-columns: needs FIELD=HEADER pairs such as mac=Hardware,name=Wohnung, got \"mac\"";
         QTest::newRow("columns twice") << QStringList{"--list", "--expect", "p.csv", "--expect-columns", "ip=a,ip=b"}
                                        << "--expect-columns: ip is chosen twice";
         QTest::newRow("interval with list") << QStringList{"--list", "--interval", "5"}
