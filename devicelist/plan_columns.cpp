@@ -10,85 +10,64 @@ using namespace Qt::StringLiterals;
 namespace PlanColumns {
 namespace {
 
-struct Spelling
+struct Spellings
 {
     std::optional<Field> field;   // empty: a column that numbers the rows
-    QStringView text;
+    QStringView texts;            // separated by "|"
 };
 
 constexpr std::optional<Field> Numbering;
 
-// Headers as the sites' tools and people write them. Within a field, earlier
-// spellings win where a plan has several columns. To recognise another
-// spelling, add a line: it is compared as sameHeader() compares.
-constexpr Spelling Spellings[] = {
+// Headers as the sites' tools and people write them, a line per language.
+// Within a field, earlier spellings win where a plan has several columns.
+// To recognise another spelling, add it: it is compared as sameHeader()
+// compares.
+constexpr Spellings Table[] = {
     // English first: the finder's own saved list, and the widest use.
-    {Field::Mac, u"MAC Address"}, {Field::Mac, u"MAC"}, {Field::Mac, u"MAC Addr"},
-    {Field::Mac, u"HW Address"}, {Field::Mac, u"HW Addr"}, {Field::Mac, u"Hardware Address"},
-    {Field::Mac, u"Ethernet Address"}, {Field::Mac, u"Physical Address"},
-    {Field::Mac, u"MAC-Adresse"}, {Field::Mac, u"Hardware-Adresse"}, {Field::Mac, u"Physische Adresse"},
-    {Field::Mac, u"Adresse MAC"}, {Field::Mac, u"Adresse physique"},
-    {Field::Mac, u"Dirección MAC"}, {Field::Mac, u"Dirección física"},
-    {Field::Mac, u"Indirizzo MAC"}, {Field::Mac, u"Indirizzo fisico"},
-    {Field::Mac, u"MAC-adres"}, {Field::Mac, u"Fysiek adres"}, {Field::Mac, u"Hardware-adres"},
-    {Field::Mac, u"MAC地址"}, {Field::Mac, u"物理地址"}, {Field::Mac, u"硬件地址"}, {Field::Mac, u"MAC位址"},
+    {Field::Mac, u"MAC Address|MAC|MAC Addr|HW Address|HW Addr|Hardware Address|Ethernet Address|Physical Address"},
+    {Field::Mac, u"MAC-Adresse|Hardware-Adresse|Physische Adresse"},   // de
+    {Field::Mac, u"Adresse MAC|Adresse physique"},                     // fr
+    {Field::Mac, u"Dirección MAC|Dirección física"},                   // es
+    {Field::Mac, u"Indirizzo MAC|Indirizzo fisico"},                   // it
+    {Field::Mac, u"MAC-adres|Fysiek adres|Hardware-adres"},            // nl
+    {Field::Mac, u"MAC地址|物理地址|硬件地址|MAC位址"},                    // zh
 
-    {Field::Serial, u"Serial Number"}, {Field::Serial, u"Serial"}, {Field::Serial, u"Serial No"},
-    {Field::Serial, u"Serial Nr"}, {Field::Serial, u"SN"},
-    {Field::Serial, u"Seriennummer"}, {Field::Serial, u"Serien-Nr."}, {Field::Serial, u"Seriennr"},
-    {Field::Serial, u"Numéro de série"}, {Field::Serial, u"N° de série"}, {Field::Serial, u"No de série"},
-    {Field::Serial, u"Número de serie"}, {Field::Serial, u"Nº de serie"},
-    {Field::Serial, u"Numero di serie"}, {Field::Serial, u"Numero seriale"}, {Field::Serial, u"N. di serie"},
-    {Field::Serial, u"Matricola"}, {Field::Serial, u"Seriale"},
-    {Field::Serial, u"Serienummer"}, {Field::Serial, u"Serienr"},
-    {Field::Serial, u"序列号"}, {Field::Serial, u"序列號"}, {Field::Serial, u"产品序列号"},
-    {Field::Serial, u"设备序列号"},
+    {Field::Serial, u"Serial Number|Serial|Serial No|Serial Nr|SN"},
+    {Field::Serial, u"Seriennummer|Serien-Nr.|Seriennr"},
+    {Field::Serial, u"Numéro de série|N° de série|No de série"},
+    {Field::Serial, u"Número de serie|Nº de serie"},
+    {Field::Serial, u"Numero di serie|Numero seriale|N. di serie|Matricola|Seriale"},
+    {Field::Serial, u"Serienummer|Serienr"},
+    {Field::Serial, u"序列号|序列號|产品序列号|设备序列号"},
 
-    {Field::Ip, u"IP Address"}, {Field::Ip, u"IP"}, {Field::Ip, u"IPv4"}, {Field::Ip, u"IPv4 Address"},
-    {Field::Ip, u"IP Addr"},
-    {Field::Ip, u"IP-Adresse"}, {Field::Ip, u"IPv4-Adresse"},
-    {Field::Ip, u"Adresse IP"}, {Field::Ip, u"Adresse IPv4"},
-    {Field::Ip, u"Dirección IP"}, {Field::Ip, u"Dirección IPv4"},
-    {Field::Ip, u"Indirizzo IP"}, {Field::Ip, u"Indirizzo IPv4"},
-    {Field::Ip, u"IP-adres"}, {Field::Ip, u"IPv4-adres"},
-    {Field::Ip, u"IP地址"}, {Field::Ip, u"IPv4地址"}, {Field::Ip, u"IP位址"},
+    {Field::Ip, u"IP Address|IP|IPv4|IPv4 Address|IP Addr"},
+    {Field::Ip, u"IP-Adresse|IPv4-Adresse"},
+    {Field::Ip, u"Adresse IP|Adresse IPv4"},
+    {Field::Ip, u"Dirección IP|Dirección IPv4"},
+    {Field::Ip, u"Indirizzo IP|Indirizzo IPv4"},
+    {Field::Ip, u"IP-adres|IPv4-adres"},
+    {Field::Ip, u"IP地址|IPv4地址|IP位址"},
     // Last: an "Address" column is the IP only where nothing better is.
     {Field::Ip, u"Address"},
 
-    {Field::Version, u"SW Version"}, {Field::Version, u"Version"}, {Field::Version, u"Software Version"},
-    {Field::Version, u"Firmware"}, {Field::Version, u"Firmware Version"}, {Field::Version, u"FW Version"},
-    {Field::Version, u"FW"}, {Field::Version, u"SW"}, {Field::Version, u"Software"},
-    {Field::Version, u"Softwareversion"}, {Field::Version, u"Firmwareversion"},
-    {Field::Version, u"Version logicielle"}, {Field::Version, u"Version du logiciel"},
-    {Field::Version, u"Version du firmware"}, {Field::Version, u"Micrologiciel"},
-    {Field::Version, u"Version du micrologiciel"},
-    {Field::Version, u"Versión de software"}, {Field::Version, u"Versión del firmware"},
-    {Field::Version, u"Versión de firmware"},
-    {Field::Version, u"Versione"}, {Field::Version, u"Versione software"}, {Field::Version, u"Versione firmware"},
-    {Field::Version, u"Versie"}, {Field::Version, u"Softwareversie"}, {Field::Version, u"Firmwareversie"},
-    {Field::Version, u"版本"}, {Field::Version, u"版本号"}, {Field::Version, u"软件版本"},
-    {Field::Version, u"固件版本"}, {Field::Version, u"固件"}, {Field::Version, u"軟體版本"},
-    {Field::Version, u"韌體版本"},
+    {Field::Version, u"SW Version|Version|Software Version|Firmware|Firmware Version|FW Version|FW|SW|Software"},
+    {Field::Version, u"Softwareversion|Firmwareversion"},
+    {Field::Version, u"Version logicielle|Version du logiciel|Version du firmware|Micrologiciel|"
+                     u"Version du micrologiciel"},
+    {Field::Version, u"Versión de software|Versión del firmware|Versión de firmware"},
+    {Field::Version, u"Versione|Versione software|Versione firmware"},
+    {Field::Version, u"Versie|Softwareversie|Firmwareversie"},
+    {Field::Version, u"版本|版本号|软件版本|固件版本|固件|軟體版本|韌體版本"},
 
-    {Field::Name, u"Name"}, {Field::Name, u"Location"}, {Field::Name, u"Station"}, {Field::Name, u"Label"},
-    {Field::Name, u"Room"}, {Field::Name, u"Apartment"}, {Field::Name, u"Description"},
-    {Field::Name, u"Device Name"}, {Field::Name, u"Flat"},
-    {Field::Name, u"Bezeichnung"}, {Field::Name, u"Standort"}, {Field::Name, u"Ort"}, {Field::Name, u"Wohnung"},
-    {Field::Name, u"Raum"}, {Field::Name, u"Beschreibung"}, {Field::Name, u"Gerätename"},
-    {Field::Name, u"Nom"}, {Field::Name, u"Emplacement"}, {Field::Name, u"Lieu"}, {Field::Name, u"Appartement"},
-    {Field::Name, u"Libellé"}, {Field::Name, u"Pièce"},
-    {Field::Name, u"Nombre"}, {Field::Name, u"Ubicación"}, {Field::Name, u"Apartamento"},
-    {Field::Name, u"Descripción"}, {Field::Name, u"Etiqueta"}, {Field::Name, u"Habitación"},
-    {Field::Name, u"Nome"}, {Field::Name, u"Posizione"}, {Field::Name, u"Ubicazione"},
-    {Field::Name, u"Appartamento"}, {Field::Name, u"Descrizione"}, {Field::Name, u"Etichetta"},
-    {Field::Name, u"Stanza"},
-    {Field::Name, u"Naam"}, {Field::Name, u"Locatie"}, {Field::Name, u"Plaats"}, {Field::Name, u"Omschrijving"},
-    {Field::Name, u"Beschrijving"}, {Field::Name, u"Ruimte"}, {Field::Name, u"Kamer"},
-    {Field::Name, u"名称"}, {Field::Name, u"名字"}, {Field::Name, u"位置"}, {Field::Name, u"房间"},
-    {Field::Name, u"房号"}, {Field::Name, u"描述"}, {Field::Name, u"设备名称"}, {Field::Name, u"安装位置"},
-    {Field::Name, u"名稱"}, {Field::Name, u"房間"},
+    {Field::Name, u"Name|Location|Station|Label|Room|Apartment|Description|Device Name|Flat"},
+    {Field::Name, u"Bezeichnung|Standort|Ort|Wohnung|Raum|Beschreibung|Gerätename"},
+    {Field::Name, u"Nom|Emplacement|Lieu|Appartement|Libellé|Pièce"},
+    {Field::Name, u"Nombre|Ubicación|Apartamento|Descripción|Etiqueta|Habitación"},
+    {Field::Name, u"Nome|Posizione|Ubicazione|Appartamento|Descrizione|Etichetta|Stanza"},
+    {Field::Name, u"Naam|Locatie|Plaats|Omschrijving|Beschrijving|Ruimte|Kamer"},
+    {Field::Name, u"名称|名字|位置|房间|房号|描述|设备名称|安装位置|名稱|房間"},
 
-    {Numbering, u"#"}, {Numbering, u"No."}, {Numbering, u"Nr."}, {Numbering, u"序号"},
+    {Numbering, u"#|No.|Nr.|序号"},
 };
 
 // Lower case, accents and compatibility forms folded ("Nº" is "No",
@@ -106,18 +85,20 @@ QString comparable(QStringView header)
     return key.isEmpty() ? header.trimmed().toString() : key;
 }
 
-const QHash<QString, Recognised> &spellings()
+const QHash<QString, Recognised> &byComparableText()
 {
     static const QHash<QString, Recognised> byKey = [] {
         QHash<QString, Recognised> table;
         int rank = 0;
-        for (const Spelling &spelling : Spellings) {
-            const QString key = comparable(spelling.text);
-            // Two fields must never claim the same header.
-            Q_ASSERT(!table.contains(key) || table.value(key).field == spelling.field);
-            if (!table.contains(key))
-                table.insert(key, Recognised{spelling.field, rank});
-            ++rank;
+        for (const Spellings &spellings : Table) {
+            for (const QStringView text : spellings.texts.split(u'|')) {
+                const QString key = comparable(text);
+                // Two fields must never claim the same header.
+                Q_ASSERT(!table.contains(key) || table.value(key).field == spellings.field);
+                if (!table.contains(key))
+                    table.insert(key, Recognised{spellings.field, rank});
+                ++rank;
+            }
         }
         return table;
     }();
@@ -131,8 +112,8 @@ constexpr std::array<QStringView, FieldCount> Keys{u"mac", u"serial", u"ip", u"v
 
 std::optional<Recognised> recognise(QStringView header)
 {
-    const auto found = spellings().constFind(comparable(header));
-    if (found == spellings().cend())
+    const auto found = byComparableText().constFind(comparable(header));
+    if (found == byComparableText().cend())
         return std::nullopt;
     return *found;
 }
