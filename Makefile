@@ -49,12 +49,14 @@ package: build
 
 # The benchmark: a Release build of its own in a throw-away network lab
 # (root, for the namespaces and net.core.rmem_max); prints one table, exits
-# non-zero when a target is missed.
+# non-zero when a target is missed. Then the plan reader's peak memory on
+# hostile and large plans (bench/plan_memory.sh).
 bench: deps
 	@bash scripts/install-deps.sh bench
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DVELTRIN_BENCH=ON
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target veltrin-bench
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target veltrin-bench veltrin-finder-cli
 	$(SUDO) bash bench/run.sh $(BENCH_BUILD)
+	$(SUDO) bash bench/plan_memory.sh $(BENCH_BUILD)/finder/veltrin-finder-cli
 
 test:
 	@bash scripts/install-deps.sh test

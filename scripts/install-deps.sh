@@ -37,13 +37,15 @@ group[firewall]="nftables"
 # Prometheus scrapes it; promtool checks metrics and alert rules. The tests
 # start both on loopback ports; the packages' own services stay off.
 group[monitoring]="prometheus prometheus-node-exporter curl"
+# bench/plan_memory.sh: peak memory by /usr/bin/time, plans generated in Python.
+group[measure]="time python3"
 
 # What each task installs, on top of run.
 declare -A task=(
   [run]="run"
   [demo]="run lab"
   [fuzz]="run fuzz"
-  [bench]="run lab"
+  [bench]="run lab measure"
   [package]="run package"
   [test]="run lab gui wayland firewall fuzz package monitoring"
 )

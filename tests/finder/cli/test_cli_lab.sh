@@ -355,6 +355,22 @@ case_site_plan() {
   [ "$(tail -n 1 "$WORK/out")" = "$(tail -n 1 "$WORK/expected")" ] || fail "--expect: last line $(tail -n 1 "$WORK/out")"
   cp "$WORK/out" "$WORK/list-expect.txt"
 
+  # As a German spreadsheet saves it: a title, semicolons, serials that lost
+  # their leading zeros, a "v" before a version, a column for notes.
+  printf '%s\r\n' 'Gebäude B – Türstationen' 'Wohnung;Seriennummer;SW-Version;Bemerkung' \
+    'EG links;5050378;v1.16.10;' 'EG rechts;5050379;1.16.11;neu' 'Reserve;5059999;;' >"$WORK/plan-de.csv"
+  finder --list --wait 0.5 --json --expect "$WORK/plan-de.csv"
+  expect_status 3 "--expect, German plan"
+  expect_stderr "--expect, German plan" \
+    "serial ← column B 'Seriennummer'; version ← C 'SW-Version'; name ← A 'Wohnung'; ignored: D 'Bemerkung'"
+  python3 -c 'import json, sys
+rows = {r["ip"] or r["serial"]: (r["status"], r.get("matched")) for r in json.load(open(sys.argv[1]))}
+zeros = "serial without leading zeros"
+sys.exit(0 if rows == {"10.77.16.10": ("answered", zeros + ", version with a leading v"),
+                       "10.77.16.11": ("answered", zeros), "10.77.16.12": ("unexpected", None),
+                       "5059999": ("missing", None)} else 1)' "$WORK/out" \
+    || fail "--expect, German plan: statuses $(cat "$WORK/out")"
+
   finder --list --wait 0.3 --expect "$WORK/missing.csv"
   expect_status 2 "--expect without a file"
 
