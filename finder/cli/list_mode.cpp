@@ -41,7 +41,7 @@ int ListMode::exec()
         return Failed;
     if (!m_output.open()) {
         printError(m_output.errorString());
-        return Failed;
+        return WriteFailed;
     }
 
     m_prometheus.start(BroadcastPlan::select(broadcastInterfaces(), m_commandLine.interfaceNames).interfaces);
