@@ -76,18 +76,21 @@ base_root() {
   mirror=$(awk '/^URIs:/{print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null)
   [ -n "$mirror" ] || mirror=$(awk '/^deb /{print $2; exit}' /etc/apt/sources.list 2>/dev/null)
   [ -n "$mirror" ] || mirror=http://deb.debian.org/debian
-  # The package's own dependencies, without versions or alternatives.
-  depends=$(dpkg-deb -f "$DEB" Depends | tr ',' '\n' | sed -E 's/[(|].*//; s/ //g' | grep . | paste -sd, -)
+  # The package's own dependencies, without versions or alternatives; apt,
+  # not debootstrap, finds what provides a renamed one (libqt6core6t64).
+  depends=$(dpkg-deb -f "$DEB" Depends | tr ',' '\n' | sed -E 's/[(|].*//; s/ //g' | grep .)
   say "building the $REL base root (log: $log)"
-  debootstrap --variant=minbase --include="systemd,systemd-sysv,dbus,iproute2,acl,prometheus-node-exporter,$depends" \
+  debootstrap --variant=minbase --include=systemd,systemd-sysv,dbus,iproute2,acl,prometheus-node-exporter \
     "$REL" "$ROOT" "$mirror" >"$log" 2>&1 || return 1
+  # shellcheck disable=SC2086 # one word per package
+  chroot "$ROOT" apt-get install -y --no-install-recommends $depends >>"$log" 2>&1 || return 1
   rm -rf "$ROOT"/var/cache/apt/archives/*.deb
   tar -C "$ROOT" -cf "$base" .
 }
 
 boot() {
   ROOT=$(mktemp -d /var/tmp/veltrin-systemd-root.XXXXXX)
-  base_root || { say "debootstrap $REL failed: see /var/tmp/veltrin-systemd-$REL.log"; return 1; }
+  base_root || { say "the $REL base root could not be made: see /var/tmp/veltrin-systemd-$REL.log"; return 1; }
   chmod 755 "$ROOT"   # mktemp's 0700 would shut every other user out of /
   cp "$DEB" "$ROOT/root/"
   # A host with no systemd of its own: the container keeps nspawn's cgroup
