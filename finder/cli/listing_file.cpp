@@ -49,7 +49,7 @@ QByteArray temporaryName(const QByteArray &path)
     static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     QByteArray name = path + '.';
     for (int i = 0; i < 6; ++i)
-        name += letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)];
+        name += letters[QRandomGenerator::global()->bounded(static_cast<int>(sizeof letters) - 1)];
     return name;
 }
 
