@@ -18,6 +18,7 @@ shift
 RELEASES=("$@")
 [ ${#RELEASES[@]} -gt 0 ] || RELEASES=(bookworm)
 # The newest package, should older versions lie beside it.
+# shellcheck disable=SC2012 # cpack's names are plain
 DEB=$(ls -t "$BUILD"/veltrin-finder-cli_*.deb 2>/dev/null | head -n 1)
 export VELTRIN_SIM=$BUILD/tools/device_simulator/veltrin-device-sim
 [ -f "$DEB" ] || { echo "no veltrin-finder-cli package in $BUILD (cpack -G DEB)" >&2; exit 2; }
@@ -27,11 +28,12 @@ for tool in systemd-nspawn debootstrap nft curl; do
   command -v "$tool" >/dev/null || { echo "$tool is missing: scripts/install-deps.sh systemd" >&2; exit 2; }
 done
 
+# shellcheck disable=SC2034 # read by netlab.sh: this script's trap tears the lab down
 LAB_NO_TRAP=1
 # shellcheck source=../../tools/netlab.sh
 source "$(dirname "$0")/../../tools/netlab.sh"
 
-ROOT= NSPAWN= LEADER=
+ROOT='' NSPAWN='' LEADER=''
 FAILURES=0
 SCAN_USER=veltrin-finder-scan
 TEXTFILE=/var/lib/prometheus/node-exporter/veltrin.prom
@@ -49,7 +51,7 @@ down() {
     kill -KILL "$NSPAWN" 2>/dev/null
     wait "$NSPAWN" 2>/dev/null
   fi
-  NSPAWN= LEADER=
+  NSPAWN='' LEADER=''
   lab_down
   if [ -n "$ROOT" ]; then
     grep -F " $ROOT" /proc/mounts | awk '{print $2}' | sort -r | xargs -r -n 1 umount -l
@@ -107,6 +109,7 @@ boot() {
   for _ in $(seq 100); do in_box test -S /run/systemd/private && break; sleep 0.1; done
   local state
   state=$(in_box timeout 60 systemctl is-system-running --wait)
+  # shellcheck disable=SC2016 # expanded in the container
   say "booted $(in_box sh -c '. /etc/os-release; echo "$PRETTY_NAME"'), systemd $(in_box systemctl --version | awk 'NR==1{print $2}') as PID 1: $state"
   [ "$state" = running ] || { fail "the container is $state"; in_box systemctl --failed --no-pager; }
 }
