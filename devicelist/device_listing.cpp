@@ -99,7 +99,7 @@ QString comparedJson(const SiteRow &row)
 
 } // namespace
 
-QByteArray json(const QList<DeviceRecord> &devices, const QList<SiteRow> &compared)
+QByteArray json(const QList<DeviceRecord> &devices, const QList<SiteRow> &compared, const QStringList &matched)
 {
     if (devices.isEmpty())
         return "[]\n";
@@ -121,6 +121,8 @@ QByteArray json(const QList<DeviceRecord> &devices, const QList<SiteRow> &compar
             text += u", \"reachable\": false"_s;
         if (r < compared.size())
             text += comparedJson(compared[r]);
+        if (const QString note = matched.value(r); !note.isEmpty())
+            text += u", \"matched\": "_s + jsonString(note);
         text += r + 1 < devices.size() ? u"},\n"_s : u"}\n"_s;
     }
     return (text + u"]\n"_s).toUtf8();

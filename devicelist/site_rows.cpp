@@ -57,7 +57,7 @@ SiteRow missing(const SitePlan &plan, qsizetype station)
     const SitePlan::Device &device = plan.devices()[station];
     SiteRow row;
     row.fields = {device.ip, device.serial, device.mac, device.version, device.name};
-    return judged(plan, {SitePlan::Status::Missing, station, 0}, row);
+    return judged(plan, {SitePlan::Status::Missing, station, 0, {}}, row);
 }
 
 Compared compare(const SitePlan &plan, const QList<SiteRow> &devices)
@@ -88,7 +88,7 @@ Compared arrange(const SiteTally &tally, const QList<SiteRow> &devices)
     for (qsizetype d = 0; d < devices.size(); ++d) {
         if (devices[d].gone)
             continue;
-        verdicts[d] = tally.verdictOf(devices[d].fields).value_or(SiteTally::Verdict{SitePlan::Status::Unexpected});
+        verdicts[d] = tally.verdictOf(devices[d].fields).value_or(SiteTally::Verdict{SitePlan::Status::Unexpected, -1, 0, {}});
         if (verdicts[d].planned >= 0) {
             shownBy[verdicts[d].planned] = d;
             places[d] = Station;

@@ -43,13 +43,13 @@ int ListMode::exec()
     if (!InterfaceChoice::namesAreKnown(m_commandLine.interfaceNames))
         return Failed;
     if (!m_commandLine.expectFile.isEmpty()) {
-        m_tally = ExpectedDevices::load(m_commandLine.expectFile);
+        m_tally = ExpectedDevices::load(m_commandLine);
         if (!m_tally)
             return Failed;
     }
     if (!m_output.open()) {
         printError(m_output.errorString());
-        return Failed;
+        return WriteFailed;
     }
 
     m_prometheus.start(BroadcastPlan::select(broadcastInterfaces(), m_commandLine.interfaceNames).interfaces);
@@ -90,8 +90,9 @@ void ListMode::datagramHandled(const QString &text, int foundCount)
     while (m_printedRows < m_devices.size()) {
         if (m_tally) {
             const DeviceRecord::Fields &fields = m_devices.at(m_printedRows).fields;
-            m_compared << SiteRows::judged(m_tally->plan(), m_tally->add(fields),
-                                           SiteRows::ofDevice(m_printedRows + 1, fields));
+            const SiteTally::Verdict verdict = m_tally->add(fields);
+            m_compared << SiteRows::judged(m_tally->plan(), verdict, SiteRows::ofDevice(m_printedRows + 1, fields));
+            m_matched << SitePlan::matchNoteText(verdict.notes);
         }
         ++m_printedRows;
         if (!printHeader())
@@ -157,7 +158,7 @@ int ListMode::conclude(int status)
                     record.fields = station.fields;
                     records << record;
                 }
-                m_output.write(DeviceListing::json(records, m_compared + missing));
+                m_output.write(DeviceListing::json(records, m_compared + missing, m_matched));
             }
             break;
         case CommandLine::Format::Prometheus:

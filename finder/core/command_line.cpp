@@ -50,6 +50,13 @@ struct Options
                                            u"naming a MAC, serial or IP column (a saved list will do). Adds a "
                                            u"status; --list exits with 3 when a planned device is missing."_s,
                               u"FILE"_s};
+    QCommandLineOption expectColumns{u"expect-columns"_s, u"With --expect: the plan's columns, where its header "
+                                                          u"names them in words the finder does not know, as "
+                                                          u"FIELD=HEADER pairs; the fields are mac, serial, ip, "
+                                                          u"version and name (mac=Hardware,name=Wohnung)."_s,
+                                     u"COLUMNS"_s};
+    QCommandLineOption verbose{u"verbose"_s, u"With --list or --watch: also say on standard error which columns of "
+                                             u"the --expect plan were used."_s};
 
     void addTo(QCommandLineParser &parser) const
     {
@@ -57,7 +64,7 @@ struct Options
         parser.addOption(help);
         parser.addVersionOption();
         parser.addOptions({list, wait, json, csv, prometheus, target, rate, interface, output, watch, interval,
-                           goneAfter, expect});
+                           goneAfter, expect, expectColumns, verbose});
     }
 };
 
@@ -118,6 +125,24 @@ CommandLine failure(const QString &error)
     return line;
 }
 
+// --expect, --expect-columns and --verbose into line; the error, if any.
+QString takePlanOptions(const QCommandLineParser &parser, const Options &options, CommandLine &line)
+{
+    line.expectFile = parser.value(options.expect);
+    if (parser.isSet(options.expect) && line.expectFile.isEmpty())
+        return u"--expect needs a file name"_s;
+    if (parser.isSet(options.expectColumns)) {
+        if (!parser.isSet(options.expect))
+            return u"--expect-columns works only with --expect"_s;
+        QString error;
+        line.expectColumns = PlanColumns::Choice::fromText(parser.value(options.expectColumns), &error);
+        if (!error.isEmpty())
+            return u"--expect-columns: "_s + error;
+    }
+    line.verbose = parser.isSet(options.verbose);
+    return {};
+}
+
 } // namespace
 
 CommandLine parseCommandLine(const QStringList &arguments)
@@ -149,8 +174,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
     if (!parser.isSet(options.list)) {
         for (const QCommandLineOption *listOnly : {&options.wait, &options.json, &options.csv, &options.prometheus,
                                                    &options.target, &options.rate, &options.interface,
-                                                   &options.output, &options.expect}) {
-            const bool alsoWatch = listOnly == &options.interface || listOnly == &options.expect;
+                                                   &options.output, &options.expect, &options.expectColumns,
+                                                   &options.verbose}) {
+            const bool alsoWatch = listOnly == &options.interface || listOnly == &options.expect
+                    || listOnly == &options.expectColumns || listOnly == &options.verbose;
             if (parser.isSet(*listOnly) && !(watching && alsoWatch)) {
                 return failure(u"--%1 works only with --list%2"_s.arg(listOnly->names().constFirst(),
                                                                       alsoWatch ? u" or --watch"_s : QString()));
@@ -161,9 +188,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
         if (parser.isSet(*watchOnly) && !watching)
             return failure(u"--%1 works only with --watch"_s.arg(watchOnly->names().constFirst()));
     }
-    line.expectFile = parser.value(options.expect);
-    if (parser.isSet(options.expect) && line.expectFile.isEmpty())
-        return failure(u"--expect needs a file name"_s);
+    if (const QString error = takePlanOptions(parser, options, line); !error.isEmpty())
+        return failure(error);
     if (watching) {
         line.action = CommandLine::Action::Watch;
         if (parser.isSet(options.interval)) {
