@@ -24,7 +24,7 @@ struct SiteRow
     // The fields a Difference set names, by their listing keys: "ip", "version".
     static QStringList differenceKeys(quint8 differences);
 
-    QString key;                   // the same device or station keeps it across updates
+    QString key;                   // the device's, or a station's that no device answers for
     qsizetype number = 0;          // the device's place in the list; 0 for a station not answered
     DeviceRecord::Fields fields;   // as received; a station not answered has its planned values
     Status status = Status::Answered;
@@ -44,4 +44,10 @@ struct SiteRow
     DeviceRecord::Fields previous; // before the last change of each field
 
     bool operator==(const SiteRow &other) const = default;
+    // The same line across updates: the same station, or the same device
+    // outside the plan.
+    bool isSameLine(const SiteRow &other) const
+    {
+        return planned == other.planned && (planned >= 0 || key == other.key);
+    }
 };

@@ -44,7 +44,6 @@ SiteRow judged(const SitePlan &plan, const SiteTally::Verdict &verdict, SiteRow 
     device.planned = verdict.planned;
     if (verdict.planned >= 0) {
         const SitePlan::Device &station = plan.devices()[verdict.planned];
-        device.key = stationKey(verdict.planned);
         device.plannedName = station.name;
         device.plannedIp = station.ip;
         device.plannedVersion = station.version;
@@ -56,6 +55,7 @@ SiteRow missing(const SitePlan &plan, qsizetype station)
 {
     const SitePlan::Device &device = plan.devices()[station];
     SiteRow row;
+    row.key = stationKey(station);
     row.fields = {device.ip, device.serial, device.mac, device.version, device.name};
     return judged(plan, {SitePlan::Status::Missing, station, 0, {}}, row);
 }
@@ -73,10 +73,10 @@ Compared compare(const SitePlan &plan, const QList<SiteRow> &devices)
         }
         once << device;
     }
-    return arrange(tally, once);
+    return arrange(tally, std::move(once));
 }
 
-Compared arrange(const SiteTally &tally, const QList<SiteRow> &devices)
+Compared arrange(const SiteTally &tally, QList<SiteRow> devices)
 {
     const SitePlan &plan = tally.plan();
     // Which device each station shows, and how each device is laid out;
@@ -110,7 +110,7 @@ Compared arrange(const SiteTally &tally, const QList<SiteRow> &devices)
     for (qsizetype p = 0; p < shownBy.size(); ++p) {
         const qsizetype d = shownBy[p];
         if (d >= 0 && places[d] == Station) {
-            compared.rows << judged(plan, verdicts[d], devices[d]);
+            compared.rows << judged(plan, verdicts[d], std::move(devices[d]));
             continue;
         }
         SiteRow row = missing(plan, p);
@@ -123,9 +123,9 @@ Compared arrange(const SiteTally &tally, const QList<SiteRow> &devices)
     }
     for (qsizetype d = 0; d < devices.size(); ++d) {
         if (places[d] == Other)
-            compared.rows << judged(plan, verdicts[d], devices[d]);
+            compared.rows << judged(plan, verdicts[d], std::move(devices[d]));
         else if (places[d] == GoneOther)
-            compared.rows << devices[d];
+            compared.rows << std::move(devices[d]);
     }
     compared.summary = tally.summary();
     return compared;

@@ -11,7 +11,7 @@
 // out, for the window, the listings and the report alike.
 namespace SiteRows {
 
-// The key of a planned station's row, which stays while devices come and go.
+// The key of a planned station's row while no device answers for it.
 QString stationKey(qsizetype station);
 // A device as the tally judged it; device keeps its number, fields and watch marks.
 SiteRow judged(const SitePlan &plan, const SiteTally::Verdict &verdict, SiteRow device);
@@ -31,7 +31,7 @@ struct Compared
 Compared compare(const SitePlan &plan, const QList<SiteRow> &devices);
 // As compare(), with devices a tally has judged already as they came and
 // went (a watch's, each once): only laid out, none decided again.
-Compared arrange(const SiteTally &tally, const QList<SiteRow> &devices);
+Compared arrange(const SiteTally &tally, QList<SiteRow> devices);
 
 // A watch's roster in the order devices first answered, each answered, gone,
 // or back once it has come back from being gone.

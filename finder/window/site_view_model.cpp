@@ -53,7 +53,7 @@ void SiteViewModel::setRows(QList<SiteRow> rows)
     const qsizetype common = std::min(rows.size(), m_rows.size());
     bool sameOrder = rows.size() >= m_rows.size();
     for (qsizetype r = 0; sameOrder && r < common; ++r)
-        sameOrder = rows[r].key == m_rows[r].key;
+        sameOrder = rows[r].isSameLine(m_rows[r]);
     if (!sameOrder) {
         beginResetModel();
         m_rows = std::move(rows);

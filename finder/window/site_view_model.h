@@ -14,9 +14,9 @@
 // the table's six columns (identifiers through the table's display
 // patterns), the status with every mark as text, so none needs colour, and
 // the planned IP and version. Rows are given whole as values; a new list
-// whose rows keep their keys in order only signals the rows that changed,
-// so a sort, a filter, the selection and the scroll stay, and the proxy
-// looks again at those rows alone.
+// whose rows are the same lines in order (SiteRow::isSameLine()) only
+// signals the rows that changed, so a sort, a filter, the selection and the
+// scroll stay, and the proxy looks again at those rows alone.
 class SiteViewModel : public QAbstractTableModel
 {
     Q_OBJECT
