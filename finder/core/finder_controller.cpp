@@ -123,7 +123,7 @@ void FinderController::handle(const IncomingDatagram &datagram)
 {
     m_lastReply = datagram.text;
     const DeviceReply reply = parseReply(m_lastReply);
-    const bool device = reply.accepted && !reply.macAddress.isEmpty();
+    const bool device = identifiesDevice(reply, datagram.senderAddress);
     const auto origin = [this, &datagram] {
         const bool otherSubnet = !datagram.senderOnArrivalSubnet && !m_askedDirectly.contains(datagram.senderIPv4);
         return ReplyOrigin{datagram.interfaceName, datagram.arrivalTime, otherSubnet};

@@ -49,6 +49,13 @@ private slots:
         QTest::addColumn<QByteArray>("datagram");
         QTest::newRow("no mac key") << QByteArray("sw-version: 1.0\r\ndescription: hello");
         QTest::newRow("empty mac") << QByteArray("mac-address: sw-version: 1\r\nserial-number: 1\r\ndisplay: 1");
+        // Nothing a listing could name the device by.
+        QTest::newRow("mac of a line break")
+                << QByteArray("mac-address: \nsw-version: 1\r\nserial-number: 1\r\ndisplay: 1\r\ndescription: x");
+        QTest::newRow("mac of spaces and controls")
+                << QByteArray("mac-address: \t \x01\x7f\r\nsw-version: 1\r\nserial-number: 1\r\ndisplay: 1");
+        QTest::newRow("serial of a line break")
+                << QByteArray("mac-address: 00-11-22-33-44-55\r\nsw-version: 1\r\nserial-number: \r\ndisplay: 1");
     }
 
     void datagramThatFillsNoRow()
