@@ -70,6 +70,7 @@ void FinderController::onReopened(const std::optional<EndpointError> &failure)
     }
     const TargetList targets = std::exchange(m_targets, {});
     m_foundCount = 0;
+    m_droppedCount = 0;
     m_view.resultsCleared();
     if (m_results)
         m_results->clearDevices();
@@ -134,10 +135,12 @@ void FinderController::handle(const IncomingDatagram &datagram)
         return;
     }
     // A reply the full results could not take was not found as far as the
-    // user can see, so it is not counted; the counter stops at its limit.
-    if (device && m_results && m_results->takeDevice(reply, datagram.senderAddress, origin())
-        && m_foundCount < std::numeric_limits<qint16>::max()) {
-        if (++m_foundCount == 1)
+    // user can see, so it is not counted but said; the counter stops at its
+    // limit.
+    if (device && m_results) {
+        if (!m_results->takeDevice(reply, datagram.senderAddress, origin()))
+            m_view.resultsFull(++m_droppedCount);
+        else if (m_foundCount < std::numeric_limits<qint16>::max() && ++m_foundCount == 1)
             endNoReplyWait();
     }
     m_view.datagramHandled(m_lastReply, m_foundCount);

@@ -133,9 +133,15 @@ private slots:
         }
         devices->answer(LoopbackDevices::reply(1));
         devices->answer(LoopbackDevices::reply(2));
-        QTRY_COMPARE(finder.view.replies.size(), 2);
-        QCOMPARE(finder.view.counts, QList<int>({FakeView::Cleared, 1, 1}));
+        devices->answer(LoopbackDevices::reply(3));
+        QTRY_COMPARE(finder.view.replies.size(), 3);
+        QCOMPARE(finder.view.counts, QList<int>({FakeView::Cleared, 1, 1, 1}));
         QCOMPARE(finder.table.tableRowCount(), DeviceTable::MaxDataRows + 1);
+        // Said to the view, counted until the next clearing.
+        QCOMPARE(finder.view.drops, QList<qint64>({1, 2}));
+        QCOMPARE(finder.controller.droppedCount(), 2);
+        finder.controller.refresh();
+        QCOMPARE(finder.controller.droppedCount(), 0);
     }
 
     // While watching, devices go to the watch, past the table and the view;
