@@ -78,7 +78,7 @@ int WatchMode::exec()
 void WatchMode::onBound(const std::optional<EndpointError> &failure)
 {
     if (m_started)
-        return;   // a round's reopen
+        return;   // bound once; the rounds reuse the socket
     if (failure)
         reportFailure(*failure);
     else
