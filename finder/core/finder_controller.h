@@ -49,6 +49,7 @@ public:
     bool resend();
 
     const QString &lastReply() const { return m_lastReply; }
+    const DiscoveryEndpoint &endpoint() const { return m_endpoint; }
     qint16 foundCount() const { return m_foundCount; }
     // Also while the bind helper is asked for the port.
     bool isSending() const { return m_awaitingBind || m_sweep.isRunning(); }
