@@ -41,6 +41,8 @@ PlanColumnsDialog::PlanColumnsDialog(const QString &fileName, const PlanHeader &
             this);
     text->setTextFormat(Qt::PlainText);
     text->setWordWrap(true);
+    // Room for the text in a few lines, and for long header names.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 60);
     auto *const form = new QFormLayout;
     for (int f = 0; f < PlanColumns::FieldCount; ++f) {
         auto *const box = new QComboBox(this);
