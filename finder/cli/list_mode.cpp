@@ -53,7 +53,7 @@ int ListMode::exec()
     }
     if (!m_output.open()) {
         printError(m_output.errorString());
-        return Failed;
+        return WriteFailed;
     }
 
     m_prometheus.start(BroadcastPlan::select(broadcastInterfaces(), m_commandLine.interfaceNames).interfaces);

@@ -271,6 +271,21 @@ finder_into_small_tmpfs() {
   RC=$?
 }
 
+# With --output FILE on a full 8 KiB tmpfs (its own mount namespace) that
+# holds the last listing: prints the status, whether FILE is unchanged and
+# what the folder holds.
+output_onto_full_tmpfs() {
+  mkdir -p "$WORK/full"
+  lab_exec_finder unshare -m sh -c '
+    dir=$1; shift
+    mount -t tmpfs -o size=8k lab-full "$dir" || exit 99
+    seq 1000 >"$dir/keep"; head -c 3500 /dev/zero >"$dir/filler"
+    before=$(cksum <"$dir/keep")
+    env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=no-such-plugin "$@" --output "$dir/keep"
+    echo "status $? same $([ "$(cksum <"$dir/keep")" = "$before" ] && echo yes) holds" $(ls -A "$dir")' \
+    sh "$WORK/full" "$FINDER" "$@" >"$WORK/out" 2>"$WORK/err"
+}
+
 case_output() {
   up --segments 1 --devices 1
   # About 11 kB of text: more than the small tmpfs holds.
@@ -288,6 +303,28 @@ case_output() {
     expect_status 4 "small tmpfs $format"
     expect_stderr "small tmpfs $format" "could not write the listing to $WORK/small/out: No space left on device"
   done
+  for format in --json --csv --prometheus --wait=0.3; do
+    output_onto_full_tmpfs --list --wait 0.3 "$format"
+    [ "$(cat "$WORK/out")" = "status 4 same yes holds filler keep" ] || fail "full disk, --output $format: $(cat "$WORK/out")"
+    expect_stderr "full disk, --output $format" "could not write the listing to $WORK/full/keep: No space left on device"
+  done
+
+  # --output replaces a regular file only, keeping its permissions, and
+  # follows no link.
+  (umask 022 && finder --list --prometheus --wait 0.3 --output "$WORK/new.prom")
+  [ "$(stat -c %a "$WORK/new.prom")" = 644 ] || fail "--output: a new file is $(stat -c %a "$WORK/new.prom")"
+  chmod 600 "$WORK/new.prom"
+  finder --list --prometheus --wait 0.3 --output "$WORK/new.prom"
+  [ "$(stat -c %a "$WORK/new.prom")" = 600 ] || fail "--output: the file replaced lost its permissions"
+  mkfifo "$WORK/fifo" && mknod "$WORK/null" c 1 3 && echo kept >"$WORK/target" && ln -s target "$WORK/link" || return 1
+  local path
+  for path in fifo:"it is a FIFO" null:"it is a character device" link:"it is a symbolic link, which --output does not follow"; do
+    finder --list --prometheus --wait 0.3 --output "$WORK/${path%%:*}"
+    expect_status 4 "--output onto ${path%%:*}"
+    expect_stderr "--output onto ${path%%:*}" "could not write the listing to $WORK/${path%%:*}: ${path#*:}"
+  done
+  [ -p "$WORK/fifo" ] && [ -c "$WORK/null" ] && [ -L "$WORK/link" ] && [ "$(cat "$WORK/target")" = kept ] \
+    || fail "--output replaced what is not a regular file: $(ls -l "$WORK")"
 
   # Closed stdout: named, and nothing else took its place.
   lab_exec_finder env -u DISPLAY QT_QPA_PLATFORM=no-such-plugin "$FINDER" --list --wait 0.3 >&- 2>"$WORK/err"
