@@ -2,6 +2,7 @@
 
 #include <QStringView>
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <limits>
@@ -62,6 +63,13 @@ QString cut(const QString &text, qsizetype start, qsizetype count)
     return text.mid(from, qMin(count, text.size() - from));
 }
 
+// Nothing a listing could show: white space and control characters only.
+bool isBlank(QStringView value)
+{
+    return std::all_of(value.begin(), value.end(),
+                       [](QChar c) { return c.isSpace() || c.category() == QChar::Other_Control; });
+}
+
 } // namespace
 
 QString buildRequest()
@@ -100,4 +108,9 @@ DeviceReply parseReply(const QString &text)
     reply.description = cut(text, description + DescriptionKeyLength,
                             text.size() - description - DescriptionKeyLength + 1);
     return reply;
+}
+
+bool identifiesDevice(const DeviceReply &reply, QStringView senderAddress)
+{
+    return reply.accepted && !isBlank(reply.macAddress) && !isBlank(reply.serialNumber) && !isBlank(senderAddress);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 #include <QtGlobal>
 
 // The two texts of the discovery exchange: the request the finder broadcasts
@@ -39,3 +40,10 @@ inline constexpr char16_t Description[] = u"description: ";
 
 QString buildRequest();
 DeviceReply parseReply(const QString &text);
+
+// Whether an accepted reply can stand as a device in the results: its MAC
+// address, its serial number and the sender's address each hold more than
+// white space and control characters. A reply with less cannot be told
+// apart from another device, nor named in a listing, so it is no device;
+// like any other datagram it still reaches the reply pane.
+bool identifiesDevice(const DeviceReply &reply, QStringView senderAddress);

@@ -32,6 +32,8 @@ group[package]="dpkg-dev fakeroot file lintian desktop-file-utils appstream devs
 # Virtual X server, a window manager (so maximising works) and screenshots
 # for the window tests and looking at the window.
 group[gui]="xvfb xauth x11-utils imagemagick openbox"
+# The hand-over report's text read back from its PDF (pdftotext).
+group[pdf]="poppler-utils"
 # A headless Wayland compositor for the window test under Wayland.
 group[wayland]="weston"
 # Lab tests: a firewall drop on one interface of a lab namespace.
@@ -55,7 +57,7 @@ declare -A task=(
   [bench]="run lab measure"
   [package]="run package"
   [systemd]="run package lab firewall systemd"
-  [test]="run lab gui wayland firewall fuzz package monitoring"
+  [test]="run lab gui pdf wayland firewall fuzz package monitoring"
 )
 
 wanted=()

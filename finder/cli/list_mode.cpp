@@ -3,14 +3,17 @@
 #include "devicelist/device_export.h"
 #include "devicelist/device_listing.h"
 #include "devicelist/device_table.h"
+#include "devicelist/site_report.h"
 #include "devicelist/site_rows.h"
 #include "discovery/broadcast_interfaces.h"
 #include "discovery/broadcast_plan.h"
 #include "finder/cli/exit_status.h"
 #include "finder/cli/expected_devices.h"
 #include "finder/cli/interface_choice.h"
+#include "finder/cli/report_writer.h"
 #include "finder/cli/terminal_output.h"
 #include "finder/core/failure_message.h"
+#include "finder/core/request_routes.h"
 
 #include <QCoreApplication>
 
@@ -23,9 +26,11 @@
 using namespace Qt::StringLiterals;
 using namespace ExitStatus;
 
-ListMode::ListMode(const CommandLine &commandLine, const DiscoveryEndpoint::Settings &settings, QObject *parent)
+ListMode::ListMode(const CommandLine &commandLine, const DiscoveryEndpoint::Settings &settings,
+                   const ReportWriter *reportWriter, QObject *parent)
     : QObject(parent)
     , m_commandLine(commandLine)
+    , m_reportWriter(reportWriter)
     , m_endpoint(InterfaceChoice::withInterfaces(settings, commandLine.interfaceNames))
     , m_controller(*this, &m_devices, m_endpoint)
     , m_output(commandLine.outputPath)
@@ -40,19 +45,19 @@ ListMode::ListMode(const CommandLine &commandLine, const DiscoveryEndpoint::Sett
 
 int ListMode::exec()
 {
-    if (!InterfaceChoice::namesAreKnown(m_commandLine.interfaceNames))
+    m_prometheus.start(BroadcastPlan::select(broadcastInterfaces(), m_commandLine.interfaceNames).interfaces);
+    const bool ready = InterfaceChoice::namesAreKnown(m_commandLine.interfaceNames) && loadPlan();
+    // Metrics put a scan that cannot start in place of the last one, as a
+    // failed scan; the other listings leave the last one as it was.
+    if (!ready && m_commandLine.format != CommandLine::Format::Prometheus)
         return Failed;
-    if (!m_commandLine.expectFile.isEmpty()) {
-        m_tally = ExpectedDevices::load(m_commandLine);
-        if (!m_tally)
-            return Failed;
-    }
     if (!m_output.open()) {
         printError(m_output.errorString());
         return WriteFailed;
     }
+    if (!ready)
+        return conclude(Failed);
 
-    m_prometheus.start(BroadcastPlan::select(broadcastInterfaces(), m_commandLine.interfaceNames).interfaces);
     m_controller.start(m_commandLine.targets, m_commandLine.ratePerSecond);
     if (m_failed)
         return conclude(Failed);
@@ -60,6 +65,14 @@ int ListMode::exec()
     // port that cannot be had prints nothing.
     m_running = true;
     return QCoreApplication::exec();
+}
+
+bool ListMode::loadPlan()
+{
+    if (m_commandLine.expectFile.isEmpty())
+        return true;
+    m_tally = ExpectedDevices::load(m_commandLine);
+    return m_tally.has_value();
 }
 
 QStringList ListMode::row(qsizetype index) const
@@ -162,8 +175,10 @@ int ListMode::conclude(int status)
             }
             break;
         case CommandLine::Format::Prometheus:
-            // Its failure is what the metrics must tell.
-            m_output.write(m_prometheus.text(m_devices, status != Failed, m_tally ? &*m_tally : nullptr));
+            // Its failure is what the metrics must tell; a scan a signal cut
+            // short failed too, or its missing stations would be false alarms.
+            m_output.write(m_prometheus.text(m_devices, status != Failed && status < SignalBase,
+                                             m_tally ? &*m_tally : nullptr, m_controller.droppedCount()));
             break;
         case CommandLine::Format::Text:
         case CommandLine::Format::Csv:
@@ -175,6 +190,10 @@ int ListMode::conclude(int status)
             }
             break;
         }
+    }
+    if (const qint64 dropped = m_controller.droppedCount(); dropped > 0) {
+        printError(u"warning: the table was full at %1 replies: %2 more device replies were dropped, "
+                   u"and the devices among them are not listed"_s.arg(DeviceTable::MaxDataRows).arg(dropped));
     }
     // A reader that went away ends the run quietly, as SIGPIPE's default
     // action would.
@@ -191,7 +210,25 @@ int ListMode::conclude(int status)
         printError(m_output.errorString());
         return WriteFailed;
     }
+    // Also after a signal: like JSON, the report holds the devices that answered.
+    if (status != Failed && m_tally && m_reportWriter && !m_commandLine.reportPath.isEmpty() && !writeReport())
+        return WriteFailed;
     return status;
+}
+
+bool ListMode::writeReport() const
+{
+    QList<DeviceRecord::Fields> devices;
+    for (qsizetype i = 0; i < m_printedRows; ++i)
+        devices << m_devices.at(i).fields;
+    const QString &plan = m_commandLine.expectFile;
+    const SiteReport report = SiteReport::build(
+            SiteReport::Occasion::now(SiteReport::defaultSiteName(plan), plan, requestRoutes(m_endpoint)),
+            m_tally->plan(), devices);
+    const QString error = m_reportWriter->write(report, m_commandLine.reportPath);
+    if (!error.isEmpty())
+        printError(u"--report %1: %2"_s.arg(m_commandLine.reportPath, error));
+    return error.isEmpty();
 }
 
 void ListMode::reportFailure(const EndpointError &error)

@@ -17,20 +17,23 @@
 
 #include <optional>
 
+class ReportWriter;
+
 // veltrin-finder --list: the window's controller and endpoint with the same
 // settings, driven without a window, the devices kept as records. Text and CSV rows are written
 // as the replies come in, one whole line per write; JSON and Prometheus
 // metrics are written whole at the end. SIGINT and SIGTERM end the run as
 // its end does: the lines printed are whole, and JSON holds the rows that
-// arrived.
+// arrived; metrics say the scan failed.
 class ListMode : public QObject, public FinderView
 {
     Q_OBJECT
 
 public:
+    // reportWriter writes --report; none is needed without it.
     explicit ListMode(const CommandLine &commandLine,
-                     const DiscoveryEndpoint::Settings &settings = DiscoveryEndpoint::Settings{},
-                     QObject *parent = nullptr);
+                      const DiscoveryEndpoint::Settings &settings = DiscoveryEndpoint::Settings{},
+                      const ReportWriter *reportWriter = nullptr, QObject *parent = nullptr);
 
     // Sends, collects and prints; returns the ExitStatus. Runs the event
     // loop of the application object, which must exist.
@@ -42,6 +45,8 @@ public:
     void reportWarning(const EndpointError &error) override;
 
 private:
+    // Reads the --expect plan, if any; false when it cannot be used.
+    bool loadPlan();
     void startWaiting();
     void finish(int status);
     bool print(const QByteArray &bytes);
@@ -54,8 +59,11 @@ private:
     QStringList row(qsizetype index) const;
     // The planned stations no device answered for.
     QList<SiteRow> missingStations() const;
+    // The hand-over report of the devices listed; false, the reason printed, when it cannot be written.
+    bool writeReport() const;
 
     CommandLine m_commandLine;
+    const ReportWriter *m_reportWriter;
     FoundDevices m_devices;
     DiscoveryEndpoint m_endpoint;
     FinderController m_controller;

@@ -55,6 +55,9 @@ struct Options
                                                           u"FIELD=HEADER pairs; the fields are mac, serial, ip, "
                                                           u"version and name (mac=Hardware,name=Wohnung)."_s,
                                      u"COLUMNS"_s};
+    QCommandLineOption report{u"report"_s, u"With --list and --expect: also write the hand-over report, a PDF of "
+                                           u"the site against its plan, to FILE. Needs the desktop package."_s,
+                              u"FILE"_s};
     QCommandLineOption verbose{u"verbose"_s, u"With --list or --watch: also say on standard error which columns of "
                                              u"the --expect plan were used."_s};
 
@@ -64,7 +67,7 @@ struct Options
         parser.addOption(help);
         parser.addVersionOption();
         parser.addOptions({list, wait, json, csv, prometheus, target, rate, interface, output, watch, interval,
-                           goneAfter, expect, expectColumns, verbose});
+                           goneAfter, expect, expectColumns, report, verbose});
     }
 };
 
@@ -175,7 +178,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
         for (const QCommandLineOption *listOnly : {&options.wait, &options.json, &options.csv, &options.prometheus,
                                                    &options.target, &options.rate, &options.interface,
                                                    &options.output, &options.expect, &options.expectColumns,
-                                                   &options.verbose}) {
+                                                   &options.report, &options.verbose}) {
             const bool alsoWatch = listOnly == &options.interface || listOnly == &options.expect
                     || listOnly == &options.expectColumns || listOnly == &options.verbose;
             if (parser.isSet(*listOnly) && !(watching && alsoWatch)) {
@@ -240,6 +243,13 @@ CommandLine parseCommandLine(const QStringList &arguments)
         line.outputPath = parser.value(options.output);
         if (line.outputPath.isEmpty())
             return failure(u"--output needs a file name"_s);
+    }
+    if (parser.isSet(options.report)) {
+        line.reportPath = parser.value(options.report);
+        if (line.reportPath.isEmpty())
+            return failure(u"--report needs a file name"_s);
+        if (line.expectFile.isEmpty())
+            return failure(u"--report works only with --expect: the report compares the site with its plan"_s);
     }
 
     if (parser.isSet(options.wait)) {

@@ -70,6 +70,7 @@ void FinderController::onReopened(const std::optional<EndpointError> &failure)
     }
     const TargetList targets = std::exchange(m_targets, {});
     m_foundCount = 0;
+    m_droppedCount = 0;
     m_view.resultsCleared();
     if (m_results)
         m_results->clearDevices();
@@ -123,7 +124,7 @@ void FinderController::handle(const IncomingDatagram &datagram)
 {
     m_lastReply = datagram.text;
     const DeviceReply reply = parseReply(m_lastReply);
-    const bool device = reply.accepted && !reply.macAddress.isEmpty();
+    const bool device = identifiesDevice(reply, datagram.senderAddress);
     const auto origin = [this, &datagram] {
         const bool otherSubnet = !datagram.senderOnArrivalSubnet && !m_askedDirectly.contains(datagram.senderIPv4);
         return ReplyOrigin{datagram.interfaceName, datagram.arrivalTime, otherSubnet};
@@ -134,10 +135,12 @@ void FinderController::handle(const IncomingDatagram &datagram)
         return;
     }
     // A reply the full results could not take was not found as far as the
-    // user can see, so it is not counted; the counter stops at its limit.
-    if (device && m_results && m_results->takeDevice(reply, datagram.senderAddress, origin())
-        && m_foundCount < std::numeric_limits<qint16>::max()) {
-        if (++m_foundCount == 1)
+    // user can see, so it is not counted but said; the counter stops at its
+    // limit.
+    if (device && m_results) {
+        if (!m_results->takeDevice(reply, datagram.senderAddress, origin()))
+            m_view.resultsFull(++m_droppedCount);
+        else if (m_foundCount < std::numeric_limits<qint16>::max() && ++m_foundCount == 1)
             endNoReplyWait();
     }
     m_view.datagramHandled(m_lastReply, m_foundCount);

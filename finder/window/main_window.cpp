@@ -96,7 +96,8 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
     m_replyPaneTimer.setInterval(ReplyPaneDelayMs);
     connect(&m_replyPaneTimer, &QTimer::timeout, this, &MainWindow::updateReplyPane);
 
-    // A refresh takes the interfaces up now, then shows the table again.
+    // A refresh takes the interfaces up now, then shows the table again,
+    // unless a plan is compared: the comparison goes on with what answers.
     m_siteWatch = new SiteWatch(m_controller, m_table, *m_sorting, *m_grid, *m_foundDevice);
     connect(m_siteWatch, &SiteWatch::stripChanged, this, [this] {
         layoutControls();
@@ -107,7 +108,7 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
     auto *const interfaceMenu = new InterfaceMenu(m_endpoint, *m_deviceActions->contextMenu());
     interfaceMenu->apply();
     connect(m_refresh, &QAbstractButton::clicked, interfaceMenu, &InterfaceMenu::apply);
-    connect(m_refresh, &QAbstractButton::clicked, m_siteWatch, &SiteWatch::leave);
+    connect(m_refresh, &QAbstractButton::clicked, m_siteWatch, &SiteWatch::beforeRefresh);
     connect(m_refresh, &QAbstractButton::clicked, &m_controller, &FinderController::refresh);
     connect(&m_endpoint, &DiscoveryEndpoint::datagramsArrived, &m_controller,
             &FinderController::onDatagrams);
@@ -408,7 +409,20 @@ void MainWindow::showFailure(const QString &message)
 
 void MainWindow::reportWarning(const EndpointError &error)
 {
-    const QString message = warningMessage(error);
+    showWarning(warningMessage(error));
+}
+
+void MainWindow::resultsFull(qint64 dropped)
+{
+    // Once a refresh: the table shows nothing of the replies it drops.
+    if (dropped == 1) {
+        showWarning(tr("The table is full: it holds %1 replies, the most it can. Later replies are not "
+                       "shown until the next refresh.").arg(DeviceTable::MaxDataRows));
+    }
+}
+
+void MainWindow::showWarning(const QString &message)
+{
     // Not modal: the results keep coming in behind it. Several warnings of
     // one refresh share the box.
     if (m_warningBox && m_warningBox->isVisible()) {

@@ -1,10 +1,14 @@
 #include "finder/window/site_watch.h"
 
 #include "devicelist/device_table.h"
-#include "devicelist/site_rows.h"
+#include "devicelist/site_report.h"
 #include "finder/core/finder_controller.h"
+#include "finder/core/request_routes.h"
 #include "finder/window/count_label_text.h"
 #include "finder/window/device_sorting.h"
+#include "finder/window/plan_columns_dialog.h"
+#include "finder/window/recent_plans.h"
+#include "finder/window/report_saver.h"
 #include "finder/window/single_line_delegate.h"
 #include "finder/window/status_strip.h"
 #include "finder/window/watch_event_log.h"
@@ -17,10 +21,13 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
+#include <QMenu>
 #include <QMessageBox>
 #include <QSettings>
 #include <QStyle>
 #include <QTableView>
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -38,6 +45,7 @@ constexpr int RebuildDelayMs = 250;
 SiteWatch::SiteWatch(FinderController &controller, const DeviceTable &table, DeviceSorting &sorting, QTableView &grid,
                      QLabel &countLabel)
     : QObject(&grid)
+    , m_controller(controller)
     , m_table(table)
     , m_sorting(sorting)
     , m_grid(grid)
@@ -69,10 +77,18 @@ SiteWatch::SiteWatch(FinderController &controller, const DeviceTable &table, Dev
     m_compareAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     connect(m_compareAction, &QAction::triggered, this, &SiteWatch::askPlan);
 
-    // The hand-over report's place in the menu; its writer connects and shows it.
+    m_recentPlans = new RecentPlans(this);
+    connect(m_recentPlans, &RecentPlans::chosen, this, &SiteWatch::openPlan);
+
+    // The hand-over report of what is compared, after Compare and Recent plans.
     m_reportAction = new QAction(tr("Save &report\u2026"), this);
     m_reportAction->setObjectName(u"saveReportAction"_s);
-    m_reportAction->setVisible(false);
+    m_reportAction->setEnabled(false);
+    m_reportSaver = new ReportSaver(*grid.window(), [this] {
+        return ReportSaver::Compared{m_source.path(), m_source.plan(), comparedDevices(),
+                                     requestRoutes(m_controller.endpoint())};
+    }, this);
+    connect(m_reportAction, &QAction::triggered, m_reportSaver, &ReportSaver::ask);
 
     for (QAction *const action : actions()) {
         action->setShortcutContext(Qt::WindowShortcut);
@@ -98,7 +114,8 @@ SiteWatch::SiteWatch(FinderController &controller, const DeviceTable &table, Dev
 
 QList<QAction *> SiteWatch::actions() const
 {
-    return {m_watchAction, m_settingsAction, m_eventsAction, m_compareAction, m_reportAction};
+    return {m_watchAction, m_settingsAction, m_eventsAction, m_compareAction, m_recentPlans->menu()->menuAction(),
+            m_reportAction};
 }
 
 int SiteWatch::intervalSeconds() const
@@ -160,19 +177,42 @@ void SiteWatch::setWatching(bool on)
 void SiteWatch::leave()
 {
     const bool wasWatching = m_watch.isRunning();
+    const bool refreshed = std::exchange(m_refreshedWhileComparing, false);
     m_watch.stop();
     m_rebuildTimer.stop();
     m_comparing = false;
-    m_plan = SitePlan();
+    m_source.clear();
     m_tally.reset();
+    m_reportAction->setEnabled(false);
     if (m_watchAction->isChecked()) {
         const QSignalBlocker blocker(m_watchAction);
         m_watchAction->setChecked(false);
     }
     if (m_shown || wasWatching) {
         show(false);
-        m_countLabel.setText(m_savedCountText);
+        m_countLabel.setText(refreshed ? tableCountText() : m_savedCountText);
     }
+}
+
+void SiteWatch::beforeRefresh()
+{
+    if (!m_comparing)
+        return leave();
+    m_watch.stop();
+    m_tally.reset();
+    const QSignalBlocker blocker(m_watchAction);
+    m_watchAction->setChecked(false);
+    m_strip->setStatuses(shownStatuses());
+    m_refreshedWhileComparing = true;
+}
+
+QString SiteWatch::tableCountText() const
+{
+    // As the label reads after the replies to a refresh: empty before the first.
+    int inUse = 0;
+    while (DeviceTable::isInUse(m_table.index(inUse, 0)))
+        ++inUse;
+    return inUse > 0 ? countLabelText(inUse) : QString();
 }
 
 QList<SiteRow::Status> SiteWatch::shownStatuses() const
@@ -247,7 +287,7 @@ void SiteWatch::startTally()
     m_tally.reset();
     if (!m_comparing || !m_watch.isRunning())
         return;
-    m_tally.emplace(m_plan);
+    m_tally.emplace(m_source.plan());
     const DeviceRoster &roster = m_watch.roster();
     for (qsizetype i = 0; i < roster.size(); ++i) {
         if (!roster.entry(i).gone)
@@ -280,18 +320,20 @@ void SiteWatch::onRoundEnded(int round)
 
 QString SiteWatch::compareWith(const QString &path)
 {
-    SitePlan plan = SitePlan::load(path);
+    SitePlan plan = PlanSource::read(path);
     if (!plan.isValid())
         return plan.error();
-    compareWith(std::move(plan));
+    compareWith(path, std::move(plan));
     return {};
 }
 
-void SiteWatch::compareWith(SitePlan plan)
+void SiteWatch::compareWith(const QString &path, SitePlan plan)
 {
     if (!m_shown)
         m_savedCountText = m_countLabel.text();
-    m_plan = std::move(plan);
+    m_source.use(path, std::move(plan));
+    m_recentPlans->add(path);
+    m_reportAction->setEnabled(true);
     m_comparing = true;
     startTally();
     m_strip->setStatuses(shownStatuses());
@@ -307,13 +349,30 @@ void SiteWatch::refreshComparison()
 
 void SiteWatch::askPlan()
 {
-    const QString path = QFileDialog::getOpenFileName(m_grid.window(), tr("Compare with list"), QString(),
-                                                      tr("CSV files (*.csv);;All files (*)"));
-    if (path.isEmpty())
+    // Spreadsheets are offered too: picking one says how to save it as CSV.
+    const QString path = QFileDialog::getOpenFileName(m_grid.window(), tr("Compare with list"),
+                                                      m_recentPlans->folder(),
+                                                      tr("Lists (*.csv *.tsv *.txt *.xlsx *.xls *.ods);;All files (*)"));
+    if (!path.isEmpty())
+        openPlan(path);
+}
+
+void SiteWatch::openPlan(const QString &path)
+{
+    SitePlan plan = PlanSource::read(path);
+    if (plan.isValid())
+        return compareWith(path, std::move(plan));
+    if (plan.needsColumnChoice()) {
+        auto *const dialog = new PlanColumnsDialog(QFileInfo(path).fileName(), plan.header(), m_grid.window());
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        connect(dialog, &QDialog::accepted, this, [this, dialog, path, header = plan.header()] {
+            PlanSource::rememberColumns(header, dialog->choice());
+            openPlan(path);
+        });
+        dialog->open();
         return;
-    const QString error = compareWith(path);
-    if (error.isEmpty())
-        return;
+    }
+    const QString error = plan.error();
     auto *const box = new QMessageBox(QMessageBox::Warning, m_grid.window()->windowTitle(),
                                       tr("The list %1 cannot be used.\n\n%2").arg(QFileInfo(path).fileName(), error),
                                       QMessageBox::Ok, m_grid.window());
@@ -341,8 +400,7 @@ void SiteWatch::rebuild()
     m_rebuildTimer.stop();
     QList<SiteRow> rows;
     if (m_comparing) {
-        SiteRows::Compared compared = m_tally ? SiteRows::arrange(*m_tally, SiteRows::watched(m_watch.roster()))
-                                              : SiteRows::compare(m_plan, tableRows());
+        SiteRows::Compared compared = this->compared();
         rows = std::move(compared.rows);
         m_summary = compared.summary;
     } else if (m_watch.isRunning()) {
@@ -357,6 +415,7 @@ void SiteWatch::rebuild()
         m_strip->setSummary(summary);
         emit stripChanged();
     }
+    m_strip->setSummaryNote(planNote());
     if (m_watch.isRunning()) {
         // The label's own text: the devices that answered the last round
         // (the first round as it comes in).
@@ -366,14 +425,51 @@ void SiteWatch::rebuild()
     }
 }
 
+SiteRows::Compared SiteWatch::compared()
+{
+    // A plan changed on disk is read again, and a watch's tally starts over with it.
+    if (m_source.refresh())
+        startTally();
+    return m_tally ? SiteRows::arrange(*m_tally, SiteRows::watched(m_watch.roster()))
+                   : SiteRows::compare(m_source.plan(), tableRows());
+}
+
+QList<DeviceRecord::Fields> SiteWatch::comparedDevices() const
+{
+    QList<DeviceRecord::Fields> devices;
+    if (m_watch.isRunning()) {
+        for (qsizetype i = 0; i < m_watch.roster().size(); ++i) {
+            if (!m_watch.roster().entry(i).gone)
+                devices << m_watch.roster().entry(i).values;
+        }
+        return devices;
+    }
+    for (int r = 1; DeviceTable::isInUse(m_table.index(r - 1, 0)); ++r)
+        devices << m_table.device(r).fields;
+    return devices;
+}
+
+QString SiteWatch::planNote() const
+{
+    if (!m_comparing)
+        return {};
+    QString note = tr("Columns used: %1").arg(m_source.plan().header().columnsText());
+    if (!m_source.problem().isEmpty()) {
+        note += u'\n' + tr("The list cannot be read now; the one read last is compared: %1")
+                                .arg(m_source.problem());
+    }
+    return note;
+}
+
 QString SiteWatch::summaryText() const
 {
     const QLocale locale;
     if (m_comparing) {
-        const SiteTally::Summary &s = m_summary;
-        return tr("%1 of %2 planned devices answered \u00b7 %3 missing \u00b7 %4 unexpected \u00b7 %5 differ")
-                .arg(locale.toString(s.answered), locale.toString(s.planned), locale.toString(s.missing),
-                     locale.toString(s.unexpected), locale.toString(s.differs));
+        QString summary = SiteReport::summaryText(m_summary, locale);
+        // The last plan read is still compared; the summary says so.
+        if (!m_source.problem().isEmpty())
+            summary += u" \u00b7 "_s + tr("the list cannot be read now");
+        return summary;
     }
     if (!m_watch.isRunning())
         return {};

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "devicelist/site_plan.h"
+#include "devicelist/site_rows.h"
 #include "devicelist/site_tally.h"
 #include "finder/core/device_watch.h"
+#include "finder/window/plan_source.h"
 #include "finder/window/site_view_model.h"
 
 #include <QObject>
@@ -17,15 +18,19 @@ class QAction;
 class QLabel;
 class QTableView;
 class QWidget;
+class RecentPlans;
+class ReportSaver;
 class StatusStrip;
 class WatchEventLog;
 
 // Watch mode and the comparison with a site's plan in the window. Both show
 // their rows in the window's one grid, through its sort and filter, with a
 // strip of status toggles and the summary over it; turning Watch off, a
-// Refresh or a query takes the table back as it was. While watching, the
-// count label tells the devices that answered the last round. The events go
-// to a window of their own, hidden until asked for.
+// query, or a Refresh while no plan is compared takes the table back as it
+// was. A compared plan is read again when its file changes, and compared
+// again on each Watch round and Refresh. While watching, the count label
+// tells the devices that answered the last round. The events go to a window
+// of their own, hidden until asked for.
 class SiteWatch : public QObject
 {
     Q_OBJECT
@@ -34,26 +39,32 @@ public:
     SiteWatch(FinderController &controller, const DeviceTable &table, DeviceSorting &sorting, QTableView &grid,
               QLabel &countLabel);
 
-    // "Watch", "Watch settings…", "Watch events", "Compare with list…" and
-    // "Save report…" (hidden until a report writer takes it).
+    // "Watch", "Watch settings…", "Watch events", "Compare with list…",
+    // "Recent plans" and "Save report…" (enabled while a plan is compared).
     QList<QAction *> actions() const;
     QAction *watchAction() const { return m_watchAction; }
     QAction *reportAction() const { return m_reportAction; }
-    // Back to the table: before a refresh, and as the window closes.
+    // Back to the table: after a query, and as the window closes.
     void leave();
+    // Before a refresh: Watch ends; a comparison goes on with what answers.
+    void beforeRefresh();
 
     // Loads a plan and shows the comparison; on an error, says which line
     // and leaves the view as it was. Returns the error, empty on success.
     QString compareWith(const QString &path);
-    // Shows the comparison with a plan already read.
-    void compareWith(SitePlan plan);
+    // Shows the comparison with a plan already read from path.
+    void compareWith(const QString &path, SitePlan plan);
+    // The same for the user's pick: a header that names no identifier the
+    // finder knows has its columns chosen in a dialog, an error is shown.
+    void openPlan(const QString &path);
     // Compares again at once, e.g. after the plan's file changed.
     void refreshComparison();
     bool isComparing() const { return m_comparing; }
     bool isShown() const { return m_shown; }
 
     // The comparison as values: the plan, its summary and the rows shown.
-    const SitePlan &plan() const { return m_plan; }
+    const SitePlan &plan() const { return m_source.plan(); }
+    const PlanSource &planSource() const { return m_source; }
     SiteTally::Summary summary() const { return m_summary; }
     QString summaryText() const;
     const SiteViewModel &model() const { return m_model; }
@@ -65,6 +76,8 @@ public:
 
     StatusStrip *statusStrip() const { return m_strip; }
     WatchEventLog *eventLog() const { return m_eventLog; }
+    RecentPlans *recentPlans() const { return m_recentPlans; }
+    ReportSaver *reportSaver() const { return m_reportSaver; }
 
 signals:
     // The site view came or went, or its summary changed: the strip over
@@ -86,7 +99,18 @@ private:
     void keepSiteHeader() const;
     void restoreSiteHeader(const QList<int> &tableWidths);
     QList<SiteRow::Status> shownStatuses() const;
+    // What the summary's tooltip says of the plan compared: its columns, and
+    // why the file cannot be read now.
+    QString planNote() const;
+    // What answers for the plan now, laid out as the rows are.
+    SiteRows::Compared compared();
+    // What answers for the plan now: while watching, the devices that are
+    // not gone; else the table's.
+    QList<DeviceRecord::Fields> comparedDevices() const;
+    // The count label as the table has it, once a refresh has replaced the saved one.
+    QString tableCountText() const;
 
+    const FinderController &m_controller;
     const DeviceTable &m_table;
     DeviceSorting &m_sorting;
     QTableView &m_grid;
@@ -100,12 +124,16 @@ private:
     QAction *m_eventsAction = nullptr;
     QAction *m_compareAction = nullptr;
     QAction *m_reportAction = nullptr;
-    SitePlan m_plan;
+    RecentPlans *m_recentPlans = nullptr;
+    ReportSaver *m_reportSaver = nullptr;
+    PlanSource m_source;
     // Watching and comparing: the plan's tally, kept as devices come and go.
     std::optional<SiteTally> m_tally;
     SiteTally::Summary m_summary;
     bool m_comparing = false;
     bool m_shown = false;
+    // The label's saved count is the table's since then.
+    bool m_refreshedWhileComparing = false;
     qsizetype m_lastRoundCount = 0;
     QString m_savedCountText;
     QTimer m_rebuildTimer;

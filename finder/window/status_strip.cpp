@@ -1,5 +1,7 @@
 #include "finder/window/status_strip.h"
 
+#include "finder/window/plain_tool_tip.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
@@ -116,6 +118,15 @@ void StatusStrip::setSummary(const QString &summary)
 QString StatusStrip::summary() const
 {
     return m_summary->text();
+}
+
+void StatusStrip::setSummaryNote(const QString &note)
+{
+    if (note == m_summaryNote)
+        return;
+    m_summaryNote = note;
+    // A plan's header names are not markup either.
+    m_summary->setToolTip(note.isEmpty() ? QString() : plainToolTip(note));
 }
 
 quint32 StatusStrip::checkedStatuses() const

@@ -27,6 +27,9 @@ public:
     void setCounts(const Counts &counts);
     void setSummary(const QString &summary);
     QString summary() const;
+    // The summary's tooltip, plain text: the columns of the plan compared.
+    void setSummaryNote(const QString &note);
+    QString summaryNote() const { return m_summaryNote; }
     // Bits of SiteRow::Status checked; 0 for none.
     quint32 checkedStatuses() const;
     void uncheckAll();
@@ -45,5 +48,6 @@ private:
     std::array<QToolButton *, SiteRow::StatusCount> m_toggles{};
     Counts m_counts{};
     QLabel *m_summary;
+    QString m_summaryNote;
     QWidget *m_firstShown = nullptr;
 };

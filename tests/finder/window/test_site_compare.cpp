@@ -1,23 +1,40 @@
 // Compare with list… in the window, under zh_CN: loopback devices answer,
 // the comparison takes the window's one grid with its sort, filter, status
-// toggles and exports, and leaving gives the table back as it was.
+// toggles and exports, and leaving gives the table back as it was. A
+// compared plan is read again as it changes, its columns are chosen where
+// its header names none the finder knows, and the hand-over report is saved.
+#include "devicelist/site_report.h"
 #include "devicelist/site_rows.h"
+#include "discovery/discovery_endpoint.h"
+#include "finder/core/finder_controller.h"
+#include "finder/core/finder_view.h"
 #include "finder/window/answer_mark_style.h"
 #include "finder/window/app_translations.h"
 #include "finder/window/device_actions.h"
+#include "finder/window/device_sorting.h"
 #include "finder/window/filter_bar.h"
 #include "finder/window/main_window.h"
+#include "finder/window/plan_columns_dialog.h"
+#include "finder/window/recent_plans.h"
+#include "finder/window/report_saver.h"
 #include "finder/window/site_watch.h"
 #include "finder/window/status_strip.h"
 #include "finder/window/watch_event_log.h"
 #include "tests/support/test_finder_loopback.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPalette>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTableView>
@@ -28,15 +45,65 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+struct SilentView : FinderView
+{
+    void datagramHandled(const QString &, int) override {}
+    void reportFailure(const EndpointError &) override {}
+};
+
+// A window's table, grid and count label, with Watch and Compare over them.
+struct Site
+{
+    DeviceTable table;
+    SilentView view;
+    DiscoveryEndpoint endpoint;
+    FinderController controller{view, &table, endpoint};
+    QWidget window;
+    QTableView *grid = new QTableView(&window);
+    QLabel *label = new QLabel(u" 3 device found"_s, &window);
+    DeviceSorting *sorting = new DeviceSorting(*grid, table);
+    SiteWatch *watch = new SiteWatch(controller, table, *sorting, *grid, *label);
+
+    Site()
+    {
+        table.setHeaderFormat(DeviceTable::HeaderFormat);
+        window.resize(900, 500);
+        grid->setGeometry(0, 0, 800, 400);
+        label->setGeometry(10, 420, 150, 20);
+        window.show();
+    }
+
+    void answer(const QString &mac, const QString &ip, const QString &description = u"Gate"_s)
+    {
+        DeviceReply reply;
+        reply.accepted = true;
+        reply.macAddress = mac + u'\n';
+        reply.serialNumber = u"000005050378\n"_s;
+        reply.swVersion = u"1.0\n"_s;
+        reply.description = description;
+        QVERIFY(table.fillDeviceRow(reply, ip));
+    }
+};
+
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+const QByteArray Plan = "Location,MAC,IP\nGate,020000000001,10.0.0.1\nHall,02:00:00:00:00:02,10.0.0.2\n"
+                        "Lift,02-00-00-00-00-03,10.0.0.3\n";
+
+} // namespace
+
 class TestSiteCompare : public QObject
 {
     Q_OBJECT
-
-    static QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
-    {
-        QFile file(dir.filePath(name));
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? file.fileName() : QString();
-    }
 
     // The keywords of the grid's rows, top to bottom.
     static QStringList statuses(const QTableView &grid)
@@ -51,10 +118,10 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        QSettings().remove(u"layout"_s);
         QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::SimplifiedHanScript, QLocale::China));
         installTranslations(*QApplication::instance());
     }
+    void init() { QSettings().clear(); }
 
     void comparesInTheOneGridAndReturnsToTheTable()
     {
@@ -77,6 +144,8 @@ private slots:
         QTemporaryDir dir;
 
         QVERIFY(watch->compareWith(writeFile(dir, u"bad.csv"_s, "Name,Room\nA,1\n")).startsWith(u"Line 1: no column"_s));
+        // A spreadsheet's own file: how to save it as CSV.
+        QVERIFY(watch->compareWith(writeFile(dir, u"plan.xlsx"_s, "PK")).startsWith(u"This is a spreadsheet, not a CSV file."_s));
         QVERIFY(!watch->isShown());
         // Gate as planned, Hall moved, Lift never answers (planned by a
         // serial with leading zeros); the third device is not planned.
@@ -181,6 +250,117 @@ private slots:
         QVERIFY(lines.value(1).contains(",first_round,,,,405\r"));
         QVERIFY(lines.value(2).endsWith(",gone,10.0.0.7,02-00-00-00-00-07,\"'=Gate, \"\"east\"\"\",\r"));
         QVERIFY(lines.value(3).contains(",back,10.0.0.7,") && lines.value(3).endsWith(",ip: 10.0.0.6 \u2192 10.0.0.7\r"));
+    }
+
+    // While Compare is on, a refresh and a changed plan file are compared
+    // again without asking; a plan that can no longer be read is said, and
+    // the one read last stays compared.
+    void comparesAgainAsThePlanChanges()
+    {
+        Site site;
+        site.answer(u"02-00-00-00-00-01"_s, u"10.0.0.1"_s);
+        QTemporaryDir dir;
+        const QString plan = writeFile(dir, u"plan.csv"_s, Plan);
+        QCOMPARE(site.watch->compareWith(plan), QString());
+        StatusStrip *const strip = site.watch->statusStrip();
+        QCOMPARE(strip->summaryNote(),
+                 SiteWatch::tr("Columns used: %1").arg(u"MAC ← column B 'MAC'; IP ← C 'IP'; name ← A 'Location'"_s));
+        const auto summary = [](qsizetype planned, qsizetype answered) {
+            return SiteReport::summaryText({planned, answered, planned - answered, 0, 0}, QLocale());
+        };
+
+        site.watch->beforeRefresh();
+        site.table.emptyRows();
+        QTRY_COMPARE(strip->summary(), summary(3, 0));
+        QVERIFY(site.watch->isShown());
+
+        writeFile(dir, u"plan.csv"_s, Plan + "Roof,02-00-00-00-00-04,10.0.0.4\n");
+        QFile(plan).setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime);
+        site.answer(u"02-00-00-00-00-01"_s, u"10.0.0.1"_s);
+        QTRY_COMPARE(strip->summary(), summary(4, 1));
+
+        QVERIFY(QFile::remove(plan));
+        site.answer(u"02-00-00-00-00-02"_s, u"10.0.0.2"_s);
+        QTRY_COMPARE(strip->summary(), summary(4, 2) + u" · "_s + SiteWatch::tr("the list cannot be read now"));
+        QCOMPARE(site.watch->model().rows().size(), 4);
+        QCOMPARE(strip->summaryNote().section(u'\n', 1),
+                 SiteWatch::tr("The list cannot be read now; the one read last is compared: %1")
+                         .arg(SitePlan::load(plan).error()));
+
+        // The table as the refresh left it.
+        site.watch->leave();
+        QCOMPARE(site.label->text(), u" 2 device found"_s);
+        QVERIFY(!strip->isVisible());
+    }
+
+    // A header the finder does not know: the columns are chosen in a
+    // dialog, and the choice is kept for that header. Recent plans lists
+    // the plans compared, the latest first.
+    void choosesColumnsAndRemembersPlans()
+    {
+        Site site;
+        site.answer(u"02-00-00-00-00-01"_s, u"10.0.0.1"_s);
+        QTemporaryDir dir;
+        const QByteArray header = "Wohnung;Hardware;Bemerkung\n";
+        const QString plan = writeFile(dir, u"hardware.csv"_s, header + "EG;02-00-00-00-00-01;\nOG;02-00-00-00-00-05;neu\n");
+        site.watch->openPlan(plan);
+        auto *const dialog = site.window.findChild<PlanColumnsDialog *>();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->box(PlanColumns::Field::Name)->currentText(), u"A 'Wohnung'"_s);
+        QPushButton *const ok = dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+        QVERIFY(!ok->isEnabled());
+        dialog->box(PlanColumns::Field::Mac)->setCurrentText(u"B 'Hardware'"_s);
+        QVERIFY(ok->isEnabled());
+        ok->click();
+        QCOMPARE(statuses(*site.grid), (QStringList{u"answered"_s, u"missing"_s}));
+
+        const QString next = writeFile(dir, u"hardware-2.csv"_s, header + "EG;02-00-00-00-00-01;\n");
+        QCOMPARE(site.watch->compareWith(next), QString());
+        QCOMPARE(statuses(*site.grid), QStringList{u"answered"_s});
+
+        RecentPlans *const recent = site.watch->recentPlans();
+        QCOMPARE(recent->paths(), (QStringList{next, plan}));
+        QCOMPARE(recent->folder(), dir.path());
+        const QList<QAction *> entries = recent->menu()->actions();
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries[1]->text(), u"&2 hardware.csv"_s);
+        site.watch->leave();
+        entries[1]->trigger();
+        QVERIFY(site.watch->isShown());
+        QCOMPARE(site.watch->planSource().path(), plan);
+        QCOMPARE(recent->paths(), (QStringList{plan, next}));
+    }
+
+    // The hand-over report's text, read back from its PDF: device and plan
+    // text as plain text, escaped as the table shows it.
+    void savesTheHandOverReport()
+    {
+        Site site;
+        site.answer(u"02-00-00-00-00-01"_s, u"10.0.0.1"_s);
+        site.answer(u"02-00-00-00-00-09"_s, u"10.0.0.9"_s, u"Hall\nB \u202Eevil <b>bold</b>"_s);
+        QTemporaryDir dir;
+        const QString plan = writeFile(dir, u"Block D.csv"_s, "Location,MAC,IP\nGate,020000000001,10.0.0.1\n"
+                                                              "\"电梯\nLift <i>2</i>\",02-00-00-00-00-03,10.0.0.3\n");
+        QAction *const save = site.watch->reportAction();
+        QVERIFY(!save->isEnabled());
+        QCOMPARE(site.watch->compareWith(plan), QString());
+        QVERIFY(save->isEnabled());
+        const QString pdf = dir.filePath(u"report.pdf"_s);
+        QCOMPARE(site.watch->reportSaver()->save(u"Block D <b>"_s, pdf), QString());
+
+        QProcess pdftotext;
+        pdftotext.start(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s});
+        QVERIFY2(pdftotext.waitForFinished() && pdftotext.exitCode() == 0, "pdftotext (poppler-utils) failed");
+        const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+        QVERIFY2(text.contains(SiteReport::tr("Hand-over report: %1").arg(u"Block D <b>"_s))
+                         && text.contains(SiteReport::summaryText({2, 1, 1, 1, 0}, QLocale())),
+                 qPrintable(text));
+        QVERIFY(QRegularExpression(u"\n *电梯<U\\+000A>Lift <i>2</i> +02-00-00-00-00-03 +10\\.0\\.0\\.3 *\n"_s)
+                        .match(text).hasMatch());
+        QVERIFY(text.contains(u"Hall<U+000A>B <U+202E>evil <b>bold</b>"_s));
+        QVERIFY(!text.contains(QChar(0x202E)));
+        site.watch->leave();
+        QVERIFY(!save->isEnabled());
     }
 };
 
