@@ -94,12 +94,14 @@ QString comparedJson(const SiteRow &row)
         text += u", \"planned\": {\"ip\": "_s + jsonOrNull(row.plannedIp) + u", \"version\": "_s
                 + jsonOrNull(row.plannedVersion) + u'}';
     }
+    if (row.matched)
+        text += u", \"matched\": "_s + jsonString(SitePlan::matchNoteText(row.matched));
     return text;
 }
 
 } // namespace
 
-QByteArray json(const QList<DeviceRecord> &devices, const QList<SiteRow> &compared, const QStringList &matched)
+QByteArray json(const QList<DeviceRecord> &devices, const QList<SiteRow> &compared)
 {
     if (devices.isEmpty())
         return "[]\n";
@@ -121,8 +123,6 @@ QByteArray json(const QList<DeviceRecord> &devices, const QList<SiteRow> &compar
             text += u", \"reachable\": false"_s;
         if (r < compared.size())
             text += comparedJson(compared[r]);
-        if (const QString note = matched.value(r); !note.isEmpty())
-            text += u", \"matched\": "_s + jsonString(note);
         text += r + 1 < devices.size() ? u"},\n"_s : u"}\n"_s;
     }
     return (text + u"]\n"_s).toUtf8();

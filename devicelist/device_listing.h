@@ -33,9 +33,8 @@ QString withOtherSubnetMark(const QString &ipCell);
 // device in another subnet; then, where compared[r] is given, "status" (its
 // keyword), "differs": ["ip", "version"] for a device that differs, and
 // "planned": {"ip": ..., "version": ...} for a planned station, null where
-// the plan has no value; and "matched": matched[r] where given and not empty
-// (what the match with the plan forgave).
-QByteArray json(const QList<DeviceRecord> &devices, const QList<SiteRow> &compared = {},
-                const QStringList &matched = {});
+// the plan has no value; and "matched" where the match with the plan
+// forgave something.
+QByteArray json(const QList<DeviceRecord> &devices, const QList<SiteRow> &compared = {});
 
 } // namespace DeviceListing

@@ -29,6 +29,7 @@ struct SiteRow
     DeviceRecord::Fields fields;   // as received; a station not answered has its planned values
     Status status = Status::Answered;
     quint8 differences = 0;        // SitePlan::Difference flags
+    SitePlan::MatchNotes matched;  // what the match with the plan forgave
     qsizetype planned = -1;        // the station, an index into the plan's devices; -1 if none
     QString plannedName;
     QString plannedIp;

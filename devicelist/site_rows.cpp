@@ -41,6 +41,7 @@ SiteRow judged(const SitePlan &plan, const SiteTally::Verdict &verdict, SiteRow 
 {
     device.status = SiteRow::fromPlan(verdict.status);
     device.differences = verdict.differences;
+    device.matched = verdict.notes;
     device.planned = verdict.planned;
     if (verdict.planned >= 0) {
         const SitePlan::Device &station = plan.devices()[verdict.planned];

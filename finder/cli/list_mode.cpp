@@ -105,7 +105,6 @@ void ListMode::datagramHandled(const QString &text, int foundCount)
             const DeviceRecord::Fields &fields = m_devices.at(m_printedRows).fields;
             const SiteTally::Verdict verdict = m_tally->add(fields);
             m_compared << SiteRows::judged(m_tally->plan(), verdict, SiteRows::ofDevice(m_printedRows + 1, fields));
-            m_matched << SitePlan::matchNoteText(verdict.notes);
         }
         ++m_printedRows;
         if (!printHeader())
@@ -171,7 +170,7 @@ int ListMode::conclude(int status)
                     record.fields = station.fields;
                     records << record;
                 }
-                m_output.write(DeviceListing::json(records, m_compared + missing, m_matched));
+                m_output.write(DeviceListing::json(records, m_compared + missing));
             }
             break;
         case CommandLine::Format::Prometheus:

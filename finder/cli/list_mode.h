@@ -70,8 +70,6 @@ private:
     std::optional<SiteTally> m_tally;
     // Each device printed as the plan judged it, when a plan is compared.
     QList<SiteRow> m_compared;
-    // What each listed device's match with the plan forgave; JSON says it.
-    QStringList m_matched;
     QTimer m_waitTimer;
     ListingFile m_output;
     PrometheusListing m_prometheus;

@@ -111,15 +111,18 @@ private slots:
         const QJsonObject parsed = QJsonDocument::fromJson(attack).array().first().toObject();
         QCOMPARE(parsed.value("mac").toString(), pasteAttack[3]);
         QCOMPARE(parsed.value("description").toString(), pasteAttack[5]);
-        // Compared with a plan: the status keyword, what differs, the planned values.
+        // Compared with a plan: the status keyword, what differs, the planned
+        // values, what the match forgave.
         SiteRow differs;
         differs.status = SiteRow::Status::Differs;
         differs.differences = SitePlan::IpDiffers | SitePlan::VersionDiffers;
         differs.planned = 0;
         differs.plannedIp = u"10.5.0.9"_s;
+        differs.matched = SitePlan::MatchNote::SerialWithoutLeadingZeros;
         QVERIFY(DeviceListing::json({record(plain)}, {differs}).contains(
                 "\"status\": \"differs\", \"differs\": [\"ip\", \"version\"], "
-                "\"planned\": {\"ip\": \"10.5.0.9\", \"version\": null}}"));
+                "\"planned\": {\"ip\": \"10.5.0.9\", \"version\": null}, "
+                "\"matched\": \"serial without leading zeros\"}"));
     }
 
     // One writer for every JSON string, --watch's lines included.
