@@ -285,7 +285,7 @@ WatchBenchRow watchRebuild(const FullSite &site)
 WatchBenchRow handOverReport(int stations)
 {
     QList<QStringList> rows;
-    QList<DeviceRecord::Fields> received;
+    QList<SiteRow> received;
     for (int n = 0; n < stations; ++n) {
         DeviceRecord::Fields device = DeviceRecord::fromReply(parseReply(replyText(n)), address(n)).fields;
         rows << QStringList{address(n), device[DeviceRecord::Serial], device[DeviceRecord::Mac],
@@ -293,10 +293,12 @@ WatchBenchRow handOverReport(int stations)
         if (n % 200 == 1)
             device[DeviceRecord::Ip] = address(n + 100000);
         if (n % 100 != 0)
-            received << device;
+            received << SiteRows::ofDevice(received.size() + 1, device);
     }
-    for (int n = 0; n < 100; ++n)
-        received << DeviceRecord::fromReply(parseReply(replyText(stations + n)), address(stations + n)).fields;
+    for (int n = 0; n < 100; ++n) {
+        received << SiteRows::ofDevice(received.size() + 1,
+                                       DeviceRecord::fromReply(parseReply(replyText(stations + n)), address(stations + n)).fields);
+    }
     QTemporaryDir dir;
     const QString planPath = dir.filePath(u"plan.csv"_s);
     QFile file(planPath);
@@ -311,7 +313,8 @@ WatchBenchRow handOverReport(int stations)
     QElapsedTimer timer;
     timer.start();
     const SitePlan plan = SitePlan::load(planPath);
-    const SiteReport report = SiteReport::build(SiteReport::Occasion::now(u"Bench"_s, planPath, {}), plan, received);
+    const SiteReport report = SiteReport::build(SiteReport::Occasion::now(u"Bench"_s, planPath, {}), plan,
+                                                SiteRows::compare(plan, received));
     const qint64 built = timer.elapsed();
     const QString pdf = dir.filePath(u"report.pdf"_s);
     const QString error = SiteReportPdf::write(report, pdf);

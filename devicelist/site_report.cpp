@@ -10,7 +10,6 @@
 #include <QSysInfo>
 
 #include <algorithm>
-#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -22,13 +21,6 @@ using Field = DeviceRecord::Field;
 QString fieldHeader(Field field)
 {
     return DeviceExport::headerLabels().value(DeviceTable::columnOf(field));
-}
-
-// A planned station's values as a device's fields, its name as the
-// description: bounded as a device's are.
-DeviceRecord::Fields plannedFields(const SitePlan::Device &station)
-{
-    return DeviceRecord({station.ip, station.serial, station.mac, station.version, station.name}).fields;
 }
 
 QString differencesText(quint8 differences)
@@ -61,8 +53,8 @@ QString SiteReport::defaultSiteName(const QString &planPath)
     return QFileInfo(planPath).completeBaseName();
 }
 
-SiteReport SiteReport::build(const Occasion &occasion, const SitePlan &plan,
-                             const QList<DeviceRecord::Fields> &devices, const QLocale &locale)
+SiteReport SiteReport::build(const Occasion &occasion, const SitePlan &plan, const SiteRows::Compared &compared,
+                             const QLocale &locale)
 {
     // A value as the table shows it, and visible.
     const auto cell = [&locale](const DeviceRecord::Fields &fields, Field field) {
@@ -76,49 +68,44 @@ SiteReport SiteReport::build(const Occasion &occasion, const SitePlan &plan,
     const QString mac = fieldHeader(DeviceRecord::Mac);
     const QString version = fieldHeader(DeviceRecord::Version);
 
-    // The stations in the plan's order, each with the device answering for
-    // it; the unexpected devices as they came.
-    SiteTally tally(plan);
-    QList<std::optional<std::pair<DeviceRecord::Fields, SiteTally::Verdict>>> stations(plan.devices().size());
+    Table missing{QString(), {name, mac, serial, plannedIp}, {}};
+    Table differs{QString(), {name, ip, mac, version, tr("What differs"), plannedIp, plannedVersion}, {}};
     Table unexpected{QString(), {ip, serial, mac, version, fieldHeader(DeviceRecord::Description)}, {}};
+    Table answered{QString(), {name, ip, serial, mac, version, tr("Note")}, {}};
+    Table offVersion{tr("Stations not on their planned version"), {name, ip, mac, version, plannedVersion}, {}};
     QHash<QString, qsizetype> versionCounts;
-    for (const DeviceRecord::Fields &device : devices) {
-        if (tally.contains(device))
+    for (const SiteRow &row : compared.rows) {
+        // Plan text bounded as a device's is.
+        const DeviceRecord::Fields device = DeviceRecord(row.fields).fields;
+        const DeviceRecord::Fields planned =
+                DeviceRecord({row.plannedIp, QString(), QString(), row.plannedVersion, row.plannedName}).fields;
+        const QString station = cell(planned, DeviceRecord::Description);
+        switch (row.status) {
+        case SiteRow::Status::Missing:
+            missing.rows << QStringList{station, cell(device, DeviceRecord::Mac), cell(device, DeviceRecord::Serial),
+                                        cell(planned, DeviceRecord::Ip)};
             continue;
-        const SiteTally::Verdict verdict = tally.add(device);
-        ++versionCounts[cell(device, DeviceRecord::Version)];
-        if (verdict.planned < 0) {
+        case SiteRow::Status::Gone:
+        case SiteRow::Status::Back:
+            continue;
+        case SiteRow::Status::Unexpected:
             unexpected.rows << QStringList{cell(device, DeviceRecord::Ip), cell(device, DeviceRecord::Serial),
                                            cell(device, DeviceRecord::Mac), cell(device, DeviceRecord::Version),
                                            cell(device, DeviceRecord::Description)};
-        } else {
-            stations[verdict.planned] = std::pair{device, verdict};
-        }
-    }
-
-    Table missing{QString(), {name, mac, serial, plannedIp}, {}};
-    Table differs{QString(), {name, ip, mac, version, tr("What differs"), plannedIp, plannedVersion}, {}};
-    Table answered{QString(), {name, ip, serial, mac, version, tr("Note")}, {}};
-    Table offVersion{tr("Stations not on their planned version"), {name, ip, mac, version, plannedVersion}, {}};
-    for (qsizetype p = 0; p < stations.size(); ++p) {
-        const DeviceRecord::Fields planned = plannedFields(plan.devices()[p]);
-        const QString station = cell(planned, DeviceRecord::Description);
-        if (!stations[p]) {
-            missing.rows << QStringList{station, cell(planned, DeviceRecord::Mac), cell(planned, DeviceRecord::Serial),
-                                        cell(planned, DeviceRecord::Ip)};
-            continue;
-        }
-        const auto &[device, verdict] = *stations[p];
-        if (verdict.status == SitePlan::Status::Differs) {
+            break;
+        case SiteRow::Status::Differs:
             differs.rows << QStringList{station, cell(device, DeviceRecord::Ip), cell(device, DeviceRecord::Mac),
-                                        cell(device, DeviceRecord::Version), differencesText(verdict.differences),
+                                        cell(device, DeviceRecord::Version), differencesText(row.differences),
                                         cell(planned, DeviceRecord::Ip), cell(planned, DeviceRecord::Version)};
-        } else {
+            break;
+        case SiteRow::Status::Answered:
             answered.rows << QStringList{station, cell(device, DeviceRecord::Ip), cell(device, DeviceRecord::Serial),
                                          cell(device, DeviceRecord::Mac), cell(device, DeviceRecord::Version),
-                                         SitePlan::matchNoteText(verdict.notes)};
+                                         SitePlan::matchNoteText(row.matched)};
+            break;
         }
-        if (verdict.differences & SitePlan::VersionDiffers) {
+        ++versionCounts[cell(device, DeviceRecord::Version)];
+        if (row.differences & SitePlan::VersionDiffers) {
             offVersion.rows << QStringList{station, cell(device, DeviceRecord::Ip), cell(device, DeviceRecord::Mac),
                                            cell(device, DeviceRecord::Version), cell(planned, DeviceRecord::Version)};
         }
@@ -153,7 +140,7 @@ SiteReport SiteReport::build(const Occasion &occasion, const SitePlan &plan,
         {tr("Plan"), tr("%1, %2 planned stations").arg(visibleText(QFileInfo(occasion.planPath).fileName()),
                                                        locale.toString(plan.devices().size()))},
     };
-    report.summary = summaryText(tally.summary(), locale);
+    report.summary = summaryText(compared.summary, locale);
     report.tables = {missing, differs, unexpected, answered, versions, offVersion};
     return report;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "devicelist/device_record.h"
+#include "devicelist/site_rows.h"
 #include "devicelist/site_tally.h"
 
 #include <QCoreApplication>
@@ -42,10 +42,11 @@ public:
         static Occasion now(const QString &site, const QString &planPath, const QStringList &interfaces);
     };
 
-    // devices: those that answered, in arrival order, as the window's
-    // comparison takes them; one answering twice is counted once.
-    static SiteReport build(const Occasion &occasion, const SitePlan &plan,
-                            const QList<DeviceRecord::Fields> &devices, const QLocale &locale = QLocale());
+    // compared: the comparison's rows as SiteRows lays them out (the
+    // stations in the plan's order, then the devices it does not plan); a
+    // watch's device that is gone and not planned is left out.
+    static SiteReport build(const Occasion &occasion, const SitePlan &plan, const SiteRows::Compared &compared,
+                            const QLocale &locale = QLocale());
 
     // "400 of 420 planned devices answered · 20 missing · 5 unexpected · 6 differ"
     static QString summaryText(const SiteTally::Summary &summary, const QLocale &locale);

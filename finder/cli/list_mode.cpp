@@ -217,13 +217,13 @@ int ListMode::conclude(int status)
 
 bool ListMode::writeReport() const
 {
-    QList<DeviceRecord::Fields> devices;
+    QList<SiteRow> devices;
     for (qsizetype i = 0; i < m_printedRows; ++i)
-        devices << m_devices.at(i).fields;
+        devices << SiteRows::ofDevice(i + 1, m_devices.at(i).fields);
     const QString &plan = m_commandLine.expectFile;
     const SiteReport report = SiteReport::build(
             SiteReport::Occasion::now(SiteReport::defaultSiteName(plan), plan, requestRoutes(m_endpoint)),
-            m_tally->plan(), devices);
+            m_tally->plan(), SiteRows::arrange(*m_tally, std::move(devices)));
     const QString error = m_reportWriter->write(report, m_commandLine.reportPath);
     if (!error.isEmpty())
         printError(u"--report %1: %2"_s.arg(m_commandLine.reportPath, error));

@@ -25,7 +25,7 @@ QString ReportSaver::save(const QString &site, const QString &path) const
 {
     const Compared compared = m_compared();
     const SiteReport report = SiteReport::build(SiteReport::Occasion::now(site, compared.planPath, compared.interfaces),
-                                                compared.plan, compared.devices);
+                                                compared.plan, compared.compared);
     return SiteReportPdf::write(report, path);
 }
 

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "devicelist/device_record.h"
 #include "devicelist/site_plan.h"
+#include "devicelist/site_rows.h"
 
-#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -24,7 +23,7 @@ public:
     {
         QString planPath;
         SitePlan plan;
-        QList<DeviceRecord::Fields> devices;
+        SiteRows::Compared compared;
         QStringList interfaces;
     };
 

@@ -85,7 +85,7 @@ SiteWatch::SiteWatch(FinderController &controller, const DeviceTable &table, Dev
     m_reportAction->setObjectName(u"saveReportAction"_s);
     m_reportAction->setEnabled(false);
     m_reportSaver = new ReportSaver(*grid.window(), [this] {
-        return ReportSaver::Compared{m_source.path(), m_source.plan(), comparedDevices(),
+        return ReportSaver::Compared{m_source.path(), m_source.plan(), compared(),
                                      requestRoutes(m_controller.endpoint())};
     }, this);
     connect(m_reportAction, &QAction::triggered, m_reportSaver, &ReportSaver::ask);
@@ -432,21 +432,6 @@ SiteRows::Compared SiteWatch::compared()
         startTally();
     return m_tally ? SiteRows::arrange(*m_tally, SiteRows::watched(m_watch.roster()))
                    : SiteRows::compare(m_source.plan(), tableRows());
-}
-
-QList<DeviceRecord::Fields> SiteWatch::comparedDevices() const
-{
-    QList<DeviceRecord::Fields> devices;
-    if (m_watch.isRunning()) {
-        for (qsizetype i = 0; i < m_watch.roster().size(); ++i) {
-            if (!m_watch.roster().entry(i).gone)
-                devices << m_watch.roster().entry(i).values;
-        }
-        return devices;
-    }
-    for (int r = 1; DeviceTable::isInUse(m_table.index(r - 1, 0)); ++r)
-        devices << m_table.device(r).fields;
-    return devices;
 }
 
 QString SiteWatch::planNote() const

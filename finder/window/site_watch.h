@@ -102,11 +102,8 @@ private:
     // What the summary's tooltip says of the plan compared: its columns, and
     // why the file cannot be read now.
     QString planNote() const;
-    // What answers for the plan now, laid out as the rows are.
+    // What answers for the plan now, laid out as the rows are, for the report.
     SiteRows::Compared compared();
-    // What answers for the plan now: while watching, the devices that are
-    // not gone; else the table's.
-    QList<DeviceRecord::Fields> comparedDevices() const;
     // The count label as the table has it, once a refresh has replaced the saved one.
     QString tableCountText() const;
 
