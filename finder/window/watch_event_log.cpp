@@ -2,6 +2,7 @@
 
 #include "devicelist/device_export.h"
 #include "devicelist/visible_text.h"
+#include "finder/window/plain_tool_tip.h"
 
 #include <QDateTime>
 #include <QFileDialog>
@@ -133,7 +134,7 @@ void WatchEventLog::append(const Line &line)
     };
     auto *const item = new QTreeWidgetItem(texts);
     for (int c = 0; c < ColumnCount; ++c)
-        item->setToolTip(c, texts[c]);
+        item->setToolTip(c, plainToolTip(texts[c]));
     m_list->addTopLevelItem(item);
     m_list->scrollToItem(item);
 }
