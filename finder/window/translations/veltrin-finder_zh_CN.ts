@@ -313,11 +313,11 @@ separate several with commas. At most 65536 addresses.</source>
     </message>
     <message>
         <source>Planned IP</source>
-        <translation>计划 IP</translation>
+        <translation>计划的 IP</translation>
     </message>
     <message>
         <source>Planned version</source>
-        <translation>计划版本</translation>
+        <translation>计划的版本</translation>
     </message>
     <message>
         <source>What differs</source>
@@ -492,11 +492,11 @@ separate several with commas. At most 65536 addresses.</source>
     </message>
     <message>
         <source>Planned IP</source>
-        <translation>计划 IP</translation>
+        <translation>计划的 IP</translation>
     </message>
     <message>
         <source>Planned version</source>
-        <translation>计划版本</translation>
+        <translation>计划的版本</translation>
     </message>
 </context>
 <context>
