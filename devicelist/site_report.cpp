@@ -23,16 +23,6 @@ QString fieldHeader(Field field)
     return DeviceExport::headerLabels().value(DeviceTable::columnOf(field));
 }
 
-QString differencesText(quint8 differences)
-{
-    QStringList fields;
-    if (differences & SitePlan::IpDiffers)
-        fields << SiteReport::tr("IP");
-    if (differences & SitePlan::VersionDiffers)
-        fields << SiteReport::tr("version");
-    return fields.join(u", "_s);
-}
-
 } // namespace
 
 SiteReport::Occasion SiteReport::Occasion::now(const QString &site, const QString &planPath,
@@ -61,8 +51,8 @@ SiteReport SiteReport::build(const Occasion &occasion, const SitePlan &plan, con
         return visibleText(DeviceTable::shownCell(DeviceTable::columnOf(field), fields[field], locale));
     };
     const QString name = tr("Name or location");
-    const QString plannedIp = tr("Planned IP");
-    const QString plannedVersion = tr("Planned version");
+    const QString plannedIp = SiteRows::plannedIpLabel();
+    const QString plannedVersion = SiteRows::plannedVersionLabel();
     const QString ip = fieldHeader(DeviceRecord::Ip);
     const QString serial = fieldHeader(DeviceRecord::Serial);
     const QString mac = fieldHeader(DeviceRecord::Mac);
@@ -95,7 +85,7 @@ SiteReport SiteReport::build(const Occasion &occasion, const SitePlan &plan, con
             break;
         case SiteRow::Status::Differs:
             differs.rows << QStringList{station, cell(device, DeviceRecord::Ip), cell(device, DeviceRecord::Mac),
-                                        cell(device, DeviceRecord::Version), differencesText(row.differences),
+                                        cell(device, DeviceRecord::Version), SiteRows::differencesText(row.differences),
                                         cell(planned, DeviceRecord::Ip), cell(planned, DeviceRecord::Version)};
             break;
         case SiteRow::Status::Answered:

@@ -3,8 +3,8 @@
 #include "devicelist/device_export.h"
 #include "devicelist/device_table.h"
 
+#include <QCoreApplication>
 #include <QLocale>
-
 
 #include <utility>
 
@@ -166,6 +166,26 @@ SiteRow ofDevice(qsizetype number, const DeviceRecord::Fields &fields)
     row.number = number;
     row.fields = fields;
     return row;
+}
+
+QString differencesText(quint8 differences)
+{
+    QStringList fields;
+    if (differences & SitePlan::IpDiffers)
+        fields << QCoreApplication::translate("SiteRows", "IP");
+    if (differences & SitePlan::VersionDiffers)
+        fields << QCoreApplication::translate("SiteRows", "version");
+    return fields.join(u", "_s);
+}
+
+QString plannedIpLabel()
+{
+    return QCoreApplication::translate("SiteRows", "Planned IP");
+}
+
+QString plannedVersionLabel()
+{
+    return QCoreApplication::translate("SiteRows", "Planned version");
 }
 
 QStringList exportHeader()

@@ -39,6 +39,12 @@ QList<SiteRow> watched(const DeviceRoster &roster);
 // A table's devices as rows, numbered as the table numbers them.
 SiteRow ofDevice(qsizetype number, const DeviceRecord::Fields &fields);
 
+// On screen and in the report, translated: the fields a Difference set
+// names ("IP, version"), and the planned values' column names.
+QString differencesText(quint8 differences);
+QString plannedIpLabel();
+QString plannedVersionLabel();
+
 // Files and the clipboard: the table's columns, then "Status", "Differs",
 // "Planned IP" and "Planned version".
 QStringList exportHeader();

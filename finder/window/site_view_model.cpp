@@ -110,12 +110,7 @@ QString SiteViewModel::statusText(const SiteRow &row)
 {
     QStringList parts;
     if (row.status == SiteRow::Status::Differs) {
-        QStringList fields;
-        if (row.differences & SitePlan::IpDiffers)
-            fields << fieldLabel(DeviceRecord::Ip);
-        if (row.differences & SitePlan::VersionDiffers)
-            fields << fieldLabel(DeviceRecord::Version);
-        parts << tr("differs: %1").arg(fields.join(u", "_s));
+        parts << tr("differs: %1").arg(SiteRows::differencesText(row.differences));
     } else if (row.status != SiteRow::Status::Back) {
         parts << statusLabel(row.status);
     }
@@ -238,8 +233,8 @@ QVariant SiteViewModel::headerData(int section, Qt::Orientation orientation, int
         return {};
     switch (section) {
     case StatusColumn: return tr("Status");
-    case PlannedIpColumn: return tr("Planned IP");
-    case PlannedVersionColumn: return tr("Planned version");
+    case PlannedIpColumn: return SiteRows::plannedIpLabel();
+    case PlannedVersionColumn: return SiteRows::plannedVersionLabel();
     default: return DeviceExport::headerLabels().value(section);
     }
 }

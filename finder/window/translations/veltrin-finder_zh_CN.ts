@@ -296,28 +296,12 @@ separate several with commas. At most 65536 addresses.</source>
         <translation>无法开始写入 PDF。</translation>
     </message>
     <message>
-        <source>IP</source>
-        <translation>IP</translation>
-    </message>
-    <message>
-        <source>version</source>
-        <translation>版本</translation>
-    </message>
-    <message>
         <source>%1 of %2 planned devices answered · %3 missing · %4 unexpected · %5 differ</source>
         <translation>计划的 %2 台设备中 %1 台已应答 · %3 台缺失 · %4 台计划外 · %5 台不一致</translation>
     </message>
     <message>
         <source>Name or location</source>
         <translation>名称或位置</translation>
-    </message>
-    <message>
-        <source>Planned IP</source>
-        <translation>计划的 IP</translation>
-    </message>
-    <message>
-        <source>Planned version</source>
-        <translation>计划的版本</translation>
     </message>
     <message>
         <source>What differs</source>
@@ -386,6 +370,25 @@ separate several with commas. At most 65536 addresses.</source>
     <message>
         <source>%1, %2 planned stations</source>
         <translation>%1，计划 %2 台设备</translation>
+    </message>
+</context>
+<context>
+    <name>SiteRows</name>
+    <message>
+        <source>IP</source>
+        <translation>IP</translation>
+    </message>
+    <message>
+        <source>version</source>
+        <translation>版本</translation>
+    </message>
+    <message>
+        <source>Planned IP</source>
+        <translation>计划的 IP</translation>
+    </message>
+    <message>
+        <source>Planned version</source>
+        <translation>计划的版本</translation>
     </message>
 </context>
 <context>
@@ -489,14 +492,6 @@ separate several with commas. At most 65536 addresses.</source>
     <message>
         <source>%1 was %2</source>
         <translation>%1 原为 %2</translation>
-    </message>
-    <message>
-        <source>Planned IP</source>
-        <translation>计划的 IP</translation>
-    </message>
-    <message>
-        <source>Planned version</source>
-        <translation>计划的版本</translation>
     </message>
 </context>
 <context>

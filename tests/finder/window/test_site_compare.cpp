@@ -164,7 +164,7 @@ private slots:
         // mark beside its status, its text readable on its tint.
         QCOMPARE(grid->model()->index(2, DeviceTable::SerialColumn).data().toString(), u"23-0315-0114"_s);
         QCOMPARE(grid->model()->index(1, SiteViewModel::StatusColumn).data().toString(),
-                 SiteViewModel::tr("differs: %1").arg(SiteViewModel::tr("IP")));
+                 SiteViewModel::tr("differs: %1").arg(SiteRows::differencesText(SitePlan::IpDiffers)));
         QVERIFY(grid->model()->index(2, 0).data(DeviceRoles::Attention).toBool());
         QVERIFY(window.findChild<QToolButton *>(u"missingToggle"_s)->isVisible());
         for (const QPalette &palette : {QPalette(Qt::white), QPalette(QColor(30, 30, 30))}) {
