@@ -341,12 +341,6 @@ void SiteWatch::compareWith(const QString &path, SitePlan plan)
     rebuild();
 }
 
-void SiteWatch::refreshComparison()
-{
-    if (m_comparing)
-        rebuild();
-}
-
 void SiteWatch::askPlan()
 {
     // Spreadsheets are offered too: picking one says how to save it as CSV.

@@ -57,8 +57,6 @@ public:
     // The same for the user's pick: a header that names no identifier the
     // finder knows has its columns chosen in a dialog, an error is shown.
     void openPlan(const QString &path);
-    // Compares again at once, e.g. after the plan's file changed.
-    void refreshComparison();
     bool isComparing() const { return m_comparing; }
     bool isShown() const { return m_shown; }
 
