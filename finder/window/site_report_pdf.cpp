@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QTextOption>
 
 #include <algorithm>
 #include <numeric>
@@ -73,12 +74,16 @@ public:
 
     void paragraph(const QString &text, const QFont &font, qreal spaceBefore)
     {
+        // A sentence such as the summary breaks between its words; only a
+        // word longer than the line breaks inside it.
+        QTextOption wrapped(Qt::AlignLeft | Qt::AlignTop);
+        wrapped.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         m_y += spaceBefore * m_unit;
-        const QFontMetricsF metrics(font, &m_writer);
-        const QRectF bounds = metrics.boundingRect(QRectF(0, 0, m_width, m_bottom), Wrapped, text);
-        room(bounds.height());
         m_painter.setFont(font);
-        m_painter.drawText(QRectF(0, m_y, m_width, bounds.height()), Wrapped, text);
+        const QRectF bounds = m_painter.boundingRect(QRectF(0, 0, m_width, m_bottom), text, wrapped);
+        room(bounds.height());
+        m_painter.setFont(font);   // a new page drew its number in another
+        m_painter.drawText(QRectF(0, m_y, m_width, bounds.height()), text, wrapped);
         m_y += bounds.height();
     }
 
