@@ -1,5 +1,7 @@
 #include "devicelist/csv_reader.h"
 
+#include "devicelist/device_export.h"
+
 std::optional<QStringList> CsvReader::next()
 {
     QStringList fields;
@@ -33,7 +35,7 @@ std::optional<QStringList> CsvReader::next()
         field += QStringView(m_text).sliced(start, m_pos - start);
         if (field.endsWith(u'\r'))
             field.chop(1);
-        if (quoted && field.size() > 1 && field.front() == u'\'' && isFormulaStart(field[1]))
+        if (quoted && field.size() > 1 && field.front() == u'\'' && DeviceExport::isFormulaStart(field[1]))
             field.remove(0, 1);
         fields << field;
         if (m_pos >= m_text.size())
@@ -43,9 +45,4 @@ std::optional<QStringList> CsvReader::next()
             return fields;
         }
     }
-}
-
-bool CsvReader::isFormulaStart(QChar c)
-{
-    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
 }

@@ -19,8 +19,6 @@ public:
     std::optional<QStringList> next();
 
 private:
-    static bool isFormulaStart(QChar c);
-
     const QString &m_text;
     qsizetype m_pos = 0;
     int m_line = 1;

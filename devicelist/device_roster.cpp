@@ -25,7 +25,7 @@ DeviceRoster::Noted DeviceRoster::note(const Values &values, qint64 timeMs)
     const QString entryKey = key(values);
     const auto found = m_index.constFind(entryKey);
     if (found == m_index.cend()) {
-        if (m_entries.size() >= MaxDevices)
+        if (m_entries.size() >= DeviceRecord::MaxDevices)
             return {};
         Entry entry;
         entry.values = values;

@@ -13,11 +13,10 @@
 // requests: keyed by the MAC as received (by the IP where a reply has none),
 // with first and last sight, the number of answers, the last reply's values
 // and the previous value of each field that changed. A reply costs one hash
-// look-up; the roster holds at most as many devices as the table has rows.
+// look-up; the roster holds at most DeviceRecord::MaxDevices devices.
 class DeviceRoster
 {
 public:
-    static constexpr qsizetype MaxDevices = 32767;
     // Rounds a device may miss before it is gone.
     static constexpr int DefaultGoneAfter = 3;
 

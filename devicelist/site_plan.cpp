@@ -1,6 +1,7 @@
 #include "devicelist/site_plan.h"
 
 #include "devicelist/csv_reader.h"
+#include "devicelist/group_separator.h"
 
 #include <QFile>
 #include <QLocale>
@@ -74,7 +75,7 @@ QString SitePlan::macKey(const QString &mac)
     QString key;
     key.reserve(mac.size());
     for (const QChar c : mac) {
-        if (c != u'-' && c != u':' && c != u'.' && !c.isSpace())
+        if (!isGroupSeparator(c))
             key += c.toUpper();
     }
     return key;
@@ -187,9 +188,10 @@ SitePlan SitePlan::parse(const QByteArray &utf8)
             plan.m_error = lineError(line, u"%1 %2 is already on line %3."_s.arg(what, key.left(64)).arg(first.line));
             break;
         }
-        if (plan.m_devices.size() >= MaxDevices) {
+        // A plan can list no more devices than the finder can show.
+        if (plan.m_devices.size() >= DeviceRecord::MaxDevices) {
             plan.m_error = lineError(line, u"a plan can list at most %1 devices."_s.arg(
-                    QLocale(QLocale::English).toString(MaxDevices)));
+                    QLocale(QLocale::English).toString(DeviceRecord::MaxDevices)));
             break;
         }
         index->insert(key, plan.m_devices.size());

@@ -24,7 +24,8 @@ struct Options
     QCommandLineOption help{{u"h"_s, u"help"_s}, u"Displays help on commandline options."_s};
     QCommandLineOption list{u"list"_s, u"List the devices that answer, without a window, and exit."_s};
     QCommandLineOption wait{u"wait"_s, u"With --list: collect replies for SECONDS after the last request "
-                                       u"(default 2; fractions allowed)."_s, u"SECONDS"_s};
+                                       u"(default %1; fractions allowed)."_s.arg(CommandLine::DefaultWaitSeconds),
+                            u"SECONDS"_s};
     QCommandLineOption json{u"json"_s, u"With --list: print a JSON array instead of a table."_s};
     QCommandLineOption csv{u"csv"_s, u"With --list: print CSV, as the window saves it."_s};
     QCommandLineOption prometheus{u"prometheus"_s, u"With --list: print Prometheus metrics, for node exporter's "
@@ -43,10 +44,13 @@ struct Options
     QCommandLineOption watch{u"watch"_s, u"Send the request every few seconds and print one JSON object per line "
                                          u"for each device that appears, changes, is gone or is back, until "
                                          u"interrupted."_s};
-    QCommandLineOption interval{u"interval"_s, u"With --watch: seconds between requests (default 5, 2 to 3600)."_s,
+    QCommandLineOption interval{u"interval"_s, u"With --watch: seconds between requests (default %1, %2 to %3)."_s.arg(
+                                        DeviceWatch::DefaultIntervalSeconds).arg(DeviceWatch::MinIntervalSeconds).arg(
+                                        DeviceWatch::MaxIntervalSeconds),
                                 u"SECONDS"_s};
     QCommandLineOption goneAfter{u"gone-after"_s, u"With --watch: a device that misses ROUNDS requests in a row is "
-                                                  u"gone (default 3)."_s, u"ROUNDS"_s};
+                                                  u"gone (default %1)."_s.arg(DeviceRoster::DefaultGoneAfter),
+                                 u"ROUNDS"_s};
     QCommandLineOption expect{u"expect"_s, u"With --list or --watch: compare with the site's plan, a CSV file "
                                            u"naming a MAC, serial or IP column (a saved list will do). Adds a "
                                            u"status; --list exits with 3 when a planned device is missing."_s,

@@ -4,8 +4,6 @@
 
 #include <QDateTime>
 
-#include <algorithm>
-
 DeviceWatch::DeviceWatch(FinderController &controller, QObject *parent)
     : QObject(parent)
     , m_controller(controller)
@@ -15,7 +13,7 @@ DeviceWatch::DeviceWatch(FinderController &controller, QObject *parent)
 
 void DeviceWatch::setIntervalSeconds(int seconds)
 {
-    m_timer.setInterval(std::clamp(seconds, MinIntervalSeconds, MaxIntervalSeconds) * 1000);
+    m_timer.setInterval(boundedInterval(seconds) * 1000);
 }
 
 void DeviceWatch::start(int intervalSeconds, int goneAfter)

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <algorithm>
+
 class FinderController;
 
 // Watch mode's rounds: every interval the controller re-sends the request
@@ -20,6 +22,8 @@ public:
     static constexpr int DefaultIntervalSeconds = 5;
     static constexpr int MinIntervalSeconds = 2;
     static constexpr int MaxIntervalSeconds = 3600;
+    // seconds within the bounds above.
+    static int boundedInterval(int seconds) { return std::clamp(seconds, MinIntervalSeconds, MaxIntervalSeconds); }
 
     explicit DeviceWatch(FinderController &controller, QObject *parent = nullptr);
 

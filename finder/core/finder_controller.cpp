@@ -1,5 +1,6 @@
 #include "finder/core/finder_controller.h"
 
+#include "devicelist/device_record.h"
 #include "devicelist/device_sink.h"
 #include "discovery/discovery_endpoint.h"
 #include "discovery/discovery_messages.h"
@@ -8,7 +9,6 @@
 
 #include <QHostAddress>
 
-#include <limits>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -136,7 +136,7 @@ void FinderController::handle(const IncomingDatagram &datagram)
     // A reply the full results could not take was not found as far as the
     // user can see, so it is not counted; the counter stops at its limit.
     if (device && m_results && m_results->takeDevice(reply, datagram.senderAddress, origin())
-        && m_foundCount < std::numeric_limits<qint16>::max()) {
+        && m_foundCount < DeviceRecord::MaxDevices) {
         if (++m_foundCount == 1)
             endNoReplyWait();
     }

@@ -299,7 +299,7 @@ void MainWindow::fitCountLabel()
     // the table, never past the window.
     const QFontMetrics metrics = m_foundDevice->fontMetrics();
     const QMargins margins = m_foundDevice->contentsMargins();
-    QStringList counts{countLabelText(DeviceTable::MaxDataRows)};
+    QStringList counts{countLabelText(DeviceRecord::MaxDevices)};
     for (int digit = 0; digit <= 9; ++digit)
         counts << countLabelText(digit * 11111);
     int text = 0;

@@ -107,9 +107,9 @@ private slots:
         QCOMPARE(roster.answeredThisRound(), qsizetype(1));
 
         // Full: a new device is not taken, known ones still are.
-        for (int i = 1; i < Roster::MaxDevices; ++i)
+        for (int i = 1; i < DeviceRecord::MaxDevices; ++i)
             roster.note(reply(QString::number(i) + u"/x/v"_s), 8);
-        QCOMPARE(roster.size(), Roster::MaxDevices);
+        QCOMPARE(roster.size(), DeviceRecord::MaxDevices);
         QCOMPARE(roster.note(reply(u"Z/1/v1"_s), 9).entry, qsizetype(-1));
         QVERIFY(roster.note(reply(u"A/3/v1"_s), 9).event == Roster::Event::Changed);
     }

@@ -120,7 +120,7 @@ private slots:
     {
         Finder finder(devices->finderSettings());
         finder.controller.start();
-        for (int row = 1; row < DeviceTable::MaxDataRows; ++row) {
+        for (int row = 1; row < DeviceRecord::MaxDevices; ++row) {
             finder.table.addEmptyRow();
             finder.table.setCellText(row, DeviceTable::MacColumn, "taken");
         }
@@ -128,7 +128,7 @@ private slots:
         devices->answer(LoopbackDevices::reply(2));
         QTRY_COMPARE(finder.view.replies.size(), 2);
         QCOMPARE(finder.view.counts, QList<int>({FakeView::Cleared, 1, 1}));
-        QCOMPARE(finder.table.tableRowCount(), DeviceTable::MaxDataRows + 1);
+        QCOMPARE(finder.table.tableRowCount(), DeviceRecord::MaxDevices + 1);
     }
 
     // While watching, devices go to the watch, past the table and the view;
