@@ -35,7 +35,6 @@ public:
     // Rows with any cell containing text, ignoring case; a MAC address or a
     // serial number also matches typed with other separators or none. Empty shows every row.
     void setFilterText(const QString &text);
-    QString filterText() const { return m_filter; }
     bool isFiltering() const { return !m_filter.isEmpty(); }
 
     // Makes the keys of every row for a sort by column, top to bottom:

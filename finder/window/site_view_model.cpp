@@ -36,12 +36,6 @@ void SiteViewModel::setRows(QList<Row> rows)
         Q_EMIT dataChanged(index(0, 0), index(int(common) - 1, StatusColumn));
 }
 
-void SiteViewModel::setStatusHeader(const QString &text)
-{
-    m_statusHeader = text;
-    Q_EMIT headerDataChanged(Qt::Horizontal, StatusColumn, StatusColumn);
-}
-
 int SiteViewModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_rows.size());

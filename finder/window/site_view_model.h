@@ -32,7 +32,6 @@ public:
     explicit SiteViewModel(QObject *parent = nullptr);
 
     void setRows(QList<Row> rows);
-    void setStatusHeader(const QString &text);
     const QList<Row> &rows() const { return m_rows; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -42,5 +41,5 @@ public:
 
 private:
     QList<Row> m_rows;
-    QString m_statusHeader;
+    const QString m_statusHeader;
 };
