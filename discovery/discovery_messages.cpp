@@ -101,3 +101,14 @@ DeviceReply parseReply(const QString &text)
                             text.size() - description - DescriptionKeyLength + 1);
     return reply;
 }
+
+QString rejectionReason(const QString &text, const DeviceReply &reply)
+{
+    if (text.isEmpty())
+        return QStringLiteral("empty");
+    if (!reply.accepted) {
+        return text.contains(QStringView(DiscoveryKeys::Mac)) ? QStringLiteral("a key beyond character %1").arg(MaxPosition)
+                                                               : QStringLiteral("no \"mac-address: \" key");
+    }
+    return reply.macAddress.isEmpty() ? QStringLiteral("an empty MAC address") : QString();
+}

@@ -39,3 +39,5 @@ inline constexpr char16_t Description[] = u"description: ";
 
 QString buildRequest();
 DeviceReply parseReply(const QString &text);
+// Why a parsed text is no device's reply, for the log; empty when it is one.
+QString rejectionReason(const QString &text, const DeviceReply &reply);

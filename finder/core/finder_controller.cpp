@@ -3,6 +3,7 @@
 #include "devicelist/device_record.h"
 #include "devicelist/device_sink.h"
 #include "discovery/discovery_endpoint.h"
+#include "discovery/discovery_log.h"
 #include "discovery/discovery_messages.h"
 #include "finder/core/finder_view.h"
 #include "finder/core/request_routes.h"
@@ -128,6 +129,10 @@ void FinderController::handle(const IncomingDatagram &datagram)
         const bool otherSubnet = !datagram.senderOnArrivalSubnet && !m_askedDirectly.contains(datagram.senderIPv4);
         return ReplyOrigin{datagram.interfaceName, datagram.arrivalTime, otherSubnet};
     };
+    if (!device) {
+        qCDebug(lcDiscovery).noquote() << "rejected a datagram from" << datagram.senderAddress << "-"
+                                       << rejectionReason(m_lastReply, reply);
+    }
     if (m_watch) {
         if (device)
             m_watch->takeDevice(reply, datagram.senderAddress, origin());
