@@ -42,7 +42,7 @@ WatchMode::WatchMode(const CommandLine &commandLine, const DiscoveryEndpoint::Se
     , m_output(STDOUT_FILENO)
     , m_endpoint(InterfaceChoice::withInterfaces(settings, commandLine.interfaceNames))
     , m_controller(*this, nullptr, m_endpoint)
-    , m_watch(m_controller)
+    , m_watch(m_controller, this)
 {
     connect(&m_endpoint, &DiscoveryEndpoint::datagramsArrived, &m_controller, &FinderController::onDatagrams);
     connect(&m_watch, &DeviceWatch::deviceEvent, this, &WatchMode::printEvent);

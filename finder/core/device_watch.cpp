@@ -8,7 +8,7 @@ DeviceWatch::DeviceWatch(FinderController &controller, QObject *parent)
     : QObject(parent)
     , m_controller(controller)
 {
-    connect(&m_timer, &QTimer::timeout, this, &DeviceWatch::nextRound);
+    connect(&m_timer, &QTimer::timeout, this, &DeviceWatch::endRound);
 }
 
 void DeviceWatch::setIntervalSeconds(int seconds)
@@ -33,7 +33,7 @@ void DeviceWatch::stop()
         m_controller.setWatching(nullptr);
 }
 
-void DeviceWatch::nextRound()
+void DeviceWatch::endRound()
 {
     // A refresh in between has ended the watch.
     if (!m_controller.isWatching()) {

@@ -34,6 +34,8 @@ public:
     void setIntervalSeconds(int seconds);
 
     const DeviceRoster &roster() const { return m_roster; }
+    // Ends the round now and starts the next, as the interval's timer does.
+    void endRound();
 
     // One accepted reply, from the controller: into the roster.
     bool takeDevice(const DeviceReply &reply, const QString &senderAddress, const ReplyOrigin &origin) override;
@@ -48,8 +50,6 @@ Q_SIGNALS:
     void roundEnded(int round);
 
 private:
-    void nextRound();
-
     FinderController &m_controller;
     DeviceRoster m_roster;
     QTimer m_timer;
