@@ -15,7 +15,7 @@ FINDER     := $(BUILD)/finder/veltrin-finder
 # Binds port 1010 for the finder; the only binary that carries a capability.
 BIND_HELPER := $(BUILD)/libexec/veltrin-finder/veltrin-finder-bind
 
-.PHONY: deps build run test test-debug test-asan test-tsan test-fuzz fuzz fuzz-build demo clean package bench
+.PHONY: deps build run test test-debug test-asan test-tsan test-fuzz fuzz fuzz-build demo clean package bench test-systemd
 
 # Each entry point installs only what it needs: scripts/install-deps.sh GROUP.
 deps:
@@ -47,14 +47,28 @@ package: build
 	@bash scripts/install-deps.sh package
 	cd $(BUILD) && cpack -G DEB
 
+# The scheduled scan under a real systemd, in a Debian root of each of
+# SYSTEMD_RELEASES booted by systemd-nspawn in a throw-away lab: the package
+# installed, its sandbox checked, its timer run (root; two minutes a release,
+# more the first time, when debootstrap makes the roots; not in `make test`).
+SYSTEMD_RELEASES ?= bookworm trixie
+test-systemd: deps
+	@bash scripts/install-deps.sh systemd
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DVELTRIN_TOOLS=ON
+	cmake --build $(BUILD) -j $(JOBS)
+	cd $(BUILD) && cpack -G DEB
+	$(SUDO) bash tests/packaging/test_scan_under_systemd.sh $(BUILD) $(SYSTEMD_RELEASES)
+
 # The benchmark: a Release build of its own in a throw-away network lab
 # (root, for the namespaces and net.core.rmem_max); prints one table, exits
-# non-zero when a target is missed.
+# non-zero when a target is missed. Then the plan reader's peak memory on
+# hostile and large plans (bench/plan_memory.sh).
 bench: deps
 	@bash scripts/install-deps.sh bench
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DVELTRIN_BENCH=ON
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target veltrin-bench
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target veltrin-bench veltrin-finder-cli
 	$(SUDO) bash bench/run.sh $(BENCH_BUILD)
+	$(SUDO) bash bench/plan_memory.sh $(BENCH_BUILD)/finder/veltrin-finder-cli
 
 test:
 	@bash scripts/install-deps.sh test

@@ -58,7 +58,7 @@ QByteArray textLine(const QStringList &row)
     return alignedLine(shown);
 }
 
-QByteArray json(const QList<DeviceRecord> &devices, const QStringList &statuses)
+QByteArray json(const QList<DeviceRecord> &devices, const QStringList &statuses, const QStringList &matched)
 {
     if (devices.isEmpty())
         return "[]\n";
@@ -80,6 +80,8 @@ QByteArray json(const QList<DeviceRecord> &devices, const QStringList &statuses)
             text += u", \"reachable\": false"_s;
         if (r < statuses.size())
             text += u", \"status\": "_s + jsonString(statuses[r]);
+        if (const QString note = matched.value(r); !note.isEmpty())
+            text += u", \"matched\": "_s + jsonString(note);
         text += r + 1 < devices.size() ? u"},\n"_s : u"}\n"_s;
     }
     return (text + u"]\n"_s).toUtf8();

@@ -26,7 +26,10 @@ QString withOtherSubnetMark(const QString &ipCell);
 //     "interface": ..., "time": ...}, ... ]
 // one object per device and line: its fields, the interface and time of its
 // reply (ISO 8601, UTC), null where unknown, and "reachable": false for a
-// device in another subnet; then "status": statuses[r] where given.
-QByteArray json(const QList<DeviceRecord> &devices, const QStringList &statuses = {});
+// device in another subnet; then "status": statuses[r] where given, and
+// "matched": matched[r] where given and not empty (what the match with the
+// plan forgave).
+QByteArray json(const QList<DeviceRecord> &devices, const QStringList &statuses = {},
+                const QStringList &matched = {});
 
 } // namespace DeviceListing

@@ -2,70 +2,42 @@
 
 #include "devicelist/csv_reader.h"
 #include "devicelist/group_separator.h"
+#include "devicelist/plan_file.h"
+#include "devicelist/plan_text.h"
 
-#include <QFile>
 #include <QLocale>
 #include <QStringDecoder>
 
 #include <algorithm>
-#include <array>
-#include <optional>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-enum Field { Mac, Serial, Ip, Version, Name, FieldCount };
+using Field = PlanColumns::Field;
 
-// Header names as people write them, compared lower-case without spaces,
-// dashes, underscores, dots and slashes ("MAC Address", "mac_address",
-// "S/N"). Earlier names win where a file has several.
-const std::array<QStringList, FieldCount> &headerNames()
+bool isDigits(QStringView text)
 {
-    static const std::array<QStringList, FieldCount> names{
-        QStringList{u"macaddress"_s, u"mac"_s, u"macaddr"_s, u"hwaddress"_s, u"hwaddr"_s, u"hardwareaddress"_s,
-                    u"ethernetaddress"_s, u"physicaladdress"_s},
-        QStringList{u"serialnumber"_s, u"serial"_s, u"serialno"_s, u"serialnr"_s, u"sn"_s},
-        QStringList{u"ipaddress"_s, u"ip"_s, u"ipv4"_s, u"ipv4address"_s, u"ipaddr"_s, u"address"_s},
-        QStringList{u"swversion"_s, u"version"_s, u"softwareversion"_s, u"firmware"_s, u"firmwareversion"_s},
-        QStringList{u"name"_s, u"location"_s, u"station"_s, u"label"_s, u"room"_s, u"apartment"_s,
-                    u"description"_s},
-    };
-    return names;
+    return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
-QString headerKey(const QString &text)
+// A serial of digits as a key: a spreadsheet drops its leading zeros.
+QString serialKey(const QString &serial)
 {
-    QString key;
-    for (const QChar c : text) {
-        if (!c.isSpace() && c != u'-' && c != u'_' && c != u'.' && c != u'/')
-            key += c.toLower();
-    }
-    return key;
+    if (!isDigits(serial))
+        return serial;
+    qsizetype zeros = 0;
+    while (zeros + 1 < serial.size() && serial[zeros] == u'0')
+        ++zeros;
+    return serial.sliced(zeros);
 }
 
-QString lineError(int line, const QString &text)
+// A version as a key: "v2.4.1" is how people write 2.4.1.
+QStringView versionKey(QStringView version)
 {
-    return u"Line %1: %2"_s.arg(line).arg(text);
-}
-
-// The first line that is not UTF-8, counted as the file's lines.
-int firstBadLine(const QByteArray &bytes)
-{
-    int line = 1;
-    for (const QByteArray &part : bytes.split('\n')) {
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString text = decoder.decode(part);
-        if (decoder.hasError())
-            return line;
-        ++line;
-    }
-    return line;
-}
-
-bool isBlank(const QStringList &fields)
-{
-    return std::all_of(fields.cbegin(), fields.cend(), [](const QString &f) { return f.trimmed().isEmpty(); });
+    if (version.size() > 1 && (version[0] == u'v' || version[0] == u'V') && version[1].isDigit())
+        return version.sliced(1);
+    return version;
 }
 
 } // namespace
@@ -92,131 +64,138 @@ QString SitePlan::statusName(Status status)
     return {};
 }
 
-SitePlan SitePlan::load(const QString &path)
+QString SitePlan::matchNoteText(MatchNotes notes)
 {
-    SitePlan plan;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        plan.m_error = file.errorString();
-        return plan;
-    }
-    const QByteArray bytes = file.read(MaxFileBytes + 1);
-    if (bytes.size() > MaxFileBytes) {
-        plan.m_error = u"The file is larger than %1 MB."_s.arg(MaxFileBytes / (1024 * 1024));
-        return plan;
-    }
-    return parse(bytes);
+    QStringList texts;
+    if (notes & MatchNote::SerialWithoutLeadingZeros)
+        texts << u"serial without leading zeros"_s;
+    if (notes & MatchNote::VersionWithLeadingV)
+        texts << u"version with a leading v"_s;
+    return texts.join(u", "_s);
 }
 
-SitePlan SitePlan::parse(const QByteArray &utf8)
+SitePlan SitePlan::load(const QString &path, const PlanColumns::Choice &choice)
+{
+    const PlanFile::Contents file = PlanFile::read(path, MaxFileBytes);
+    if (!file.error.isEmpty()) {
+        SitePlan plan;
+        plan.m_error = file.error;
+        return plan;
+    }
+    return parse(file.bytes, choice);
+}
+
+SitePlan SitePlan::parse(const QByteArray &bytes, const PlanColumns::Choice &choice)
 {
     SitePlan plan;
-    const QByteArray bytes = utf8.startsWith("\xEF\xBB\xBF") ? utf8.sliced(3) : utf8;
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(bytes);
-    if (decoder.hasError()) {
-        plan.m_error = lineError(firstBadLine(bytes), u"the text is not UTF-8. Save the file as UTF-8 CSV."_s);
+    const PlanText::Decoded decoded = PlanText::decode(bytes);
+    if (!decoded.error.isEmpty()) {
+        plan.m_error = decoded.error;
         return plan;
     }
-
-    CsvReader reader(text);
-    std::optional<QStringList> header;
-    int headerLine = 1;
-    while (!reader.atEnd() && (!header || isBlank(*header))) {
-        headerLine = reader.line();
-        header = reader.next();
-        if (!header) {
-            plan.m_error = lineError(headerLine, u"a quoted field is not closed."_s);
-            return plan;
-        }
-    }
-    std::array<qsizetype, FieldCount> column;
-    column.fill(-1);
-    if (header) {
-        QStringList keys;
-        for (const QString &name : std::as_const(*header))
-            keys << headerKey(name);
-        for (int f = 0; f < FieldCount; ++f) {
-            for (const QString &name : headerNames()[f]) {
-                if (const qsizetype c = keys.indexOf(name); c >= 0) {
-                    column[f] = c;
-                    break;
-                }
-            }
-        }
-    }
-    if (column[Mac] < 0 && column[Serial] < 0 && column[Ip] < 0) {
-        plan.m_error = lineError(headerLine, u"no column is named MAC address, serial number or IP address. "
-                                             u"The first line must name the columns."_s);
+    CsvReader reader(decoded.text);
+    QString error;
+    plan.m_header = PlanHeader::find(reader, choice, &error);
+    if (!error.isEmpty()) {
+        plan.m_error = error;
         return plan;
     }
+    plan.readDevices(reader);
+    return plan;
+}
 
-    const auto value = [&column](const QStringList &fields, int f) {
-        return column[f] >= 0 ? fields.value(column[f]).trimmed() : QString();
+void SitePlan::readDevices(CsvReader &reader)
+{
+    const auto value = [this](const QStringList &fields, Field field) {
+        const qsizetype column = m_header.column(field);
+        return column >= 0 ? fields.value(column).trimmed() : QString();
     };
     while (!reader.atEnd()) {
         const int line = reader.line();
         const std::optional<QStringList> fields = reader.next();
-        if (!fields) {
-            plan.m_error = lineError(line, u"a quoted field is not closed."_s);
-            break;
-        }
-        if (isBlank(*fields))
+        if (!fields)
+            return fail(CsvReader::atLine(line, reader.errorText()));
+        if (CsvReader::isBlank(*fields))
             continue;
-        Device device{value(*fields, Mac), value(*fields, Serial), value(*fields, Ip), value(*fields, Version),
-                      value(*fields, Name), line};
-        QHash<QString, qsizetype> *index = &plan.m_byIp;
-        QString key = device.ip;
-        QString what = u"IP address"_s;
-        if (!device.mac.isEmpty()) {
-            index = &plan.m_byMac;
-            key = macKey(device.mac);
-            what = u"MAC address"_s;
-        } else if (!device.serial.isEmpty()) {
-            index = &plan.m_bySerial;
-            key = device.serial;
-            what = u"serial number"_s;
-        } else if (key.isEmpty()) {
-            plan.m_error = lineError(line, u"no MAC address, serial number or IP address."_s);
-            break;
-        }
-        if (const auto earlier = index->constFind(key); earlier != index->cend()) {
-            const Device &first = plan.m_devices[*earlier];
-            // The finder's own list holds a device once per answer.
-            if (first.mac == device.mac && first.serial == device.serial && first.ip == device.ip)
-                continue;
-            plan.m_error = lineError(line, u"%1 %2 is already on line %3."_s.arg(what, key.left(64)).arg(first.line));
-            break;
-        }
-        // A plan can list no more devices than the finder can show.
-        if (plan.m_devices.size() >= DeviceRecord::MaxDevices) {
-            plan.m_error = lineError(line, u"a plan can list at most %1 devices."_s.arg(
-                    QLocale(QLocale::English).toString(DeviceRecord::MaxDevices)));
-            break;
-        }
-        index->insert(key, plan.m_devices.size());
-        plan.m_devices << device;
+        const Device device{value(*fields, Field::Mac), value(*fields, Field::Serial), value(*fields, Field::Ip),
+                            value(*fields, Field::Version), value(*fields, Field::Name), line};
+        if (const QString why = add(device); !why.isEmpty())
+            return fail(why);
     }
-    if (!plan.m_error.isEmpty()) {
-        plan.m_devices.clear();
-        plan.m_byMac.clear();
-        plan.m_bySerial.clear();
-        plan.m_byIp.clear();
+}
+
+QString SitePlan::add(const Device &device)
+{
+    // The device's strongest identifier, its index, and how a message names it.
+    QHash<QString, qsizetype> *index = &m_byIp;
+    QString key = device.ip;
+    QString shown = device.ip;
+    QString what = u"IP address"_s;
+    // A MAC of separators alone ("--") is no MAC: its empty key would match
+    // any device that sends none.
+    if (const QString mac = macKey(device.mac); !mac.isEmpty()) {
+        index = &m_byMac;
+        key = shown = mac;
+        what = u"MAC address"_s;
+    } else if (!device.serial.isEmpty()) {
+        index = &m_bySerial;
+        key = serialKey(device.serial);
+        shown = device.serial;
+        what = u"serial number"_s;
+    } else if (key.isEmpty()) {
+        return CsvReader::atLine(device.line, u"no MAC address, serial number or IP address."_s);
     }
-    return plan;
+    if (const auto earlier = index->constFind(key); earlier != index->cend()) {
+        const Device &first = m_devices[*earlier];
+        // The finder's own list holds a device once per answer.
+        if (first.mac == device.mac && first.serial == device.serial && first.ip == device.ip)
+            return {};
+        return CsvReader::atLine(device.line,
+                                 u"%1 %2 is already on line %3."_s.arg(what, shown.left(64)).arg(first.line));
+    }
+    // A plan can list no more devices than the finder can show.
+    if (m_devices.size() >= DeviceRecord::MaxDevices) {
+        return CsvReader::atLine(device.line, u"a plan can list at most %1 devices."_s.arg(
+                QLocale(QLocale::English).toString(DeviceRecord::MaxDevices)));
+    }
+    index->insert(key, m_devices.size());
+    m_devices << device;
+    return {};
+}
+
+void SitePlan::fail(const QString &error)
+{
+    m_error = error;
+    m_devices.clear();
+    m_byMac.clear();
+    m_bySerial.clear();
+    m_byIp.clear();
 }
 
 SitePlan::Match SitePlan::classify(const Received &device) const
 {
+    const QString serial = device.serial.trimmed();
     qsizetype p = m_byMac.value(macKey(device.mac), -1);
-    if (p < 0 && !device.serial.trimmed().isEmpty())
-        p = m_bySerial.value(device.serial.trimmed(), -1);
+    bool bySerial = false;
+    if (p < 0 && !serial.isEmpty()) {
+        p = m_bySerial.value(serialKey(serial), -1);
+        bySerial = p >= 0;
+    }
     if (p < 0 && !device.ip.trimmed().isEmpty())
         p = m_byIp.value(device.ip.trimmed(), -1);
     if (p < 0)
-        return {Status::Unexpected, -1, 0};
+        return {Status::Unexpected, -1, 0, {}};
     const Device &planned = m_devices[p];
-    const quint8 differences = (!planned.ip.isEmpty() && planned.ip != device.ip.trimmed() ? IpDiffers : 0)
-            | (!planned.version.isEmpty() && planned.version != device.version.trimmed() ? VersionDiffers : 0);
-    return {differences ? Status::Differs : Status::Answered, p, differences};
+    MatchNotes notes;
+    if (bySerial && planned.serial != serial)
+        notes |= MatchNote::SerialWithoutLeadingZeros;
+    quint8 differences = !planned.ip.isEmpty() && planned.ip != device.ip.trimmed() ? IpDiffers : 0;
+    const QString version = device.version.trimmed();
+    if (!planned.version.isEmpty() && planned.version != version) {
+        if (versionKey(planned.version) == versionKey(version))
+            notes |= MatchNote::VersionWithLeadingV;
+        else
+            differences |= VersionDiffers;
+    }
+    return {differences ? Status::Differs : Status::Answered, p, differences, notes};
 }

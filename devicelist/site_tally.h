@@ -26,6 +26,8 @@ public:
         // SitePlan::Difference flags: which of the station's planned values
         // the device does not have.
         quint8 differences = 0;
+        // What the plan's lookup forgave to make the match.
+        SitePlan::MatchNotes notes;
     };
 
     struct Summary

@@ -15,7 +15,7 @@ seconds="${2:-30}"
 
 # target:max_len. Formatter values are short; the others need room for
 # keys past character 32767 and for the largest UDP payload.
-targets=(parse_reply:65507 format_pattern:4096 datagram_path:65507 target_addresses:512)
+targets=(parse_reply:65507 format_pattern:4096 datagram_path:65507 target_addresses:512 site_plan:8192)
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/veltrin-fuzz.XXXXXX")"
 trap 'rm -rf "$work"' EXIT

@@ -39,9 +39,10 @@ without any capability.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# dpkg-shlibdeps adds the Qt and C++ runtime; setcap in postinst needs libcap2-bin.
+# dpkg-shlibdeps adds the Qt and C++ runtime; setcap in postinst needs
+# libcap2-bin, setfacl acl.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_CLI_PACKAGE_DEPENDS libcap2-bin)
+set(CPACK_DEBIAN_CLI_PACKAGE_DEPENDS "libcap2-bin, acl")
 # node exporter serves the scheduled scan's metrics.
 set(CPACK_DEBIAN_CLI_PACKAGE_SUGGESTS prometheus-node-exporter)
 # The table is drawn in a Song-style CJK serif; without one Qt falls back.

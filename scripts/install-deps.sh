@@ -11,6 +11,8 @@
 #   fuzz     run, plus clang and its fuzzing runtime (make fuzz)
 #   bench    run, plus the lab tools (make bench)
 #   package  run, plus the Debian packaging tools (make package)
+#   systemd  package and lab, plus a Debian root booted by systemd for the
+#            scheduled scan's units (make test-systemd)
 #
 # Names are the release's unversioned ones, so the same list serves Debian 12,
 # Debian 13 and Ubuntu 24.04. To add a package, add it to its group below.
@@ -34,17 +36,24 @@ group[wayland]="weston"
 # Lab tests: a firewall drop on one interface of a lab namespace.
 group[firewall]="nftables"
 # The scan-to-alert chain test: node exporter reads the scan's textfile,
-# Prometheus scrapes it; promtool checks metrics and alert rules. The tests
-# start both on loopback ports; the packages' own services stay off.
-group[monitoring]="prometheus prometheus-node-exporter curl"
+# Prometheus scrapes it and Alertmanager passes its alerts on; promtool checks
+# metrics and tests the alert rules. The tests start them on loopback ports;
+# the packages' own services stay off.
+group[monitoring]="prometheus prometheus-node-exporter prometheus-alertmanager curl"
+# The scheduled scan under a real systemd: a Debian root made by debootstrap,
+# booted by systemd-nspawn, the lab's firewall, curl for its node exporter.
+group[systemd]="systemd-container debootstrap curl"
+# bench/plan_memory.sh: peak memory by /usr/bin/time, plans generated in Python.
+group[measure]="time python3"
 
 # What each task installs, on top of run.
 declare -A task=(
   [run]="run"
   [demo]="run lab"
   [fuzz]="run fuzz"
-  [bench]="run lab"
+  [bench]="run lab measure"
   [package]="run package"
+  [systemd]="run package lab firewall systemd"
   [test]="run lab gui wayland firewall fuzz package monitoring"
 )
 
@@ -78,7 +87,7 @@ SUDO=()
 # that already had them keeps them as they were.
 fixtures=()
 for p in "${missing[@]}"; do
-  case $p in prometheus|prometheus-node-exporter) fixtures+=("$p") ;; esac
+  case $p in prometheus|prometheus-node-exporter|prometheus-alertmanager) fixtures+=("$p") ;; esac
 done
 policy=/usr/sbin/policy-rc.d
 if [ ${#fixtures[@]} -gt 0 ] && [ ! -e "$policy" ]; then

@@ -9,8 +9,9 @@
 
 using namespace Qt::StringLiterals;
 
-DescriptorWriter::DescriptorWriter(int descriptor)
+DescriptorWriter::DescriptorWriter(int descriptor, const QString &name)
     : m_descriptor(descriptor)
+    , m_name(name)
 {
 }
 
@@ -29,7 +30,8 @@ bool DescriptorWriter::write(const QByteArray &bytes)
             m_state = State::ReaderGone;
         } else {
             // write() returning 0 for a non-empty buffer: nothing fits.
-            m_failure = failureText(m_descriptor, written < 0 ? errno : ENOSPC);
+            const int error = written < 0 ? errno : ENOSPC;
+            m_failure = failureText(m_name.isEmpty() ? nameOf(m_descriptor, error) : m_name, qt_error_string(error));
             m_state = State::Failed;
         }
     }
@@ -40,15 +42,20 @@ QString DescriptorWriter::closedFailure(int descriptor)
 {
     if (::fcntl(descriptor, F_GETFD) != -1 || errno != EBADF)
         return {};
-    return failureText(descriptor, EBADF);
+    return failureText(nameOf(descriptor, EBADF), qt_error_string(EBADF));
 }
 
-QString DescriptorWriter::failureText(int descriptor, int error)
+QString DescriptorWriter::failureText(const QString &where, const QString &reason)
+{
+    return u"could not write the listing to %1: %2"_s.arg(where, reason);
+}
+
+QString DescriptorWriter::nameOf(int descriptor, int error)
 {
     // A file is named by its path; a pipe, socket or closed descriptor by
     // what the caller calls it.
     QString where = QFileInfo(u"/proc/self/fd/%1"_s.arg(descriptor)).symLinkTarget();
     if (!where.startsWith(u'/') || error == EBADF)
         where = descriptor == STDOUT_FILENO ? u"standard output"_s : u"descriptor %1"_s.arg(descriptor);
-    return u"could not write the listing to %1: %2"_s.arg(where, qt_error_string(error));
+    return where;
 }

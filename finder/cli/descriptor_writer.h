@@ -13,14 +13,15 @@ class DescriptorWriter
 public:
     enum class State { Open, ReaderGone, Failed };
 
-    explicit DescriptorWriter(int descriptor);
+    // name: what failure() calls the output; empty: what the descriptor is.
+    explicit DescriptorWriter(int descriptor, const QString &name = {});
 
     // Writes all of bytes; false, and nothing more is written, once the
     // output is not Open.
     bool write(const QByteArray &bytes);
 
     State state() const { return m_state; }
-    // For Failed: "could not write the listing to <where>: <reason>".
+    // For Failed: failureText() with the output and the system's reason.
     QString failure() const { return m_failure; }
 
     // The same text when the descriptor is not open at all (the caller ran us
@@ -28,10 +29,14 @@ public:
     // a file or socket, which would take the free descriptor.
     static QString closedFailure(int descriptor);
 
+    // "could not write the listing to <where>: <reason>"
+    static QString failureText(const QString &where, const QString &reason);
+
 private:
-    static QString failureText(int descriptor, int error);
+    static QString nameOf(int descriptor, int error);
 
     int m_descriptor;
+    QString m_name;
     State m_state = State::Open;
     QString m_failure;
 };

@@ -1,19 +1,15 @@
 #include "finder/cli/expected_devices.h"
 
-#include "finder/cli/terminal_output.h"
-
-using namespace Qt::StringLiterals;
+#include "finder/cli/expected_plan.h"
 
 namespace ExpectedDevices {
 
-std::optional<SiteTally> load(const QString &path)
+std::optional<SiteTally> load(const CommandLine &commandLine)
 {
-    SitePlan plan = SitePlan::load(path);
-    if (!plan.isValid()) {
-        printError(u"--expect %1: %2"_s.arg(path, plan.error()));
+    std::optional<SitePlan> plan = readExpectedPlan(commandLine);
+    if (!plan)
         return std::nullopt;
-    }
-    return SiteTally(std::move(plan));
+    return SiteTally(std::move(*plan));
 }
 
 } // namespace ExpectedDevices

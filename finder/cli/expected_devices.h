@@ -6,11 +6,13 @@
 
 #include <optional>
 
+struct CommandLine;
+
 // --expect for --list and --watch.
 namespace ExpectedDevices {
 
-// The plan at path, ready to tally what answers; nothing, with the plan's
-// error printed, when it cannot be used.
-std::optional<SiteTally> load(const QString &path);
+// The plan the command line names, ready to tally what answers; nothing,
+// with the reason printed, when it cannot be used.
+std::optional<SiteTally> load(const CommandLine &commandLine);
 
 } // namespace ExpectedDevices

@@ -42,13 +42,13 @@ int ListMode::exec()
     if (!InterfaceChoice::namesAreKnown(m_commandLine.interfaceNames))
         return Failed;
     if (!m_commandLine.expectFile.isEmpty()) {
-        m_tally = ExpectedDevices::load(m_commandLine.expectFile);
+        m_tally = ExpectedDevices::load(m_commandLine);
         if (!m_tally)
             return Failed;
     }
     if (!m_output.open()) {
         printError(m_output.errorString());
-        return Failed;
+        return WriteFailed;
     }
 
     m_prometheus.start(BroadcastPlan::select(broadcastInterfaces(), m_commandLine.interfaceNames).interfaces);
@@ -107,8 +107,11 @@ void ListMode::datagramHandled(const QString &text, int foundCount)
     Q_UNUSED(foundCount);
     // Devices come in order, so the new ones follow those printed.
     while (m_printedRows < m_devices.size()) {
-        if (m_tally)
-            m_statuses << SitePlan::statusName(m_tally->add(m_devices.at(m_printedRows).fields).status);
+        if (m_tally) {
+            const SiteTally::Verdict verdict = m_tally->add(m_devices.at(m_printedRows).fields);
+            m_statuses << SitePlan::statusName(verdict.status);
+            m_matched << SitePlan::matchNoteText(verdict.notes);
+        }
         ++m_printedRows;
         if (!printHeader())
             return;
@@ -174,7 +177,7 @@ int ListMode::conclude(int status)
             if (status != Failed) {
                 const QStringList missingStatuses(missing.size(), SitePlan::statusName(SitePlan::Status::Missing));
                 m_output.write(DeviceListing::json(m_devices.records().first(m_printedRows) + missing,
-                                                   m_tally ? m_statuses + missingStatuses : QStringList()));
+                                                   m_tally ? m_statuses + missingStatuses : QStringList(), m_matched));
             }
             break;
         case CommandLine::Format::Prometheus:

@@ -63,6 +63,8 @@ private:
     std::optional<SiteTally> m_tally;
     // The status of each device printed, when a plan is compared.
     QStringList m_statuses;
+    // What each listed device's match with the plan forgave; JSON says it.
+    QStringList m_matched;
     QTimer m_waitTimer;
     ListingFile m_output;
     PrometheusListing m_prometheus;

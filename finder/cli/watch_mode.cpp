@@ -55,7 +55,7 @@ int WatchMode::exec()
     if (!InterfaceChoice::namesAreKnown(m_commandLine.interfaceNames))
         return ExitStatus::Failed;
     if (!m_commandLine.expectFile.isEmpty()) {
-        m_tally = ExpectedDevices::load(m_commandLine.expectFile);
+        m_tally = ExpectedDevices::load(m_commandLine);
         if (!m_tally)
             return ExitStatus::Failed;
     }
@@ -74,6 +74,8 @@ int WatchMode::exec()
 void WatchMode::addStatus(JsonLine &line, const SiteTally::Verdict &verdict) const
 {
     line.add(u"status"_s, SitePlan::statusName(verdict.status));
+    if (verdict.notes)
+        line.add(u"matched"_s, SitePlan::matchNoteText(verdict.notes));
     if (verdict.planned >= 0 && !m_tally->plan().devices()[verdict.planned].name.isEmpty())
         line.add(u"name"_s, m_tally->plan().devices()[verdict.planned].name);
 }
@@ -110,7 +112,7 @@ void WatchMode::printMissing(int round)
         line.add(u"event"_s, u"missing"_s).add(u"time"_s, now);
         addFields(line, {device.ip, device.serial, device.mac, device.version},
                   quint8(~(1u << DeviceRecord::Description)));
-        addStatus(line, {SitePlan::Status::Missing, p, 0});
+        addStatus(line, {SitePlan::Status::Missing, p, 0, {}});
         print(line);
     }
 }

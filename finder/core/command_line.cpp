@@ -55,6 +55,13 @@ struct Options
                                            u"naming a MAC, serial or IP column (a saved list will do). Adds a "
                                            u"status; --list exits with 3 when a planned device is missing."_s,
                               u"FILE"_s};
+    QCommandLineOption expectColumns{u"expect-columns"_s, u"With --expect: the plan's columns, where its header "
+                                                          u"names them in words the finder does not know, as "
+                                                          u"FIELD=HEADER pairs; the fields are mac, serial, ip, "
+                                                          u"version and name (mac=Hardware,name=Wohnung)."_s,
+                                     u"COLUMNS"_s};
+    QCommandLineOption verbose{u"verbose"_s, u"With --list or --watch: also say on standard error which columns of "
+                                             u"the --expect plan were used."_s};
 
     void addTo(QCommandLineParser &parser) const
     {
@@ -62,7 +69,7 @@ struct Options
         parser.addOption(help);
         parser.addVersionOption();
         parser.addOptions({list, wait, json, csv, prometheus, target, rate, interface, output, watch, interval,
-                           goneAfter, expect});
+                           goneAfter, expect, expectColumns, verbose});
     }
 };
 
@@ -121,8 +128,10 @@ QString checkModes(const QCommandLineParser &parser, const Options &options, Com
     if (!parser.isSet(options.list)) {
         for (const QCommandLineOption *listOnly : {&options.wait, &options.json, &options.csv, &options.prometheus,
                                                    &options.target, &options.rate, &options.interface,
-                                                   &options.output, &options.expect}) {
-            const bool alsoWatch = listOnly == &options.interface || listOnly == &options.expect;
+                                                   &options.output, &options.expect, &options.expectColumns,
+                                                   &options.verbose}) {
+            const bool alsoWatch = listOnly == &options.interface || listOnly == &options.expect
+                    || listOnly == &options.expectColumns || listOnly == &options.verbose;
             if (parser.isSet(*listOnly) && !(watching && alsoWatch)) {
                 return u"--%1 works only with --list%2"_s.arg(listOnly->names().constFirst(),
                                                              alsoWatch ? u" or --watch"_s : QString());
@@ -136,11 +145,21 @@ QString checkModes(const QCommandLineParser &parser, const Options &options, Com
     return {};
 }
 
-QString readExpect(const QCommandLineParser &parser, const Options &options, CommandLine &line)
+// --expect, --expect-columns and --verbose into line; the error, if any.
+QString takePlanOptions(const QCommandLineParser &parser, const Options &options, CommandLine &line)
 {
     line.expectFile = parser.value(options.expect);
     if (parser.isSet(options.expect) && line.expectFile.isEmpty())
         return u"--expect needs a file name"_s;
+    if (parser.isSet(options.expectColumns)) {
+        if (!parser.isSet(options.expect))
+            return u"--expect-columns works only with --expect"_s;
+        QString error;
+        line.expectColumns = PlanColumns::Choice::fromText(parser.value(options.expectColumns), &error);
+        if (!error.isEmpty())
+            return u"--expect-columns: "_s + error;
+    }
+    line.verbose = parser.isSet(options.verbose);
     return {};
 }
 
@@ -237,7 +256,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
         line.action = CommandLine::Action::Version;
         return line;
     }
-    for (const Step step : {checkModes, readExpect, readWatch, readInterfaces}) {
+    for (const Step step : {checkModes, takePlanOptions, readWatch, readInterfaces}) {
         if (const QString error = step(parser, options, line); !error.isEmpty())
             return failure(error);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "finder/core/device_watch.h"
+#include "devicelist/plan_columns.h"
 #include "discovery/target_addresses.h"
 #include "discovery/target_sweep.h"
 
@@ -29,8 +30,13 @@ struct CommandLine
     // --watch
     int intervalSeconds = DeviceWatch::DefaultIntervalSeconds;
     int goneAfter = DeviceRoster::DefaultGoneAfter;
-    // --list or --watch: the site's plan to compare with
+    // --list or --watch: the site's plan to compare with, and its columns
+    // where the plan's header does not name them as the finder knows
     QString expectFile;
+    PlanColumns::Choice expectColumns;
+    // --list or --watch: say on standard error what was read, such as the
+    // plan's columns
+    bool verbose = false;
 };
 
 // arguments as main() got them, the program's name first.

@@ -1,9 +1,53 @@
+#include "devicelist/site_plan.h"
 #include "devicelist/site_tally.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 
-using Status = SitePlan::Status;
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
+
+using Status = SitePlan::Status;
+
+namespace {
+
+QByteArray utf16(const QString &text, bool bigEndian)
+{
+    QByteArray bytes = bigEndian ? QByteArray("\xFE\xFF") : QByteArray("\xFF\xFE");
+    for (const QChar c : text) {
+        const char high = char(c.unicode() >> 8), low = char(c.unicode() & 0xff);
+        bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
+    }
+    return bytes;
+}
+
+// Three devices as they answer: serials with the leading zeros a
+// spreadsheet drops, versions without a "v".
+const QList<SitePlan::Received> &site()
+{
+    static const QList<SitePlan::Received> devices{
+        {"10.0.0.1", "002303150114", "02-00-00-00-00-01", "2.4.1"},
+        {"10.0.0.2", "002303150115", "02-00-00-00-00-02", "2.4.1"},
+        {"10.0.0.3", "3", "02-00-00-00-00-03", "2.5.0"},
+    };
+    return devices;
+}
+
+// Each device's status against the plan, and what its match forgave.
+QString statusesOfSite(const SitePlan &plan)
+{
+    QStringList statuses;
+    for (const SitePlan::Received &device : site()) {
+        const SitePlan::Match match = plan.classify(device);
+        const QString note = SitePlan::matchNoteText(match.notes);
+        statuses << SitePlan::statusName(match.status) + (note.isEmpty() ? QString() : " (" + note + ")");
+    }
+    return statuses.join(", ");
+}
+
+} // namespace
 
 class TestSitePlan : public QObject
 {
@@ -89,6 +133,141 @@ private slots:
         QVERIFY(!plan.isValid());
         QVERIFY2(plan.error().startsWith(error), qPrintable(plan.error()));
         QVERIFY(plan.devices().isEmpty());
+    }
+
+    // Plans as spreadsheets and people save them: the columns used and the
+    // site's statuses, or the start of the message that says what to change.
+    void plansAsSaved_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("columns");   // as --expect-columns takes them
+        QTest::addColumn<QString>("expected");
+
+        const QString macs = "MAC ← column A 'MAC'; version ← B 'Version' | ";
+        QTest::newRow("semicolons, BOM, CRLF")
+                << QByteArray("\xEF\xBB\xBFMAC Address;Name;Note\r\n02-00-00-00-00-01;Gate;\"a;b\"\r\n") << ""
+                << "MAC ← column A 'MAC Address'; name ← B 'Name'; ignored: C 'Note' | "
+                   "answered, unexpected, unexpected";
+        QTest::newRow("tabs, UTF-16 LE") << utf16("IP\tName\r\n10.0.0.2\tHall\r\n", false) << ""
+                                         << "IP ← column A 'IP'; name ← B 'Name' | "
+                                            "unexpected, answered, unexpected";
+        QTest::newRow("UTF-16 BE") << utf16("Serial Number\n2303150114\n", true) << ""
+                                   << "serial ← column A 'Serial Number' | "
+                                      "answered (serial without leading zeros), unexpected, unexpected";
+        QTest::newRow("title and blank lines above")
+                << QByteArray("Building B \xE2\x80\x93 door stations,,\n\n,,\n"
+                              "#,MAC,Version\n1,02-00-00-00-00-03,2.5.0\n")
+                << "" << "MAC ← column B 'MAC'; version ← C 'Version' | unexpected, unexpected, answered";
+        QTest::newRow("de, serials without zeros")
+                << QByteArray("Wohnung;MAC-Adresse;Seriennummer;IP-Adresse;Bemerkung\nEG;;2303150114;10.0.0.1;\n"
+                              "1. OG;;0000000000000003;;alt\n")
+                << "" << "MAC ← column B 'MAC-Adresse'; serial ← C 'Seriennummer'; IP ← D 'IP-Adresse'; "
+                         "name ← A 'Wohnung'; ignored: E 'Bemerkung' | answered (serial without leading zeros), "
+                         "unexpected, answered (serial without leading zeros)";
+        QTest::newRow("fr") << QByteArray("Adresse MAC;Numéro de série;Adresse IP;Version du micrologiciel;"
+                                          "Emplacement\n02-00-00-00-00-02;;10.0.0.2;2.4.0;Hall\n")
+                            << "" << "MAC ← column A 'Adresse MAC'; serial ← B 'Numéro de série'; "
+                                     "IP ← C 'Adresse IP'; version ← D 'Version du micrologiciel'; "
+                                     "name ← E 'Emplacement' | "
+                                     "unexpected, differs, unexpected";
+        QTest::newRow("es") << QByteArray("Dirección MAC,Número de serie,Dirección IP,Versión,Ubicación\n")
+                            << "" << "MAC ← column A 'Dirección MAC'; serial ← B 'Número de serie'; "
+                                     "IP ← C 'Dirección IP'; version ← D 'Versión'; name ← E 'Ubicación' | "
+                                     "unexpected, unexpected, unexpected";
+        QTest::newRow("it") << QByteArray("INDIRIZZO MAC;Numero di serie;Indirizzo IP;Versione firmware;Posizione\n")
+                            << "" << "MAC ← column A 'INDIRIZZO MAC'; serial ← B 'Numero di serie'; "
+                                     "IP ← C 'Indirizzo IP'; version ← D 'Versione firmware'; "
+                                     "name ← E 'Posizione' | unexpected, unexpected, unexpected";
+        QTest::newRow("nl") << QByteArray("mac_adres,Serienummer,IP-adres,Firmwareversie,Locatie\n") << ""
+                            << "MAC ← column A 'mac_adres'; serial ← B 'Serienummer'; IP ← C 'IP-adres'; "
+                               "version ← D 'Firmwareversie'; name ← E 'Locatie' | "
+                               "unexpected, unexpected, unexpected";
+        QTest::newRow("zh") << QByteArray("位置,MAC地址,序列号,IP地址,固件版本\n一楼,02-00-00-00-00-03,,,2.5.0\n")
+                            << "" << "MAC ← column B 'MAC地址'; serial ← C '序列号'; IP ← D 'IP地址'; "
+                                     "version ← E '固件版本'; name ← A '位置' | unexpected, unexpected, answered";
+        QTest::newRow("FW Version") << QByteArray("MAC,FW Version\n02-00-00-00-00-01,2.4.1\n02-00-00-00-00-03,2.4.1\n")
+                                    << "" << "MAC ← column A 'MAC'; version ← B 'FW Version' | "
+                                             "answered, unexpected, differs";
+        QTest::newRow("v-prefixed versions")
+                << QByteArray("MAC,Version\n02-00-00-00-00-01,v2.4.1\n02-00-00-00-00-02, V2.4.1 \n"
+                              "02-00-00-00-00-03,v2.4\n")
+                << "" << macs + "answered (version with a leading v), answered (version with a leading v), differs";
+        QTest::newRow("columns chosen") << QByteArray("Wohnung;Hardware;Ver\nEG;02-00-00-00-00-02;x\n")
+                                        << "MAC=hardware , version=VER"
+                                        << "MAC ← column B 'Hardware'; version ← C 'Ver'; name ← A 'Wohnung' | "
+                                           "unexpected, differs, unexpected";
+        QTest::newRow("columns unknown") << QByteArray("Title\n\nWohnung;Hardware\n") << ""
+                                         << "Line 3: no column is named MAC address, serial number or IP address. "
+                                            "Header found, split at semicolons: A 'Wohnung', B 'Hardware'.";
+        QTest::newRow("chosen column absent") << QByteArray("MAC\n") << "name=Hardware"
+                                              << "Line 1: no column is named 'Hardware', as chosen. "
+                                                 "Header found, split at commas: A 'MAC'.";
+        QTest::newRow("Windows-1252") << QByteArray("Name,MAC\nGr\xFC\xDF" "e,02-00-00-00-00-01\n") << ""
+                                      << "Line 2: the text is not UTF-8. It may be Windows-1252 (\"ANSI\") or another "
+                                         "code page. Save it as \"CSV UTF-8 (Comma delimited)\" in Excel";
+        QTest::newRow("UTF-16 without BOM") << utf16("MAC\n", false).sliced(2) << ""
+                                            << "Line 1: the text holds NUL characters";
+        QTest::newRow("xlsx") << QByteArray("PK\x03\x04\x14\0\x06\0") << "" << "This is a spreadsheet, not a CSV file.";
+        QTest::newRow("too many fields") << "MAC" + QByteArray(2000, ',') << ""
+                                         << "Line 1: more than 1,024 fields in one row.";
+        QTest::newRow("too long") << "\n\nMAC,Name\n02-00-00-00-00-01,\"" + QByteArray(70000, 'x') + "\"\n" << ""
+                                  << "Line 4: a row longer than 65,536 characters";
+    }
+
+    void plansAsSaved()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, columns);
+        QFETCH(QString, expected);
+        QString error;
+        const PlanColumns::Choice choice = columns.isEmpty() ? PlanColumns::Choice()
+                                                             : PlanColumns::Choice::fromText(columns, &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        const SitePlan plan = SitePlan::parse(file, choice);
+        const QString got = plan.isValid() ? plan.header().columnsText() + " | " + statusesOfSite(plan) : plan.error();
+        QVERIFY2(got.startsWith(expected), qPrintable(got));
+    }
+
+    // What a window's column choice works from: the header found, its
+    // delimiter, and a key to remember the choice under.
+    void columnChoice()
+    {
+        const SitePlan unknown = SitePlan::parse("Wohnung\tHardware-ID\nEG\t02-00-00-00-00-01\n");
+        QVERIFY(unknown.needsColumnChoice());
+        QCOMPARE(unknown.header().names, (QStringList{"Wohnung", "Hardware-ID"}));
+        QCOMPARE(unknown.header().delimiter, u'\t');
+        QVERIFY(!SitePlan::parse("MAC\n02-00-00-00-00-01,\"x\n").needsColumnChoice());
+        PlanColumns::Choice choice;
+        choice.headers[int(PlanColumns::Field::Mac)] = "hardware id";
+        const SitePlan chosen = SitePlan::parse("Wohnung\tHardware-ID\nOG\t02-00-00-00-00-02\n", choice);
+        QCOMPARE(chosen.devices().size(), 1);
+        QCOMPARE(chosen.devices().front().name, "OG");
+        QCOMPARE(chosen.header().fingerprint(), unknown.header().fingerprint());
+        QVERIFY(SitePlan::parse("Wohnung\tHardware\n").header().fingerprint() != unknown.header().fingerprint());
+
+        QString error;
+        for (const char *text : {"mac", "mac=", "colour=red", "mac=a,mac=b"}) {
+            PlanColumns::Choice::fromText(text, &error);
+            QVERIFY2(!error.isEmpty(), text);
+            error.clear();
+        }
+    }
+
+    // Only a regular file is read: a FIFO would block, a folder is no plan.
+    void refusesFiles()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString fifo = dir.filePath("plan.csv");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QVERIFY(SitePlan::load(fifo).error().startsWith("This is a named pipe (FIFO), not a file"));
+        QVERIFY(SitePlan::load(dir.path()).error().startsWith("This is a folder, not a file"));
+        QFile csv(dir.filePath("plan.xlsx"));
+        QVERIFY(csv.open(QIODevice::WriteOnly));
+        csv.write("MAC\n02-00-00-00-00-01\n");
+        csv.close();
+        QVERIFY(SitePlan::load(csv.fileName()).error().startsWith("This is a spreadsheet"));
+        QVERIFY(SitePlan::load(dir.filePath("absent.csv")).error().startsWith("No such file"));
     }
 
     // Device by device: each station answers once, a device gone leaves

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The scheduled scan's whole chain with Debian's own servers: veltrin-finder-cli
 # scans a lab (tools/netlab.sh) into node exporter's textfile folder, node
-# exporter serves it, Prometheus scrapes it and answers which planned station
-# is down. Both servers listen on 127.0.0.1 only and are stopped at the end;
-# their packages' services are never started. Skips (77) without namespaces
-# or without the servers.
+# exporter serves it, Prometheus scrapes it, answers which planned station is
+# down and alerts on it by the shipped rules (their waits cut to nothing), and
+# Alertmanager passes the alert to a webhook receiver. All of them listen on
+# 127.0.0.1 only and are stopped at the end; their packages' services are
+# never started. Skips (77) without namespaces or without the servers.
 #
 # usage: test_prometheus_chain.sh CLI SIMULATOR RULES
 set -u
@@ -14,7 +15,7 @@ export VELTRIN_SIM
 VELTRIN_SIM=$(realpath "$2")
 RULES=$(realpath "$3")
 
-for tool in prometheus prometheus-node-exporter promtool curl; do
+for tool in prometheus prometheus-node-exporter prometheus-alertmanager promtool curl; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/install-deps.sh test)"; exit 77; }
 done
 
@@ -68,11 +69,47 @@ EXPORTER=127.0.0.1:$(free_port)
 prometheus-node-exporter --web.listen-address="$EXPORTER" --collector.disable-defaults \
   --collector.textfile --collector.textfile.directory="$TEXTFILES" >"$WORK/exporter.log" 2>&1 &
 SERVERS+=($!)
+# The receiver keeps each notification as one line.
+RECEIVER=$(free_port)
+python3 - "$RECEIVER" "$WORK/received" <<'PY' >"$WORK/receiver.log" 2>&1 &
+import http.server, sys
+class Receiver(http.server.BaseHTTPRequestHandler):
+    def do_POST(self):
+        body = self.rfile.read(int(self.headers['Content-Length']))
+        with open(sys.argv[2], 'ab') as received:
+            received.write(body.replace(b'\n', b' ') + b'\n')
+        self.send_response(200)
+        self.end_headers()
+http.server.HTTPServer(('127.0.0.1', int(sys.argv[1])), Receiver).serve_forever()
+PY
+SERVERS+=($!)
+ALERTMANAGER=127.0.0.1:$(free_port)
+cat >"$WORK/alertmanager.yml" <<YAML
+route:
+  receiver: site-team
+  group_by: [alertname, instance]
+  group_wait: 0s
+  group_interval: 1s
+receivers:
+  - name: site-team
+    webhook_configs:
+      - url: http://127.0.0.1:$RECEIVER/
+YAML
+prometheus-alertmanager --config.file="$WORK/alertmanager.yml" --storage.path="$WORK/alertmanager" \
+  --web.listen-address="$ALERTMANAGER" --cluster.listen-address= >"$WORK/alertmanager.log" 2>&1 &
+SERVERS+=($!)
+# The shipped rules, alerting at once.
+sed -E 's/^( *for:).*/\1 0s/' "$RULES" >"$WORK/rules.yml"
 SERVER=127.0.0.1:$(free_port)
 cat >"$WORK/prometheus.yml" <<YAML
 global:
   scrape_interval: 1s
   evaluation_interval: 1s
+rule_files: ['$WORK/rules.yml']
+alerting:
+  alertmanagers:
+    - static_configs:
+        - targets: ['$ALERTMANAGER']
 scrape_configs:
   - job_name: site
     static_configs:
@@ -83,6 +120,7 @@ prometheus --config.file="$WORK/prometheus.yml" --storage.tsdb.path="$WORK/tsdb"
 SERVERS+=($!)
 wait_for "http://$EXPORTER/metrics" || { cat "$WORK/exporter.log" >&2; exit 1; }
 wait_for "http://$SERVER/-/ready" || { cat "$WORK/prometheus.log" >&2; exit 1; }
+wait_for "http://$ALERTMANAGER/-/ready" || { cat "$WORK/alertmanager.log" >&2; exit 1; }
 
 # All four answer: their series and count reach node exporter.
 scan --prometheus --expect "$WORK/plan.csv" --output "$TEXTFILES/veltrin.prom"
@@ -119,6 +157,14 @@ done
 echo "query veltrin_expected_device_up == 0: $query"
 [[ $query == *'"name":"Courtyard"'* && $query == *'"mac":"02-00-00-4D-20-0A"'* ]] || fail "Prometheus does not return the courtyard station"
 [[ $query == *'"name":"Gate"'* ]] && fail "Prometheus returns the gate as down"
+# ... and someone is told.
+for _ in $(seq 150); do grep -q VeltrinStationMissing "$WORK/received" 2>/dev/null && break; sleep 0.2; done
+alert=$(grep -m 1 VeltrinStationMissing "$WORK/received")
+echo "the receiver got: $alert"
+[[ $alert == *'"status":"firing"'* && $alert == *'"name":"Courtyard"'* \
+   && $alert == *'"summary":"Door station Courtyard (02-00-00-4D-20-0A) on '* ]] \
+  || fail "no alert naming the courtyard station reached the receiver: $(cat "$WORK/received" "$WORK/alertmanager.log")"
+[[ $alert == *'"name":"Gate"'* ]] && fail "the receiver was told the gate is down"
 
 # Port 1010 taken: the metrics say the scan failed, whole; another format's
 # file stays as the last good scan left it; no temporary file is left over.
@@ -142,6 +188,19 @@ leftovers=$(ls -A "$TEXTFILES" "$WORK" | grep -E 'veltrin\.prom\.|last\.csv\.[^b
 [ -z "$leftovers" ] || fail "temporary files left: $leftovers"
 
 promtool check rules "$RULES" >"$WORK/check" 2>&1 || fail "promtool check rules: $(cat "$WORK/check")"
+
+# An interface that is gone (an adapter unplugged) or a plan that cannot be
+# read fails the scan in the metrics too, in place of the last good scan.
+# Off until every failed scan writes veltrin_scan_success 0:
+# VELTRIN_CHAIN_FAILED_SCANS=1.
+if [ "${VELTRIN_CHAIN_FAILED_SCANS:-0}" = 1 ]; then
+  for failure in "--interface vf9" "--expect $WORK/no-such-plan.csv"; do
+    scan --prometheus --output "$TEXTFILES/veltrin.prom"
+    # shellcheck disable=SC2086 # an option and its value
+    scan --prometheus $failure --output "$TEXTFILES/veltrin.prom"
+    grep -q '^veltrin_scan_success 0$' "$TEXTFILES/veltrin.prom" || fail "$failure: $(cat "$TEXTFILES/veltrin.prom")"
+  done
+fi
 
 stop_servers
 for pid in "${SERVERS[@]}"; do kill -0 "$pid" 2>/dev/null && fail "server $pid still running"; done

@@ -92,7 +92,6 @@ private slots:
                                "usr/lib/systemd/system/veltrin-finder-scan.service",
                                "usr/lib/systemd/system/veltrin-finder-scan.timer",
                                "usr/lib/sysusers.d/veltrin-finder-cli.conf",
-                               "usr/lib/tmpfiles.d/veltrin-finder-cli.conf",
                                "usr/share/man/man1/veltrin-finder-cli.1.gz",
                                "usr/share/doc/veltrin-finder-cli/copyright",
                                "usr/share/doc/veltrin-finder-cli/changelog.gz",
@@ -121,6 +120,7 @@ private slots:
         QTest::newRow("section") << true << "Section" << "^net$";
         QTest::newRow("cli section") << false << "Section" << "^net$";
         QTest::newRow("setcap for postinst") << false << "Depends" << "(^|, )libcap2-bin(,|$)";
+        QTest::newRow("setfacl for postinst") << false << "Depends" << "(^|, )acl(,|$)";
         QTest::newRow("the cli, same version") << true << "Depends"
                                                << "^veltrin-finder-cli \\(= " VELTRIN_VERSION "\\)(,|$)";
         // From dpkg-shlibdeps, with the versions of Debian's shlibs files.

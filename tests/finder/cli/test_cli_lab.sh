@@ -270,6 +270,21 @@ finder_into_small_tmpfs() {
   RC=$?
 }
 
+# With --output FILE on a full 8 KiB tmpfs (its own mount namespace) that
+# holds the last listing: prints the status, whether FILE is unchanged and
+# what the folder holds.
+output_onto_full_tmpfs() {
+  mkdir -p "$WORK/full"
+  lab_exec_finder unshare -m sh -c '
+    dir=$1; shift
+    mount -t tmpfs -o size=8k lab-full "$dir" || exit 99
+    seq 1000 >"$dir/keep"; head -c 3500 /dev/zero >"$dir/filler"
+    before=$(cksum <"$dir/keep")
+    env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=no-such-plugin "$@" --output "$dir/keep"
+    echo "status $? same $([ "$(cksum <"$dir/keep")" = "$before" ] && echo yes) holds" $(ls -A "$dir")' \
+    sh "$WORK/full" "$FINDER" "$@" >"$WORK/out" 2>"$WORK/err"
+}
+
 case_output() {
   up --segments 1 --devices 1
   # About 11 kB of text: more than the small tmpfs holds.
@@ -287,6 +302,28 @@ case_output() {
     expect_status 4 "small tmpfs $format"
     expect_stderr "small tmpfs $format" "could not write the listing to $WORK/small/out: No space left on device"
   done
+  for format in --json --csv --prometheus --wait=0.3; do
+    output_onto_full_tmpfs --list --wait 0.3 "$format"
+    [ "$(cat "$WORK/out")" = "status 4 same yes holds filler keep" ] || fail "full disk, --output $format: $(cat "$WORK/out")"
+    expect_stderr "full disk, --output $format" "could not write the listing to $WORK/full/keep: No space left on device"
+  done
+
+  # --output replaces a regular file only, keeping its permissions, and
+  # follows no link.
+  (umask 022 && finder --list --prometheus --wait 0.3 --output "$WORK/new.prom")
+  [ "$(stat -c %a "$WORK/new.prom")" = 644 ] || fail "--output: a new file is $(stat -c %a "$WORK/new.prom")"
+  chmod 600 "$WORK/new.prom"
+  finder --list --prometheus --wait 0.3 --output "$WORK/new.prom"
+  [ "$(stat -c %a "$WORK/new.prom")" = 600 ] || fail "--output: the file replaced lost its permissions"
+  mkfifo "$WORK/fifo" && mknod "$WORK/null" c 1 3 && echo kept >"$WORK/target" && ln -s target "$WORK/link" || return 1
+  local path
+  for path in fifo:"it is a FIFO" null:"it is a character device" link:"it is a symbolic link, which --output does not follow"; do
+    finder --list --prometheus --wait 0.3 --output "$WORK/${path%%:*}"
+    expect_status 4 "--output onto ${path%%:*}"
+    expect_stderr "--output onto ${path%%:*}" "could not write the listing to $WORK/${path%%:*}: ${path#*:}"
+  done
+  [ -p "$WORK/fifo" ] && [ -c "$WORK/null" ] && [ -L "$WORK/link" ] && [ "$(cat "$WORK/target")" = kept ] \
+    || fail "--output replaced what is not a regular file: $(ls -l "$WORK")"
 
   # Closed stdout: named, and nothing else took its place.
   lab_exec_finder env -u DISPLAY QT_QPA_PLATFORM=no-such-plugin "$FINDER" --list --wait 0.3 >&- 2>"$WORK/err"
@@ -354,6 +391,22 @@ case_site_plan() {
   [ "$(head -n 1 "$WORK/out")" = "$(head -n 1 "$WORK/expected")" ] || fail "--expect: header $(head -n 1 "$WORK/out")"
   [ "$(tail -n 1 "$WORK/out")" = "$(tail -n 1 "$WORK/expected")" ] || fail "--expect: last line $(tail -n 1 "$WORK/out")"
   cp "$WORK/out" "$WORK/list-expect.txt"
+
+  # As a German spreadsheet saves it: a title, semicolons, serials that lost
+  # their leading zeros, a "v" before a version, a column for notes.
+  printf '%s\r\n' 'Gebäude B – Türstationen' 'Wohnung;Seriennummer;SW-Version;Bemerkung' \
+    'EG links;5050378;v1.16.10;' 'EG rechts;5050379;1.16.11;neu' 'Reserve;5059999;;' >"$WORK/plan-de.csv"
+  finder --list --wait 0.5 --json --expect "$WORK/plan-de.csv"
+  expect_status 3 "--expect, German plan"
+  expect_stderr "--expect, German plan" \
+    "serial ← column B 'Seriennummer'; version ← C 'SW-Version'; name ← A 'Wohnung'; ignored: D 'Bemerkung'"
+  python3 -c 'import json, sys
+rows = {r["ip"] or r["serial"]: (r["status"], r.get("matched")) for r in json.load(open(sys.argv[1]))}
+zeros = "serial without leading zeros"
+sys.exit(0 if rows == {"10.77.16.10": ("answered", zeros + ", version with a leading v"),
+                       "10.77.16.11": ("answered", zeros), "10.77.16.12": ("unexpected", None),
+                       "5059999": ("missing", None)} else 1)' "$WORK/out" \
+    || fail "--expect, German plan: statuses $(cat "$WORK/out")"
 
   finder --list --wait 0.3 --expect "$WORK/missing.csv"
   expect_status 2 "--expect without a file"

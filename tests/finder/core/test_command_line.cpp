@@ -55,6 +55,13 @@ private slots:
         QCOMPARE(metrics.format, CommandLine::Format::Prometheus);
         QCOMPARE(metrics.outputPath, "/var/lib/x/veltrin.prom");
         QCOMPARE(parse({"--list", "--expect", "plan.csv"}).expectFile, "plan.csv");
+        QVERIFY(!parse({"--list"}).verbose);
+        const CommandLine columns = parse({"--list", "--verbose", "--expect", "p.csv", "--expect-columns",
+                                           "mac=Hardware, NAME = Wohnung"});
+        QVERIFY(columns.verbose);
+        QCOMPARE(columns.expectColumns.header(PlanColumns::Field::Mac), "Hardware");
+        QCOMPARE(columns.expectColumns.header(PlanColumns::Field::Name), "Wohnung");
+        QVERIFY(columns.expectColumns.header(PlanColumns::Field::Serial).isEmpty());
     }
 
     void watchOptions()
@@ -66,6 +73,10 @@ private slots:
         QCOMPARE(line.goneAfter, 1);
         QCOMPARE(line.expectFile, "p.csv");
         QCOMPARE(line.interfaceNames, QStringList{"eth0"});
+        const CommandLine columns = parse({"--watch", "--expect", "p.csv", "--expect-columns=ip=Adresse",
+                                           "--verbose"});
+        QCOMPARE(columns.expectColumns.header(PlanColumns::Field::Ip), "Adresse");
+        QVERIFY(columns.verbose);
         QCOMPARE(parse({"--watch"}).intervalSeconds, 5);
         QCOMPARE(parse({"--watch"}).goneAfter, 3);
     }
@@ -92,6 +103,17 @@ private slots:
         QTest::newRow("json with watch") << QStringList{"--watch", "--json"} << "--json works only with --list";
         QTest::newRow("expect alone") << QStringList{"--expect", "p.csv"}
                                       << "--expect works only with --list or --watch";
+        QTest::newRow("verbose alone") << QStringList{"--verbose"} << "--verbose works only with --list or --watch";
+        QTest::newRow("columns without plan") << QStringList{"--list", "--expect-columns", "mac=Hardware"}
+                                              << "--expect-columns works only with --expect";
+        QTest::newRow("columns unknown field")
+                << QStringList{"--list", "--expect", "p.csv", "--expect-columns", "mac=Hardware,room=Wohnung"}
+                << "--expect-columns: unknown field \"room\"; the fields are mac, serial, ip, version and name";
+        QTest::newRow("columns without header")
+                << QStringList{"--watch", "--expect", "p.csv", "--expect-columns", "mac"}
+                << "--expect-columns: needs FIELD=HEADER pairs such as mac=Hardware,name=Wohnung, got \"mac\"";
+        QTest::newRow("columns twice") << QStringList{"--list", "--expect", "p.csv", "--expect-columns", "ip=a,ip=b"}
+                                       << "--expect-columns: ip is chosen twice";
         QTest::newRow("interval with list") << QStringList{"--list", "--interval", "5"}
                                             << "--interval works only with --watch";
         for (const char *interval : {"1", "3601", "2.5", "x"}) {
