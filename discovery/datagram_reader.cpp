@@ -102,7 +102,6 @@ ReceivedDatagram datagramFrom(const char *bytes, unsigned length, const sockaddr
     return datagram;
 }
 
-
 using Clock = std::chrono::steady_clock;
 
 // One recvmmsg() call's messages over a buffer of FloodPolicy::Batch slots.
