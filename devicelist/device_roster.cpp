@@ -20,28 +20,48 @@ QString DeviceRoster::key(const Values &reply)
     return reply[Mac].isEmpty() ? u"ip "_s + reply[Ip] : reply[Mac];
 }
 
+qsizetype DeviceRoster::placeForNew(bool *replacedGone)
+{
+    *replacedGone = m_entries.size() >= DeviceRecord::MaxDevices;
+    if (!*replacedGone) {
+        m_entries.append(Entry());
+        return m_entries.size() - 1;
+    }
+    if (m_gone.empty())
+        return -1;
+    const qsizetype index = m_gone.begin()->second;
+    m_gone.erase(m_gone.begin());
+    m_index.remove(key(m_entries[index].values));
+    m_entries[index] = Entry();
+    return index;
+}
+
 DeviceRoster::Noted DeviceRoster::note(const Values &values, qint64 timeMs)
 {
     const QString entryKey = key(values);
     const auto found = m_index.constFind(entryKey);
     if (found == m_index.cend()) {
-        if (m_entries.size() >= DeviceRecord::MaxDevices)
+        bool replacedGone = false;
+        const qsizetype index = placeForNew(&replacedGone);
+        if (index < 0) {
+            ++m_dropped;
             return {};
-        Entry entry;
+        }
+        Entry &entry = m_entries[index];
         entry.values = values;
         entry.firstSeenMs = entry.lastSeenMs = timeMs;
         entry.answers = 1;
         entry.firstRound = entry.lastRound = m_round;
-        m_index.insert(entryKey, m_entries.size());
-        m_entries.append(entry);
+        m_index.insert(entryKey, index);
         ++m_answeredThisRound;
-        return {m_entries.size() - 1, Event::Appeared};
+        return {index, Event::Appeared, replacedGone};
     }
 
     const qsizetype index = *found;
     Entry &entry = m_entries[index];
     if (entry.lastRound != m_round)
         ++m_answeredThisRound;
+    const qint64 lastSeenBefore = entry.lastSeenMs;
     quint8 changed = 0;
     for (int f = 0; f < FieldCount; ++f) {
         if (entry.values[f] != values[f]) {
@@ -57,6 +77,7 @@ DeviceRoster::Noted DeviceRoster::note(const Values &values, qint64 timeMs)
     entry.lastRound = m_round;
     ++entry.answers;
     if (entry.gone) {
+        m_gone.erase({lastSeenBefore, index});
         entry.gone = false;
         return {index, Event::Back};
     }
@@ -71,6 +92,7 @@ QList<qsizetype> DeviceRoster::endRound()
         if (!entry.gone && m_round - entry.lastRound >= m_goneAfter) {
             entry.gone = true;
             entry.changedFields = 0;
+            m_gone.insert({entry.lastSeenMs, i});
             gone << i;
         }
     }

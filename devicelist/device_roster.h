@@ -8,12 +8,17 @@
 #include <QtGlobal>
 
 #include <optional>
+#include <set>
+#include <utility>
 
 // The devices seen while watching, one entry per device across rounds of
 // requests: keyed by the MAC as received (by the IP where a reply has none),
 // with first and last sight, the number of answers, the last reply's values
 // and the previous value of each field that changed. A reply costs one hash
 // look-up; the roster holds at most DeviceRecord::MaxDevices devices.
+// When it is full, a new device takes the place of the device gone longest,
+// so a flood of invented devices that went away cannot blind the watch;
+// with none gone, the new device is dropped and counted.
 class DeviceRoster
 {
 public:
@@ -51,13 +56,18 @@ public:
 
     // One accepted reply, as its DeviceRecord's fields. Returns the entry's index and the event it makes,
     // if any: nullopt for a repeat with the same values, and for a new device
-    // when the roster is full (index -1 then).
+    // when the roster is full and no device is gone (index -1 then).
     struct Noted
     {
         qsizetype entry = -1;
         std::optional<Event> event;
+        // The roster was full: the new device took the entry of the device
+        // gone longest, which is forgotten.
+        bool replacedGone = false;
     };
     Noted note(const Values &reply, qint64 timeMs);
+    // New devices dropped because the roster was full and none was gone.
+    qint64 dropped() const { return m_dropped; }
 
     // Entries that have now missed goneAfter() rounds in a row, marked gone.
     // Called when a round's replies are in, before the next round begins.
@@ -75,8 +85,15 @@ public:
     static QString eventName(Event event);
 
 private:
+    // The entry a new device gets: a new one, or when full the one gone
+    // longest; -1 when full and none is gone.
+    qsizetype placeForNew(bool *replacedGone);
+
     QList<Entry> m_entries;
     QHash<QString, qsizetype> m_index;
+    // The gone entries by last sight, oldest first: the first to make room.
+    std::set<std::pair<qint64, qsizetype>> m_gone;
+    qint64 m_dropped = 0;
     int m_goneAfter;
     int m_round = 0;
     qsizetype m_answeredThisRound = 0;

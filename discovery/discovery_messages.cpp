@@ -2,6 +2,7 @@
 
 #include <QStringView>
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <limits>
@@ -62,6 +63,13 @@ QString cut(const QString &text, qsizetype start, qsizetype count)
     return text.mid(from, qMin(count, text.size() - from));
 }
 
+// Nothing a listing could show: white space and control characters only.
+bool isBlank(QStringView value)
+{
+    return std::all_of(value.begin(), value.end(),
+                       [](QChar c) { return c.isSpace() || c.category() == QChar::Other_Control; });
+}
+
 } // namespace
 
 QString buildRequest()
@@ -102,13 +110,29 @@ DeviceReply parseReply(const QString &text)
     return reply;
 }
 
-QString rejectionReason(const QString &text, const DeviceReply &reply)
+Rejection rejectionOf(const DeviceReply &reply, QStringView senderAddress)
 {
-    if (text.isEmpty())
-        return QStringLiteral("empty");
-    if (!reply.accepted) {
+    if (!reply.accepted)
+        return Rejection::NotAReply;
+    if (isBlank(reply.macAddress))
+        return Rejection::NoMac;
+    if (isBlank(reply.serialNumber))
+        return Rejection::NoSerial;
+    return isBlank(senderAddress) ? Rejection::NoSender : Rejection::None;
+}
+
+QString rejectionText(const QString &text, Rejection rejection)
+{
+    switch (rejection) {
+    case Rejection::None: break;
+    case Rejection::NotAReply:
+        if (text.isEmpty())
+            return QStringLiteral("empty");
         return text.contains(QStringView(DiscoveryKeys::Mac)) ? QStringLiteral("a key beyond character %1").arg(MaxPosition)
                                                                : QStringLiteral("no \"mac-address: \" key");
+    case Rejection::NoMac: return QStringLiteral("no MAC address");
+    case Rejection::NoSerial: return QStringLiteral("no serial number");
+    case Rejection::NoSender: return QStringLiteral("no sender address");
     }
-    return reply.macAddress.isEmpty() ? QStringLiteral("an empty MAC address") : QString();
+    return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 #include <QtGlobal>
 
 // The two texts of the discovery exchange: the request the finder broadcasts
@@ -39,5 +40,17 @@ inline constexpr char16_t Description[] = u"description: ";
 
 QString buildRequest();
 DeviceReply parseReply(const QString &text);
-// Why a parsed text is no device's reply, for the log; empty when it is one.
-QString rejectionReason(const QString &text, const DeviceReply &reply);
+
+// Whether an accepted reply can stand as a device in the results: its MAC
+// address, its serial number and the sender's address each hold more than
+// white space and control characters. A reply with less cannot be told
+// apart from another device, nor named in a listing, so it is no device;
+// like any other datagram it still reaches the reply pane.
+enum class Rejection { None, NotAReply, NoMac, NoSerial, NoSender };
+Rejection rejectionOf(const DeviceReply &reply, QStringView senderAddress);
+inline bool identifiesDevice(const DeviceReply &reply, QStringView senderAddress)
+{
+    return rejectionOf(reply, senderAddress) == Rejection::None;
+}
+// The rejection of the datagram text in words, for the log.
+QString rejectionText(const QString &text, Rejection rejection);

@@ -144,7 +144,7 @@ public:
         FUZZ_CHECK(f.controller.lastReply() == text);
 
         const DeviceReply reply = parseReply(text);
-        const bool fills = reply.accepted && !reply.macAddress.isEmpty();
+        const bool fills = identifiesDevice(reply, u"127.0.0.1");
         const qint16 found = f.controller.foundCount();
         FUZZ_CHECK(found == foundBefore + (fills ? 1 : 0));
         FUZZ_CHECK(f.view.foundCount == found);

@@ -39,19 +39,19 @@ ListMode::ListMode(const CommandLine &commandLine, const DiscoveryEndpoint::Sett
 
 int ListMode::exec()
 {
-    if (!InterfaceChoice::namesAreKnown(m_commandLine.interfaceNames))
+    m_prometheus.start(BroadcastPlan::select(broadcastInterfaces(), m_commandLine.interfaceNames).interfaces);
+    const bool ready = InterfaceChoice::namesAreKnown(m_commandLine.interfaceNames) && loadPlan();
+    // Metrics put a scan that cannot start in place of the last one, as a
+    // failed scan; the other listings leave the last one as it was.
+    if (!ready && m_commandLine.format != CommandLine::Format::Prometheus)
         return Failed;
-    if (!m_commandLine.expectFile.isEmpty()) {
-        m_tally = ExpectedDevices::load(m_commandLine);
-        if (!m_tally)
-            return Failed;
-    }
     if (!m_output.open()) {
         printError(m_output.errorString());
         return WriteFailed;
     }
+    if (!ready)
+        return conclude(Failed);
 
-    m_prometheus.start(BroadcastPlan::select(broadcastInterfaces(), m_commandLine.interfaceNames).interfaces);
     m_controller.start(m_commandLine.targets, m_commandLine.ratePerSecond);
     if (m_failed)
         return conclude(Failed);
@@ -59,6 +59,14 @@ int ListMode::exec()
     // port that cannot be had prints nothing.
     m_running = true;
     return QCoreApplication::exec();
+}
+
+bool ListMode::loadPlan()
+{
+    if (m_commandLine.expectFile.isEmpty())
+        return true;
+    m_tally = ExpectedDevices::load(m_commandLine);
+    return m_tally.has_value();
 }
 
 QStringList ListMode::row(qsizetype index) const
@@ -181,8 +189,10 @@ int ListMode::conclude(int status)
             }
             break;
         case CommandLine::Format::Prometheus:
-            // Its failure is what the metrics must tell.
-            m_output.write(m_prometheus.text(m_devices, status != Failed, m_tally ? &*m_tally : nullptr));
+            // Its failure is what the metrics must tell; a scan a signal cut
+            // short failed too, or its missing stations would be false alarms.
+            m_output.write(m_prometheus.text(m_devices, status != Failed && status < SignalBase,
+                                             m_tally ? &*m_tally : nullptr, m_controller.droppedCount()));
             break;
         case CommandLine::Format::Text:
         case CommandLine::Format::Csv:
@@ -194,6 +204,10 @@ int ListMode::conclude(int status)
             }
             break;
         }
+    }
+    if (const qint64 dropped = m_controller.droppedCount(); dropped > 0) {
+        printError(u"warning: the table was full at %1 replies: %2 more device replies were dropped, "
+                   u"and the devices among them are not listed"_s.arg(DeviceRecord::MaxDevices).arg(dropped));
     }
     // A reader that went away ends the run quietly, as SIGPIPE's default
     // action would.

@@ -21,7 +21,7 @@
 // as the replies come in, one whole line per write; JSON and Prometheus
 // metrics are written whole at the end. SIGINT and SIGTERM end the run as
 // its end does: the lines printed are whole, and JSON holds the rows that
-// arrived.
+// arrived; metrics say the scan failed.
 class ListMode : public QObject, public FinderView
 {
     Q_OBJECT
@@ -41,6 +41,8 @@ public:
     void reportWarning(const EndpointError &error) override;
 
 private:
+    // Reads the --expect plan, if any; false when it cannot be used.
+    bool loadPlan();
     void startWaiting();
     void finish(int status);
     bool print(const QByteArray &bytes);

@@ -1,5 +1,6 @@
 #include "finder/cli/prometheus_listing.h"
 
+#include "devicelist/device_table.h"
 #include "devicelist/found_devices.h"
 #include "devicelist/prometheus_exposition.h"
 #include "devicelist/site_tally.h"
@@ -35,7 +36,8 @@ QString PrometheusListing::interfaceOf(const DeviceRecord &device) const
     return {};
 }
 
-QByteArray PrometheusListing::text(const FoundDevices &devices, bool succeeded, const SiteTally *tally) const
+QByteArray PrometheusListing::text(const FoundDevices &devices, bool succeeded, const SiteTally *tally,
+                                   qint64 repliesDropped) const
 {
     PrometheusExposition metrics;
     metrics.addGauge(u"veltrin_scan_success"_s, u"1 if the scan could bind UDP port 1010 and send its requests, else 0."_s);
@@ -52,6 +54,10 @@ QByteArray PrometheusListing::text(const FoundDevices &devices, bool succeeded, 
     metrics.addSample(marks.devices());
     metrics.addGauge(u"veltrin_replies_received"_s, u"Device replies the scan received, repeats included."_s);
     metrics.addSample(marks.answers());
+    metrics.addGauge(u"veltrin_replies_dropped"_s,
+                     u"Device replies the scan dropped: its table was full (%1 rows). Devices among them "
+                     u"are missing from the other metrics."_s.arg(DeviceRecord::MaxDevices));
+    metrics.addSample(double(repliesDropped));
 
     metrics.addGauge(u"veltrin_device_info"_s, u"A device that answered the scan, as its first reply described it."_s);
     for (qsizetype i = 0; i < devices.size(); ++i) {

@@ -11,9 +11,10 @@ class FoundDevices;
 class SiteTally;
 
 // veltrin-finder --list --prometheus: one scan as the metrics node
-// exporter's textfile collector serves. A scan that could not bind or send
+// exporter's textfile collector serves. A scan that failed (a plan or an
+// interface it could not use, no bind, no send, a signal before its end)
 // says only that (veltrin_scan_success 0, its time and duration): nothing
-// about devices is made up from a scan that did not happen. Devices are
+// about devices is made up from a scan that did not happen, or not whole. Devices are
 // named by their serial and MAC as they sent them.
 class PrometheusListing
 {
@@ -21,8 +22,10 @@ public:
     // The scan starts now, broadcasting through `interfaces`.
     void start(const QList<BroadcastInterface> &interfaces);
     // The metrics of the scan that ends now; with a plan's tally, each
-    // planned device's state too.
-    QByteArray text(const FoundDevices &devices, bool succeeded, const SiteTally *tally) const;
+    // planned device's state too. repliesDropped: device replies the full
+    // table had no room for.
+    QByteArray text(const FoundDevices &devices, bool succeeded, const SiteTally *tally,
+                    qint64 repliesDropped = 0) const;
 
 private:
     // The interface the device's reply came in through, as the system

@@ -34,7 +34,9 @@ int runWithoutWindow(int argc, char *argv[], const QString &programName, const C
 {
     // Checked before anything opens a descriptor: a socket or the event
     // loop's own would take the free number and the listing would go there.
-    if (commandLine.action == CommandLine::Action::List && commandLine.outputPath.isEmpty()) {
+    const bool toStandardOutput = commandLine.action == CommandLine::Action::Watch
+            || (commandLine.action == CommandLine::Action::List && commandLine.outputPath.isEmpty());
+    if (toStandardOutput) {
         if (const QString failure = DescriptorWriter::closedFailure(STDOUT_FILENO); !failure.isEmpty()) {
             print(stderr, u"%1: %2\n"_s.arg(programName, failure));
             return ExitStatus::WriteFailed;

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -47,7 +48,13 @@ WatchMode::WatchMode(const CommandLine &commandLine, const DiscoveryEndpoint::Se
     connect(&m_endpoint, &DiscoveryEndpoint::datagramsArrived, &m_controller, &FinderController::onDatagrams);
     connect(&m_watch, &DeviceWatch::deviceEvent, this, &WatchMode::printEvent);
     connect(&m_watch, &DeviceWatch::roundEnded, this, &WatchMode::printMissing);
-    connect(&m_stopSignals, &SignalWatcher::caught, this, [] { QCoreApplication::exit(ExitStatus::Stopped); });
+    connect(&m_watch, &DeviceWatch::rosterFull, this, &WatchMode::warnFull);
+    connect(&m_endpoint, &DiscoveryEndpoint::reopened, this, &WatchMode::onBound);
+    connect(&m_stopSignals, &SignalWatcher::caught, this, [this] {
+        if (const qint64 dropped = m_watch.roster().dropped(); dropped > 0)
+            printError(u"warning: %1 new devices were dropped: the watch was full"_s.arg(dropped));
+        QCoreApplication::exit(ExitStatus::Stopped);
+    });
 }
 
 int WatchMode::exec()
@@ -59,16 +66,37 @@ int WatchMode::exec()
         if (!m_tally)
             return ExitStatus::Failed;
     }
-    // The socket is bound once; every round sends on it.
-    if (const std::optional<EndpointError> failure = m_endpoint.reopen()) {
-        reportFailure(*failure);
-        return ExitStatus::Failed;
-    }
-    m_watch.start(m_commandLine.intervalSeconds, m_commandLine.goneAfter);
+    // The socket is bound once; every round sends on it. The bind helper
+    // answers while the event loop runs, so a signal ends the wait.
+    m_endpoint.reopenWithoutWaiting();
     if (m_failed)
         return ExitStatus::Failed;
-    m_started = true;
+    m_running = true;
     return QCoreApplication::exec();
+}
+
+void WatchMode::onBound(const std::optional<EndpointError> &failure)
+{
+    if (m_started)
+        return;   // bound once; the rounds reuse the socket
+    if (failure)
+        reportFailure(*failure);
+    else
+        m_watch.start(m_commandLine.intervalSeconds, m_commandLine.goneAfter);
+    if (!m_failed)
+        m_started = true;
+    else if (m_running)
+        QCoreApplication::exit(ExitStatus::Failed);
+}
+
+void WatchMode::warnFull(bool dropped)
+{
+    // Each once: the watch goes on, and the drops are counted at its end.
+    if (std::exchange(dropped ? m_saidDropping : m_saidReplacing, true))
+        return;
+    const QString full = u"warning: the watch holds %1 devices, the most it can"_s.arg(DeviceRecord::MaxDevices);
+    printError(dropped ? full + u", and none of them is gone: new devices are dropped until some go"_s
+                       : full + u": each new device takes the place of the device gone longest"_s);
 }
 
 void WatchMode::addStatus(JsonLine &line, const SiteTally::Verdict &verdict) const

@@ -44,6 +44,10 @@ public:
     void reportWarning(const EndpointError &error) override;
 
 private:
+    // The socket is bound, or could not be: the watch starts or fails.
+    void onBound(const std::optional<EndpointError> &failure);
+    // A new device answered the full roster; dropped: it had no place.
+    void warnFull(bool dropped);
     void printEvent(DeviceRoster::Event event, qsizetype entry, qint64 timeMs);
     void printMissing(int round);
     void addStatus(JsonLine &line, const SiteTally::Verdict &verdict) const;
@@ -57,5 +61,8 @@ private:
     DeviceWatch m_watch;
     std::optional<SiteTally> m_tally;
     bool m_failed = false;
+    bool m_running = false;
     bool m_started = false;
+    bool m_saidReplacing = false;
+    bool m_saidDropping = false;
 };

@@ -54,6 +54,8 @@ bool DeviceWatch::takeDevice(const DeviceReply &reply, const QString &senderAddr
 {
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     const DeviceRoster::Noted noted = m_roster.note(DeviceRecord::fromReply(reply, senderAddress, origin).fields, now);
+    if (noted.entry < 0 || noted.replacedGone)
+        Q_EMIT rosterFull(noted.entry < 0);
     if (noted.entry < 0)
         return false;
     if (noted.event)

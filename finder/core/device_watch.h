@@ -48,6 +48,10 @@ Q_SIGNALS:
     // A round's replies are in (its gone events have been sent); the next
     // round follows at once.
     void roundEnded(int round);
+    // A new device answered a full roster: it took the place of the device
+    // gone longest, or, none being gone, it was dropped (roster().dropped()
+    // counts those).
+    void rosterFull(bool dropped);
 
 private:
     FinderController &m_controller;

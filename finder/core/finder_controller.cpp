@@ -71,6 +71,7 @@ void FinderController::onReopened(const std::optional<EndpointError> &failure)
     }
     const TargetList targets = std::exchange(m_targets, {});
     m_foundCount = 0;
+    m_droppedCount = 0;
     m_view.resultsCleared();
     if (m_results)
         m_results->clearDevices();
@@ -124,14 +125,15 @@ void FinderController::handle(const IncomingDatagram &datagram)
 {
     m_lastReply = datagram.text;
     const DeviceReply reply = parseReply(m_lastReply);
-    const bool device = reply.accepted && !reply.macAddress.isEmpty();
+    const Rejection rejection = rejectionOf(reply, datagram.senderAddress);
+    const bool device = rejection == Rejection::None;
     const auto origin = [this, &datagram] {
         const bool otherSubnet = !datagram.senderOnArrivalSubnet && !m_askedDirectly.contains(datagram.senderIPv4);
         return ReplyOrigin{datagram.interfaceName, datagram.arrivalTime, otherSubnet};
     };
     if (!device) {
         qCDebug(lcDiscovery).noquote() << "rejected a datagram from" << datagram.senderAddress << "-"
-                                       << rejectionReason(m_lastReply, reply);
+                                       << rejectionText(m_lastReply, rejection);
     }
     if (m_watch) {
         if (device)
@@ -139,10 +141,12 @@ void FinderController::handle(const IncomingDatagram &datagram)
         return;
     }
     // A reply the full results could not take was not found as far as the
-    // user can see, so it is not counted; the counter stops at its limit.
-    if (device && m_results && m_results->takeDevice(reply, datagram.senderAddress, origin())
-        && m_foundCount < DeviceRecord::MaxDevices) {
-        if (++m_foundCount == 1)
+    // user can see, so it is not counted but said; the counter stops at its
+    // limit.
+    if (device && m_results) {
+        if (!m_results->takeDevice(reply, datagram.senderAddress, origin()))
+            m_view.resultsFull(++m_droppedCount);
+        else if (m_foundCount < DeviceRecord::MaxDevices && ++m_foundCount == 1)
             endNoReplyWait();
     }
     m_view.datagramHandled(m_lastReply, m_foundCount);

@@ -50,6 +50,8 @@ public:
 
     const QString &lastReply() const { return m_lastReply; }
     qint16 foundCount() const { return m_foundCount; }
+    // Device replies the full results had no room for since the clearing.
+    qint64 droppedCount() const { return m_droppedCount; }
     // Also while the bind helper is asked for the port.
     bool isSending() const { return m_awaitingBind || m_sweep.isRunning(); }
 
@@ -81,6 +83,7 @@ private:
     bool m_awaitingBind = false;
     QString m_lastReply;
     qint16 m_foundCount = 0;
+    qint64 m_droppedCount = 0;
     // Counts queries, so the rest of a batch from a socket that a handler
     // closed is not taken.
     quint64 m_queries = 0;

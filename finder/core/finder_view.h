@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 
 struct EndpointError;
 
@@ -30,4 +31,7 @@ public:
     // Part of a send failed (one interface, some target addresses) while the
     // rest went out; the results go on.
     virtual void reportWarning(const EndpointError &error) { Q_UNUSED(error); }
+    // The results were full: a device reply was dropped, the dropped-th
+    // since they were cleared. Nothing the view shows tells of it otherwise.
+    virtual void resultsFull(qint64 dropped) { Q_UNUSED(dropped); }
 };

@@ -385,7 +385,20 @@ void MainWindow::showFailure(const QString &message)
 
 void MainWindow::reportWarning(const EndpointError &error)
 {
-    const QString message = warningMessage(error);
+    showWarning(warningMessage(error));
+}
+
+void MainWindow::resultsFull(qint64 dropped)
+{
+    // Once a refresh: the table shows nothing of the replies it drops.
+    if (dropped == 1) {
+        showWarning(tr("The table is full: it holds %1 replies, the most it can. Later replies are not "
+                       "shown until the next refresh.").arg(DeviceRecord::MaxDevices));
+    }
+}
+
+void MainWindow::showWarning(const QString &message)
+{
     // Not modal: the results keep coming in behind it. Several warnings of
     // one refresh share the box.
     if (m_warningBox && m_warningBox->isVisible()) {

@@ -44,6 +44,7 @@ public:
     void showNoReplyHint(const QStringList &routes) override;
     void hideNoReplyHint() override;
     void reportWarning(const EndpointError &error) override;
+    void resultsFull(qint64 dropped) override;
 
     // Opens "Query addresses…"; its addresses get the request along with a
     // refresh's broadcast.
@@ -63,6 +64,7 @@ private:
     void applyColumnWidths();
     void fitCountLabel();
     void showFailure(const QString &message);
+    void showWarning(const QString &message);
     void updateCountLabel();
     void updateReplyPane();
 

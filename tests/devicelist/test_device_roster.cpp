@@ -106,12 +106,37 @@ private slots:
         QCOMPARE(entry.lastSeenMs, qint64(7));
         QCOMPARE(roster.answeredThisRound(), qsizetype(1));
 
-        // Full: a new device is not taken, known ones still are.
+        // Full with none gone: a new device is dropped and counted, known
+        // ones are still taken.
+        const auto device = [](int n) { return reply(QString::number(n) + u"/x/v"_s); };
         for (int i = 1; i < DeviceRecord::MaxDevices; ++i)
-            roster.note(reply(QString::number(i) + u"/x/v"_s), 8);
+            roster.note(device(i), 8);
         QCOMPARE(roster.size(), DeviceRecord::MaxDevices);
         QCOMPARE(roster.note(reply(u"Z/1/v1"_s), 9).entry, qsizetype(-1));
+        QCOMPARE(roster.dropped(), 1);
         QVERIFY(roster.note(reply(u"A/3/v1"_s), 9).event == Roster::Event::Changed);
+
+        // Rounds 3 to 6: A and 2 answer, 1 once more in round 3; the rest go.
+        for (int round = 3; round <= 6; ++round) {
+            roster.beginRound();
+            roster.note(device(2), 10 + round);
+            if (round == 3)
+                roster.note(device(1), 10 + round);
+            roster.note(reply(u"A/3/v1"_s), 10 + round);
+            roster.endRound();
+        }
+        QVERIFY(roster.entry(1).gone && roster.entry(3).gone && !roster.entry(2).gone);
+        // A new device takes the entry of the device gone longest, the first
+        // of those last seen at 8; one back is no longer in line.
+        const Roster::Noted taken = roster.note(reply(u"Y/1/v1"_s), 20);
+        QVERIFY(taken.event == Roster::Event::Appeared && taken.replacedGone);
+        QCOMPARE(taken.entry, qsizetype(3));
+        QCOMPARE(roster.indexOf(u"3"_s), qsizetype(-1));
+        QCOMPARE(roster.entry(3).values[Roster::Mac], u"Y"_s);
+        QVERIFY(roster.note(device(4), 21).event == Roster::Event::Back);
+        QCOMPARE(roster.note(reply(u"W/1/v1"_s), 22).entry, qsizetype(5));
+        QCOMPARE(roster.size(), DeviceRecord::MaxDevices);
+        QCOMPARE(roster.dropped(), 1);
     }
 };
 

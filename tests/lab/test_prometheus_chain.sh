@@ -191,16 +191,14 @@ promtool check rules "$RULES" >"$WORK/check" 2>&1 || fail "promtool check rules:
 
 # An interface that is gone (an adapter unplugged) or a plan that cannot be
 # read fails the scan in the metrics too, in place of the last good scan.
-# Off until every failed scan writes veltrin_scan_success 0:
-# VELTRIN_CHAIN_FAILED_SCANS=1.
-if [ "${VELTRIN_CHAIN_FAILED_SCANS:-0}" = 1 ]; then
-  for failure in "--interface vf9" "--expect $WORK/no-such-plan.csv"; do
-    scan --prometheus --output "$TEXTFILES/veltrin.prom"
-    # shellcheck disable=SC2086 # an option and its value
-    scan --prometheus $failure --output "$TEXTFILES/veltrin.prom"
-    grep -q '^veltrin_scan_success 0$' "$TEXTFILES/veltrin.prom" || fail "$failure: $(cat "$TEXTFILES/veltrin.prom")"
-  done
-fi
+for failure in "--interface vf9" "--expect $WORK/no-such-plan.csv"; do
+  scan --prometheus --output "$TEXTFILES/veltrin.prom"
+  # shellcheck disable=SC2086 # an option and its value
+  scan --prometheus $failure --output "$TEXTFILES/veltrin.prom"
+  [ "$RC" -eq 2 ] || fail "$failure: status $RC, expected 2"
+  [ "$(grep -c '^veltrin_' "$TEXTFILES/veltrin.prom")" -eq 3 ] && grep -q '^veltrin_scan_success 0$' "$TEXTFILES/veltrin.prom" \
+    || fail "$failure: $(cat "$TEXTFILES/veltrin.prom")"
+done
 
 stop_servers
 for pid in "${SERVERS[@]}"; do kill -0 "$pid" 2>/dev/null && fail "server $pid still running"; done

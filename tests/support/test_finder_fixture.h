@@ -22,6 +22,7 @@ struct FakeView : FinderView
     void showNoReplyHint(const QStringList &routes) override { hints << routes.join(u'\n'); }
     void hideNoReplyHint() override { hints << QString(); }
     void reportWarning(const EndpointError &error) override { warnings << error; }
+    void resultsFull(qint64 dropped) override { drops << dropped; }
 
     // The found count at each datagram, Cleared at each clearing.
     static constexpr int Cleared = -1;
@@ -30,6 +31,8 @@ struct FakeView : FinderView
     // A hint's routes each time one is shown, an empty string each time it is hidden.
     QStringList hints;
     QList<EndpointError> failures, warnings;
+    // The dropped count each time the full results dropped a reply.
+    QList<qint64> drops;
 };
 
 struct Finder

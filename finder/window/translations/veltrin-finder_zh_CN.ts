@@ -181,6 +181,10 @@
         <source>Reset &amp;layout</source>
         <translation>重置布局(&amp;L)</translation>
     </message>
+    <message>
+        <source>The table is full: it holds %1 replies, the most it can. Later replies are not shown until the next refresh.</source>
+        <translation>表格已满：它最多容纳 %1 个应答。在下次刷新之前，之后的应答不会显示。</translation>
+    </message>
 </context>
 <context>
     <name>NoReplyPlaceholder</name>

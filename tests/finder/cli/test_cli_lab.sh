@@ -7,7 +7,8 @@
 # platform plugin that does not exist, so a GUI application would abort.
 #
 # usage: test_cli_lab.sh FINDER SIMULATOR [CASE...]
-#   CASE: routed same-segment interfaces other-subnet interrupt output signals site-plan (default: all)
+#   CASE: routed same-segment interfaces other-subnet interrupt output signals site-plan hostile flood
+#         (default: all)
 set -u
 
 FINDER=$(realpath "$1")
@@ -15,7 +16,7 @@ export VELTRIN_SIM
 VELTRIN_SIM=$(realpath "$2")
 shift 2
 CASES=("$@")
-[ ${#CASES[@]} -gt 0 ] || CASES=(routed same-segment interfaces other-subnet interrupt output signals site-plan)
+[ ${#CASES[@]} -gt 0 ] || CASES=(routed same-segment interfaces other-subnet interrupt output signals site-plan hostile flood)
 
 # shellcheck source=../../../tools/netlab.sh
 source "$(dirname "$0")/../../../tools/netlab.sh"
@@ -330,6 +331,10 @@ case_output() {
   RC=$?
   expect_status 4 "closed stdout"
   expect_stderr "closed stdout" "could not write the listing to standard output: Bad file descriptor"
+  lab_exec_finder env -u DISPLAY QT_QPA_PLATFORM=no-such-plugin timeout -s TERM 2 "$FINDER" --watch >&- 2>"$WORK/err"
+  RC=$?
+  expect_status 4 "--watch, closed stdout"
+  expect_stderr "--watch, closed stdout" "could not write the listing to standard output: Bad file descriptor"
 
   # A reader that goes away still ends the run quietly.
   lab_exec_finder env -u DISPLAY QT_QPA_PLATFORM=no-such-plugin "$FINDER" --list --wait 0.3 2>"$WORK/err" | head -c 10 >/dev/null
@@ -358,6 +363,15 @@ rows = json.load(open(sys.argv[1]))
 sys.exit(0 if 0 < len(rows) < 400 and all(len(r) == 7 and r["interface"] == "vf1" for r in rows) else 1)' "$WORK/out" \
       || fail "SIG$sig: not a JSON array of the rows that arrived: $(head -c 300 "$WORK/out")"
   done
+  # Metrics of a scan cut short say it failed, in place of the last scan's.
+  finder --list --prometheus --wait 0.3 --output "$WORK/scan.prom"
+  lab_exec_finder env -u DISPLAY QT_QPA_PLATFORM=no-such-plugin timeout -s TERM 1.5 "$FINDER" --list --prometheus \
+    --wait 10 --output "$WORK/scan.prom" 2>"$WORK/err"
+  RC=$?
+  expect_status 124 "SIGTERM, --prometheus"
+  [ "$(grep -v '^#' "$WORK/scan.prom" | cut -d ' ' -f 1)" = "$(printf '%s\n' veltrin_scan_success \
+    veltrin_scan_timestamp_seconds veltrin_scan_duration_seconds)" ] && grep -q '^veltrin_scan_success 0$' "$WORK/scan.prom" \
+    || fail "SIGTERM, --prometheus: $(cat "$WORK/scan.prom")"
   lab_down
 }
 
@@ -368,7 +382,7 @@ await_lines() {
     [ "$(grep -c -- "$pattern" "$WORK/out")" -ge "$n" ] && return 0
     sleep 0.1
   done
-  fail "waited for $n lines like $pattern: $(cat "$WORK/out")"
+  fail "waited for $n lines like $pattern: $(tail -n 5 "$WORK/out")"
   return 1
 }
 
@@ -438,6 +452,75 @@ sys.exit(0 if rows == {"10.77.16.10": ("answered", zeros + ", version with a lea
     cp "$WORK/list-expect.txt" "$VELTRIN_TRANSCRIPTS/list-expect.csv"
     cp "$WORK/watch.txt" "$VELTRIN_TRANSCRIPTS/watch.jsonl"
   fi
+  lab_down
+}
+
+# A reply whose MAC address is a line break, among good ones: no listing or
+# roster holds it, and the good devices stay. Their descriptions carry DEL,
+# C1, bidi and line-separator characters, which --watch escapes as --json.
+case_hostile() {
+  up --segments 2 --devices 2
+  lab_start_sim 1 --description-hex 7f41c29b42e280ae43e280a844 || return 1
+  lab_start_sim 2 --address 10.77.32.10 --raw 'mac-address: \nsw-version: 6\r\nserial-number: 6\r\ndisplay: 6\r\ndescription: x' \
+    || return 1
+  printf 'Name,MAC Address\nGate,02-00-00-4D-10-0A\nHall,02-00-00-4D-10-0B\n' >"$WORK/plan.csv"
+
+  finder --list --wait 0.5 --json
+  expect_status 0 "hostile MAC (json)"
+  python3 -c 'import json, sys
+rows = json.load(open(sys.argv[1]))
+sys.exit(0 if sorted(r["mac"] for r in rows) == ["02-00-00-4D-10-0A", "02-00-00-4D-10-0B"] else 1)' "$WORK/out" \
+    || fail "hostile MAC (json): $(cat "$WORK/out")"
+  grep -o '"description": "[^"]*"' "$WORK/out" | sed 's/ //' | sort -u >"$WORK/list-escapes"
+  finder --list --wait 0.5
+  [ "$(grep -c '^[0-9]' "$WORK/out")" -eq 2 ] || fail "hostile MAC (text): $(cat "$WORK/out")"
+  finder --list --wait 0.5 --prometheus --expect "$WORK/plan.csv"
+  expect_status 0 "hostile MAC (prometheus)"
+  grep -q '^veltrin_devices_answered 2$' "$WORK/out" && grep -q '^veltrin_expected_devices_missing 0$' "$WORK/out" \
+    && [ "$(grep -c '^veltrin_device_info{' "$WORK/out")" -eq 2 ] && ! grep -q 'mac=""' "$WORK/out" \
+    || fail "hostile MAC (prometheus): $(cat "$WORK/out")"
+
+  lab_exec_finder env -u DISPLAY QT_QPA_PLATFORM=no-such-plugin timeout -s TERM 1.5 "$FINDER" --watch >"$WORK/out" 2>"$WORK/err"
+  [ "$(grep -c '"event":"appeared"' "$WORK/out")" -eq 2 ] || fail "hostile MAC (watch): $(cat "$WORK/out")"
+  grep -o '"description":"[^"]*"' "$WORK/out" | sort -u >"$WORK/watch-escapes"
+  [ "$(cat "$WORK/list-escapes")" = '"description":"\u007fA\u009bB\u202eC\u2028D"' ] \
+    && cmp -s "$WORK/list-escapes" "$WORK/watch-escapes" \
+    || fail "--watch escapes differ from --json: $(cat "$WORK/list-escapes" "$WORK/watch-escapes")"
+  lab_down
+}
+
+# 36,000 invented devices, then a planned one: the full table says so on
+# stderr and in the metrics. Watched, the invented devices go away and a
+# real device that answers after them still appears. Paced, so a slow
+# (sanitized) finder still receives more than the table holds.
+case_flood() {
+  up --segments 2 --devices 1
+  python3 -c 'import sys
+for n in range(36000):
+    print(("mac-address: 0A-%06X\r\nsw-version: 1\r\nserial-number: %d\r\ndisplay: 1\r\ndescription: x" % (n, n)).encode().hex())
+print(b"mac-address: 02-00-00-4D-99-99\r\nsw-version: 1\r\nserial-number: 9\r\ndisplay: 1\r\ndescription: real".hex())' >"$WORK/flood.hex"
+  printf 'Name,MAC Address\nReal,02-00-00-4D-99-99\n' >"$WORK/plan.csv"
+  lab_start_sim 1 --payloads "$WORK/flood.hex" --burst 36001 --rate 12000 || return 1
+  finder --list --wait 4 --prometheus --expect "$WORK/plan.csv"
+  expect_status 3 "flood: the real device hidden"
+  expect_stderr "flood" "warning: the table was full at 32767 replies: "
+  grep -q '^veltrin_replies_dropped [1-9][0-9]*$' "$WORK/out" && grep -q '^veltrin_devices_answered 32767$' "$WORK/out" \
+    || fail "flood: $(grep -v -e device_info -e '^#' "$WORK/out")"
+  lab_down
+
+  up --segments 2 --devices 1
+  lab_start_sim 1 --payloads "$WORK/flood.hex" --burst 36000 --rate 12000 --once || return 1
+  lab_exec_finder env -u DISPLAY QT_QPA_PLATFORM=no-such-plugin "$FINDER" --watch --interval 5 --gone-after 1 \
+    >"$WORK/out" 2>"$WORK/err" &
+  local pid=$!
+  await_lines 32767 '"event":"gone"' || return 1
+  lab_start_sim 2 || return 1
+  await_lines 1 '"event":"appeared".*"ip":"10.77.32.10"'
+  kill -TERM "$(pgrep -P "$pid")"
+  wait "$pid"
+  expect_stderr "flood, watched" "warning: the watch holds 32767 devices, the most it can, and none of them is gone"
+  expect_stderr "flood, watched" "warning: the watch holds 32767 devices, the most it can: each new device takes the place"
+  expect_stderr "flood, watched" "new devices were dropped: the watch was full"
   lab_down
 }
 

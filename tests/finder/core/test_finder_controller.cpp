@@ -50,6 +50,13 @@ private slots:
         QTest::addColumn<QByteArray>("datagram");
         QTest::newRow("no mac key") << QByteArray("sw-version: 1.0\r\ndescription: hello");
         QTest::newRow("empty mac") << QByteArray("mac-address: sw-version: 1\r\nserial-number: 1\r\ndisplay: 1");
+        // Nothing a listing could name the device by.
+        QTest::newRow("mac of a line break")
+                << QByteArray("mac-address: \nsw-version: 1\r\nserial-number: 1\r\ndisplay: 1\r\ndescription: x");
+        QTest::newRow("mac of spaces and controls")
+                << QByteArray("mac-address: \t \x01\x7f\r\nsw-version: 1\r\nserial-number: 1\r\ndisplay: 1");
+        QTest::newRow("serial of a line break")
+                << QByteArray("mac-address: 00-11-22-33-44-55\r\nsw-version: 1\r\nserial-number: \r\ndisplay: 1");
     }
 
     void datagramThatFillsNoRow()
@@ -127,9 +134,15 @@ private slots:
         }
         devices->answer(LoopbackDevices::reply(1));
         devices->answer(LoopbackDevices::reply(2));
-        QTRY_COMPARE(finder.view.replies.size(), 2);
-        QCOMPARE(finder.view.counts, QList<int>({FakeView::Cleared, 1, 1}));
+        devices->answer(LoopbackDevices::reply(3));
+        QTRY_COMPARE(finder.view.replies.size(), 3);
+        QCOMPARE(finder.view.counts, QList<int>({FakeView::Cleared, 1, 1, 1}));
         QCOMPARE(finder.table.tableRowCount(), DeviceRecord::MaxDevices + 1);
+        // Said to the view, counted until the next clearing.
+        QCOMPARE(finder.view.drops, QList<qint64>({1, 2}));
+        QCOMPARE(finder.controller.droppedCount(), 2);
+        finder.controller.refresh();
+        QCOMPARE(finder.controller.droppedCount(), 0);
     }
 
     // While watching, devices go to the watch, past the table and the view;

@@ -1,6 +1,7 @@
 // Hostile datagrams through the real endpoint and controller, on loopback:
 // the finder must neither crash nor fill a row for anything but an accepted
-// reply with a MAC address, and must hand the text on as text.
+// reply with a MAC address and a serial number, and must hand the text on as
+// text.
 
 #include "discovery/datagram_text.h"
 #include "tests/support/test_finder_fixture.h"
@@ -59,9 +60,12 @@ private slots:
         QTest::newRow("lead byte eats the key's first letter") << "\x81" + reply("dd", "d") << QString() << QString();
         QTest::newRow("keys reversed") << "description: d\ndisplay: 1\nserial-number: s\nsw-version: v\nmac-address: m"_ba
                                        << QString() << QString();
+        // The serial number's count runs backwards: no serial, no device.
         QTest::newRow("mac first, rest reversed")
                 << "mac-address: m\ndescription: d\ndisplay: 1\nserial-number: s\nsw-version: v"_ba
-                << "m\ndescription: d\ndisplay: 1\nserial-number: s\n" << "d\ndisplay: 1\nserial-number: s\nsw-version: v";
+                << QString() << QString();
+        QTest::newRow("mac of a line break") << reply("", "hidden") << QString() << QString();
+        QTest::newRow("mac of white space and controls") << reply("\t\x01 \x1b\r", "d") << QString() << QString();
         QTest::newRow("only the mac key") << "mac-address: 00-11-22-33-44-55"_ba << QString() << QString();
         QTest::newRow("sw-version missing") << "mac-address: m\nserial-number: 1\ndisplay: 1\ndescription: d"_ba
                                             << QString() << QString();

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QSortFilterProxyModel>
 #include <QPlainTextEdit>
 #include <QStyledItemDelegate>
@@ -526,6 +527,17 @@ private slots:
         QVERIFY(window->endpoint().settings().interfaceNames.isEmpty());
         window->findChild<QAction *>(QStringLiteral("resetLayoutAction"))->trigger();
         QVERIFY(QSettings().contains(QStringLiteral("interfaces")));
+    }
+
+    // The full table's notice: once a refresh, though every drop is told.
+    void fullTableSaidOnce()
+    {
+        window->resultsFull(1);
+        window->resultsFull(2);
+        const auto *box = window->findChild<QMessageBox *>(QStringLiteral("warningDialog"));
+        QVERIFY(box && box->isVisible());
+        QCOMPARE(box->text(), "The table is full: it holds 32767 replies, the most it can. Later replies are not "
+                              "shown until the next refresh.");
     }
 
 private:
