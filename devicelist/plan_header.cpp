@@ -115,6 +115,11 @@ QString PlanHeader::namesText() const
     return shownColumns(names, all);
 }
 
+QString PlanHeader::columnText(qsizetype column) const
+{
+    return shownColumn(names, column);
+}
+
 QString PlanHeader::delimiterText() const
 {
     if (delimiter == u'\t')

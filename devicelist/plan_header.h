@@ -33,6 +33,8 @@ struct PlanHeader
     QString columnsText() const;
     // "A 'Name', B 'Room'"
     QString namesText() const;
+    // "B 'Room'": one column as those texts name it.
+    QString columnText(qsizetype column) const;
     // "commas", "semicolons" or "tabs"
     QString delimiterText() const;
     // The same for every file with this header, whatever its rows: what a

@@ -1,6 +1,7 @@
 #include "finder/window/app_translations.h"
 #include "finder/core/command_line.h"
 #include "finder/window/main_window.h"
+#include "finder/window/pdf_report_writer.h"
 #include "finder/cli/run_without_window.h"
 
 #include <QApplication>
@@ -14,8 +15,10 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const CommandLine commandLine = parseCommandLine(arguments);
-    if (commandLine.action != CommandLine::Action::Window)
-        return runWithoutWindow(argc, argv, programName, commandLine);
+    if (commandLine.action != CommandLine::Action::Window) {
+        const PdfReportWriter reportWriter;
+        return runWithoutWindow(argc, argv, programName, commandLine, &reportWriter);
+    }
 
     QApplication app(argc, argv);
     setApplicationIdentity(programName);

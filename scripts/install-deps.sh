@@ -31,6 +31,8 @@ group[fuzz]="clang libclang-rt-dev"
 group[package]="dpkg-dev fakeroot file lintian desktop-file-utils appstream devscripts"
 # Virtual X server and screenshots for the window tests.
 group[gui]="xvfb xauth x11-utils imagemagick"
+# The hand-over report's text read back from its PDF (pdftotext).
+group[pdf]="poppler-utils"
 # A headless Wayland compositor for the window test under Wayland.
 group[wayland]="weston"
 # Lab tests: a firewall drop on one interface of a lab namespace.
@@ -54,7 +56,7 @@ declare -A task=(
   [bench]="run lab measure"
   [package]="run package"
   [systemd]="run package lab firewall systemd"
-  [test]="run lab gui wayland firewall fuzz package monitoring"
+  [test]="run lab gui pdf wayland firewall fuzz package monitoring"
 )
 
 wanted=()

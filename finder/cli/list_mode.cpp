@@ -3,13 +3,16 @@
 #include "devicelist/device_export.h"
 #include "devicelist/device_listing.h"
 #include "devicelist/device_table.h"
+#include "devicelist/site_report.h"
 #include "discovery/broadcast_interfaces.h"
 #include "discovery/broadcast_plan.h"
 #include "finder/cli/exit_status.h"
 #include "finder/cli/expected_devices.h"
 #include "finder/cli/interface_choice.h"
+#include "finder/cli/report_writer.h"
 #include "finder/cli/terminal_output.h"
 #include "finder/core/failure_message.h"
+#include "finder/core/request_routes.h"
 
 #include <QCoreApplication>
 
@@ -22,9 +25,11 @@
 using namespace Qt::StringLiterals;
 using namespace ExitStatus;
 
-ListMode::ListMode(const CommandLine &commandLine, const DiscoveryEndpoint::Settings &settings, QObject *parent)
+ListMode::ListMode(const CommandLine &commandLine, const DiscoveryEndpoint::Settings &settings,
+                   const ReportWriter *reportWriter, QObject *parent)
     : QObject(parent)
     , m_commandLine(commandLine)
+    , m_reportWriter(reportWriter)
     , m_endpoint(InterfaceChoice::withInterfaces(settings, commandLine.interfaceNames))
     , m_controller(*this, &m_devices, m_endpoint)
     , m_output(commandLine.outputPath)
@@ -224,7 +229,25 @@ int ListMode::conclude(int status)
         printError(m_output.errorString());
         return WriteFailed;
     }
+    // Also after a signal: like JSON, the report holds the devices that answered.
+    if (status != Failed && m_tally && m_reportWriter && !m_commandLine.reportPath.isEmpty() && !writeReport())
+        return WriteFailed;
     return status;
+}
+
+bool ListMode::writeReport() const
+{
+    QList<DeviceRecord::Fields> devices;
+    for (qsizetype i = 0; i < m_printedRows; ++i)
+        devices << m_devices.at(i).fields;
+    const QString &plan = m_commandLine.expectFile;
+    const SiteReport report = SiteReport::build(
+            SiteReport::Occasion::now(SiteReport::defaultSiteName(plan), plan, requestRoutes(m_endpoint)),
+            m_tally->plan(), devices);
+    const QString error = m_reportWriter->write(report, m_commandLine.reportPath);
+    if (!error.isEmpty())
+        printError(u"--report %1: %2"_s.arg(m_commandLine.reportPath, error));
+    return error.isEmpty();
 }
 
 void ListMode::reportFailure(const EndpointError &error)

@@ -16,6 +16,8 @@
 
 #include <optional>
 
+class ReportWriter;
+
 // veltrin-finder --list: the window's controller and endpoint with the same
 // settings, driven without a window, the devices kept as records. Text and CSV rows are written
 // as the replies come in, one whole line per write; JSON and Prometheus
@@ -27,9 +29,10 @@ class ListMode : public QObject, public FinderView
     Q_OBJECT
 
 public:
+    // reportWriter writes --report; none is needed without it.
     explicit ListMode(const CommandLine &commandLine,
-                     const DiscoveryEndpoint::Settings &settings = DiscoveryEndpoint::Settings{},
-                     QObject *parent = nullptr);
+                      const DiscoveryEndpoint::Settings &settings = DiscoveryEndpoint::Settings{},
+                      const ReportWriter *reportWriter = nullptr, QObject *parent = nullptr);
 
     // Sends, collects and prints; returns the ExitStatus. Runs the event
     // loop of the application object, which must exist.
@@ -57,8 +60,11 @@ private:
     QList<DeviceRecord> missingDevices() const;
     static QStringList missingRow(const DeviceRecord &device);
     static QStringList headerWithStatus();
+    // The hand-over report of the devices listed; false, the reason printed, when it cannot be written.
+    bool writeReport() const;
 
     CommandLine m_commandLine;
+    const ReportWriter *m_reportWriter;
     FoundDevices m_devices;
     DiscoveryEndpoint m_endpoint;
     FinderController m_controller;

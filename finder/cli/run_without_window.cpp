@@ -4,6 +4,7 @@
 #include "finder/cli/list_mode.h"
 #include "finder/cli/descriptor_writer.h"
 #include "finder/cli/exit_status.h"
+#include "finder/cli/report_writer.h"
 #include "finder/cli/watch_mode.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -30,8 +32,15 @@ void setApplicationIdentity(const QString &programName)
     QCoreApplication::setOrganizationName(u"veltrin"_s);
 }
 
-int runWithoutWindow(int argc, char *argv[], const QString &programName, const CommandLine &commandLine)
+int runWithoutWindow(int argc, char *argv[], const QString &programName, const CommandLine &commandLine,
+                     const ReportWriter *reportWriter)
 {
+    const bool reporting = commandLine.action == CommandLine::Action::List && !commandLine.reportPath.isEmpty();
+    if (reporting && !reportWriter) {
+        print(stderr, u"%1: --report needs the desktop package: veltrin-finder writes the report, this program "
+                      u"draws nothing\n"_s.arg(programName));
+        return ExitStatus::Failed;
+    }
     // Checked before anything opens a descriptor: a socket or the event
     // loop's own would take the free number and the listing would go there.
     const bool toStandardOutput = commandLine.action == CommandLine::Action::Watch
@@ -42,7 +51,8 @@ int runWithoutWindow(int argc, char *argv[], const QString &programName, const C
             return ExitStatus::WriteFailed;
         }
     }
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = reporting ? reportWriter->application(argc, argv)
+                                                            : std::make_unique<QCoreApplication>(argc, argv);
     setApplicationIdentity(programName);
     switch (commandLine.action) {
     case CommandLine::Action::Help:
@@ -63,6 +73,6 @@ int runWithoutWindow(int argc, char *argv[], const QString &programName, const C
     case CommandLine::Action::Window:
         break;
     }
-    ListMode listMode(commandLine);
+    ListMode listMode(commandLine, DiscoveryEndpoint::Settings{}, reportWriter);
     return listMode.exec();
 }

@@ -60,6 +60,9 @@ struct Options
                                                           u"FIELD=HEADER pairs; the fields are mac, serial, ip, "
                                                           u"version and name (mac=Hardware,name=Wohnung)."_s,
                                      u"COLUMNS"_s};
+    QCommandLineOption report{u"report"_s, u"With --list and --expect: also write the hand-over report, a PDF of "
+                                           u"the site against its plan, to FILE. Needs the desktop package."_s,
+                              u"FILE"_s};
     QCommandLineOption verbose{u"verbose"_s, u"With --list or --watch: also say on standard error which columns of "
                                              u"the --expect plan were used."_s};
 
@@ -69,7 +72,7 @@ struct Options
         parser.addOption(help);
         parser.addVersionOption();
         parser.addOptions({list, wait, json, csv, prometheus, target, rate, interface, output, watch, interval,
-                           goneAfter, expect, expectColumns, verbose});
+                           goneAfter, expect, expectColumns, report, verbose});
     }
 };
 
@@ -129,7 +132,7 @@ QString checkModes(const QCommandLineParser &parser, const Options &options, Com
         for (const QCommandLineOption *listOnly : {&options.wait, &options.json, &options.csv, &options.prometheus,
                                                    &options.target, &options.rate, &options.interface,
                                                    &options.output, &options.expect, &options.expectColumns,
-                                                   &options.verbose}) {
+                                                   &options.report, &options.verbose}) {
             const bool alsoWatch = listOnly == &options.interface || listOnly == &options.expect
                     || listOnly == &options.expectColumns || listOnly == &options.verbose;
             if (parser.isSet(*listOnly) && !(watching && alsoWatch)) {
@@ -194,7 +197,7 @@ QString readInterfaces(const QCommandLineParser &parser, const Options &options,
     return {};
 }
 
-QString readFormat(const QCommandLineParser &parser, const Options &options, CommandLine &line)
+QString readOutputs(const QCommandLineParser &parser, const Options &options, CommandLine &line)
 {
     QStringList formats;
     for (const auto &[option, format] : {std::pair{&options.json, CommandLine::Format::Json},
@@ -212,13 +215,20 @@ QString readFormat(const QCommandLineParser &parser, const Options &options, Com
         if (line.outputPath.isEmpty())
             return u"--output needs a file name"_s;
     }
+    if (parser.isSet(options.report)) {
+        line.reportPath = parser.value(options.report);
+        if (line.reportPath.isEmpty())
+            return u"--report needs a file name"_s;
+        if (line.expectFile.isEmpty())
+            return u"--report works only with --expect: the report compares the site with its plan"_s;
+    }
     return {};
 }
 
 QString readList(const QCommandLineParser &parser, const Options &options, CommandLine &line)
 {
     line.action = CommandLine::Action::List;
-    if (QString error = readFormat(parser, options, line); !error.isEmpty())
+    if (QString error = readOutputs(parser, options, line); !error.isEmpty())
         return error;
     QString error = readNumber(parser, options.wait, {0, MaxWaitSeconds, false, u"a number of seconds"},
                                line.waitSeconds);

@@ -26,6 +26,8 @@ struct CommandLine
     double ratePerSecond = TargetSweep::DefaultRate;
     QStringList interfaceNames;   // also --watch
     QString outputPath;   // empty: standard output
+    // --list --expect: the hand-over report's PDF; empty: none
+    QString reportPath;
 
     // --watch
     int intervalSeconds = DeviceWatch::DefaultIntervalSeconds;

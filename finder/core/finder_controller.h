@@ -49,6 +49,7 @@ public:
     bool resend();
 
     const QString &lastReply() const { return m_lastReply; }
+    const DiscoveryEndpoint &endpoint() const { return m_endpoint; }
     qint16 foundCount() const { return m_foundCount; }
     // Device replies the full results had no room for since the clearing.
     qint64 droppedCount() const { return m_droppedCount; }

@@ -1,6 +1,7 @@
 #include "finder/window/count_tool_tip.h"
 
 #include "devicelist/answer_marks.h"
+#include "finder/window/plain_tool_tip.h"
 
 #include <QHelpEvent>
 #include <QLabel>
@@ -18,7 +19,8 @@ QString CountToolTip::text() const
 {
     if (m_label.text().isEmpty())
         return {};
-    return answerCountToolTip(m_marks.answers(), m_marks.devices());
+    const QString count = answerCountToolTip(m_marks.answers(), m_marks.devices());
+    return m_note.isEmpty() ? count : m_note + u'\n' + count;
 }
 
 bool CountToolTip::eventFilter(QObject *watched, QEvent *event)
@@ -30,7 +32,9 @@ bool CountToolTip::eventFilter(QObject *watched, QEvent *event)
         QToolTip::hideText();
         event->ignore();
     } else {
-        QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), tip, &m_label);
+        // A plan's header names are not markup either.
+        QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), m_note.isEmpty() ? tip : plainToolTip(tip),
+                           &m_label);
     }
     return true;
 }

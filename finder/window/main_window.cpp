@@ -95,12 +95,14 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
     m_replyPaneTimer.setInterval(ReplyPaneDelayMs);
     connect(&m_replyPaneTimer, &QTimer::timeout, this, &MainWindow::updateReplyPane);
 
-    // A refresh takes the interfaces up now, then shows the table again.
+    // A refresh takes the interfaces up now, then shows the table again,
+    // unless a plan is compared: the comparison goes on with what answers.
     m_siteWatch = new SiteWatch(m_controller, m_table, *m_grid, *m_foundDevice, this);
+    connect(m_siteWatch, &SiteWatch::planNoteChanged, m_countToolTip, &CountToolTip::setNote);
     auto *const interfaceMenu = new InterfaceMenu(m_endpoint, *m_deviceActions->contextMenu());
     interfaceMenu->apply();
     connect(m_refresh, &QAbstractButton::clicked, interfaceMenu, &InterfaceMenu::apply);
-    connect(m_refresh, &QAbstractButton::clicked, m_siteWatch, &SiteWatch::leave);
+    connect(m_refresh, &QAbstractButton::clicked, m_siteWatch, &SiteWatch::beforeRefresh);
     connect(m_refresh, &QAbstractButton::clicked, &m_controller, &FinderController::refresh);
     connect(&m_endpoint, &DiscoveryEndpoint::datagramsArrived, &m_controller,
             &FinderController::onDatagrams);
@@ -256,7 +258,7 @@ void MainWindow::createControls()
     m_foundDevice->setFont(tableFont(WindowLayout::CountLabelPointSize));
     m_foundDevice->setAccessibleDescription(u"Devices found since the last refresh"_s);
     fitCountLabel();
-    new CountToolTip(*m_foundDevice, m_table.answerMarks());
+    m_countToolTip = new CountToolTip(*m_foundDevice, m_table.answerMarks());
 
     m_filterBar = new FilterBar(*this, *m_grid, m_table, *m_sorting);
     connect(m_sorting, &DeviceSorting::shownRowsChanged, m_deviceActions,

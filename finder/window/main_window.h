@@ -11,6 +11,7 @@
 
 #include <memory>
 
+class CountToolTip;
 class DeviceActions;
 class DeviceSorting;
 class FilterBar;
@@ -74,6 +75,7 @@ private:
     QTableView *m_grid = nullptr;          // MSFlexGrid1
     IconAboveTextButton *m_refresh = nullptr;    // cmdRefresh
     QLabel *m_foundDevice = nullptr;       // tFoundDevice
+    CountToolTip *m_countToolTip = nullptr;
     QLineEdit *m_requestPane = nullptr;    // Text2
     QPlainTextEdit *m_replyPane = nullptr; // Text1
     DeviceActions *m_deviceActions = nullptr;

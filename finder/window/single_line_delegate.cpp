@@ -1,12 +1,12 @@
 #include "finder/window/single_line_delegate.h"
 
 #include "devicelist/visible_text.h"
+#include "finder/window/plain_tool_tip.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QStyle>
-#include <QTextDocument>
 #include <QToolTip>
 
 using namespace Qt::StringLiterals;
@@ -52,10 +52,6 @@ bool SingleLineDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, c
         QToolTip::hideText();
         return true;
     }
-    // Device text is never markup: escaped, with its spaces and lines kept;
-    // a long line wraps rather than running off the screen.
-    QToolTip::showText(event->globalPos(),
-                       u"<p style=\"white-space:pre-wrap\">"_s + text.toHtmlEscaped() + u"</p>"_s,
-                       view->viewport(), option.rect);
+    QToolTip::showText(event->globalPos(), plainToolTip(text), view->viewport(), option.rect);
     return true;
 }

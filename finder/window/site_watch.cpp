@@ -1,11 +1,16 @@
 #include "finder/window/site_watch.h"
 
 #include "devicelist/device_table.h"
+#include "devicelist/site_report.h"
 #include "devicelist/site_tally.h"
 #include "devicelist/visible_text.h"
 #include "finder/core/finder_controller.h"
+#include "finder/core/request_routes.h"
 #include "finder/window/count_label_text.h"
 #include "finder/window/device_actions.h"
+#include "finder/window/plan_columns_dialog.h"
+#include "finder/window/recent_plans.h"
+#include "finder/window/report_saver.h"
 #include "finder/window/single_line_delegate.h"
 
 #include <QAction>
@@ -27,6 +32,7 @@
 #include <QVBoxLayout>
 
 #include <optional>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -129,6 +135,7 @@ SiteViewModel::Row rowOf(const DeviceRoster &roster, qsizetype index)
 SiteWatch::SiteWatch(FinderController &controller, const DeviceTable &table, QTableView &grid, QLabel &countLabel,
                      QObject *parent)
     : QObject(parent)
+    , m_controller(controller)
     , m_table(table)
     , m_grid(grid)
     , m_countLabel(countLabel)
@@ -171,6 +178,12 @@ SiteWatch::SiteWatch(FinderController &controller, const DeviceTable &table, QTa
     m_compareAction->setObjectName(u"compareAction"_s);
     m_compareAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     connect(m_compareAction, &QAction::triggered, this, &SiteWatch::askPlan);
+    m_recentPlans = new RecentPlans(this);
+    connect(m_recentPlans, &RecentPlans::chosen, this, &SiteWatch::openPlan);
+    m_reportSaver = new ReportSaver(*window, [this] {
+        return ReportSaver::Compared{m_source.path(), m_source.plan(), comparedDevices(),
+                                     requestRoutes(m_controller.endpoint())};
+    }, this);
     viewActions->contextMenu()->addSeparator();
     for (QAction *const action : actions()) {
         action->setShortcutContext(Qt::WindowShortcut);
@@ -221,7 +234,8 @@ SiteWatch::SiteWatch(FinderController &controller, const DeviceTable &table, QTa
 
 QList<QAction *> SiteWatch::actions() const
 {
-    return {m_watchAction, m_intervalAction, m_eventsAction, m_compareAction};
+    return {m_watchAction, m_intervalAction, m_eventsAction, m_compareAction, m_recentPlans->menu()->menuAction(),
+            m_reportSaver->action()};
 }
 
 int SiteWatch::intervalSeconds() const
@@ -265,18 +279,40 @@ void SiteWatch::setWatching(bool on)
 void SiteWatch::leave()
 {
     const bool wasWatching = m_watch.isRunning();
+    const bool refreshed = std::exchange(m_refreshedWhileComparing, false);
     m_watch.stop();
     m_rebuildTimer.stop();
     m_comparing = false;
-    m_plan = SitePlan();
+    m_source.clear();
+    m_reportSaver->action()->setEnabled(false);
+    emit planNoteChanged({});
     if (m_watchAction->isChecked()) {
         const QSignalBlocker blocker(m_watchAction);
         m_watchAction->setChecked(false);
     }
     if (m_view->isVisible() || wasWatching) {
         showSiteView(false);
-        m_countLabel.setText(m_savedCountText);
+        m_countLabel.setText(refreshed ? tableCountText() : m_savedCountText);
     }
+}
+
+void SiteWatch::beforeRefresh()
+{
+    if (!m_comparing)
+        return leave();
+    m_watch.stop();
+    const QSignalBlocker blocker(m_watchAction);
+    m_watchAction->setChecked(false);
+    m_refreshedWhileComparing = true;
+}
+
+QString SiteWatch::tableCountText() const
+{
+    // As the label reads after the replies to a refresh: empty before the first.
+    int inUse = 0;
+    while (DeviceTable::isInUse(m_table.index(inUse, 0)))
+        ++inUse;
+    return inUse > 0 ? countLabelText(inUse) : QString();
 }
 
 void SiteWatch::showSiteView(bool shown)
@@ -334,28 +370,52 @@ void SiteWatch::onRoundEnded()
 
 QString SiteWatch::compareWith(const QString &path)
 {
-    SitePlan plan = SitePlan::load(path);
+    SitePlan plan = PlanSource::read(path);
     if (!plan.isValid())
         return plan.error();
+    compare(path, std::move(plan));
+    return {};
+}
+
+void SiteWatch::compare(const QString &path, SitePlan plan)
+{
     if (!m_comparing && !m_watch.isRunning())
         m_savedCountText = m_countLabel.text();
-    m_plan = std::move(plan);
+    m_source.use(path, std::move(plan));
+    m_recentPlans->add(path);
+    m_reportSaver->action()->setEnabled(true);
     m_comparing = true;
     m_model.setRows({});
     rebuild();
     showSiteView(true);
-    return {};
 }
 
 void SiteWatch::askPlan()
 {
-    const QString path = QFileDialog::getOpenFileName(m_grid.window(), tr("Compare with list"), QString(),
-                                                      tr("CSV files (*.csv);;All files (*)"));
-    if (path.isEmpty())
+    // Spreadsheets are offered too: picking one says how to save it as CSV.
+    const QString path = QFileDialog::getOpenFileName(m_grid.window(), tr("Compare with list"),
+                                                      m_recentPlans->folder(),
+                                                      tr("Lists (*.csv *.tsv *.txt *.xlsx *.xls *.ods);;All files (*)"));
+    if (!path.isEmpty())
+        openPlan(path);
+}
+
+void SiteWatch::openPlan(const QString &path)
+{
+    SitePlan plan = PlanSource::read(path);
+    if (plan.isValid())
+        return compare(path, std::move(plan));
+    if (plan.needsColumnChoice()) {
+        auto *const dialog = new PlanColumnsDialog(QFileInfo(path).fileName(), plan.header(), m_grid.window());
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        connect(dialog, &QDialog::accepted, this, [this, dialog, path, header = plan.header()] {
+            PlanSource::rememberColumns(header, dialog->choice());
+            openPlan(path);
+        });
+        dialog->open();
         return;
-    const QString error = compareWith(path);
-    if (error.isEmpty())
-        return;
+    }
+    const QString error = plan.error();
     auto *const box = new QMessageBox(QMessageBox::Warning, m_grid.window()->windowTitle(),
                                       tr("The list %1 cannot be used.\n\n%2").arg(QFileInfo(path).fileName(), error),
                                       QMessageBox::Ok, m_grid.window());
@@ -368,9 +428,18 @@ void SiteWatch::rebuild()
 {
     m_rebuildTimer.stop();
     if (m_comparing) {
+        m_source.refresh();
         QString summary;
         m_model.setRows(comparedRows(&summary));
+        QString note = tr("Columns used: %1").arg(m_source.plan().header().columnsText());
+        if (!m_source.problem().isEmpty()) {
+            // The last plan read is still compared; the summary says so.
+            summary += u" \u00b7 "_s + tr("the list cannot be read now");
+            note += u'\n' + tr("The list cannot be read now; the one read last is compared: %1")
+                                    .arg(m_source.problem());
+        }
         m_countLabel.setText(summary);
+        emit planNoteChanged(note);
     } else if (m_watch.isRunning()) {
         m_model.setRows(rosterRows());
         // The label's own text: the devices that answered the last round
@@ -419,8 +488,8 @@ QList<SiteViewModel::Row> SiteWatch::comparedRows(QString *summary) const
     // Planned stations in the plan's order, then the unexpected devices as
     // they came, then the missing stations. A device answering again is
     // shown once.
-    SiteTally tally(m_plan);
-    QList<std::optional<SiteViewModel::Row>> stations(m_plan.devices().size());
+    SiteTally tally(m_source.plan());
+    QList<std::optional<SiteViewModel::Row>> stations(m_source.plan().devices().size());
     QList<SiteViewModel::Row> rows, unexpected;
     for (qsizetype i = 0; i < answered.size(); ++i) {
         if (tally.contains(devices[i]))
@@ -435,7 +504,7 @@ QList<SiteViewModel::Row> SiteWatch::comparedRows(QString *summary) const
             unexpected << row;
             continue;
         }
-        const SitePlan::Device &device = m_plan.devices()[verdict.planned];
+        const SitePlan::Device &device = m_source.plan().devices()[verdict.planned];
         QStringList notes;
         if (!device.name.isEmpty())
             notes << tr("Planned as %1 (line %2)").arg(device.name).arg(device.line);
@@ -452,19 +521,30 @@ QList<SiteViewModel::Row> SiteWatch::comparedRows(QString *summary) const
     }
     QList<SiteViewModel::Row> missing;
     for (const qsizetype p : tally.missing()) {
-        const SitePlan::Device &device = m_plan.devices()[p];
+        const SitePlan::Device &device = m_source.plan().devices()[p];
         SiteViewModel::Row row = rowOf(u"plan %1"_s.arg(p), 0, {device.ip, device.serial, device.mac, device.version,
                                                                 device.name});
         row.status = statusLabel(SitePlan::Status::Missing);
         row.greyed = true;
         missing << row;
     }
-    const SiteTally::Summary s = tally.summary();
-    const QLocale locale;
-    *summary = tr("%1 of %2 planned devices answered \u00b7 %3 missing \u00b7 %4 unexpected \u00b7 %5 differ")
-                       .arg(locale.toString(s.answered), locale.toString(s.planned), locale.toString(s.missing),
-                            locale.toString(s.unexpected), locale.toString(s.differs));
+    *summary = SiteReport::summaryText(tally.summary(), QLocale());
     return rows + unexpected + missing;
+}
+
+QList<DeviceRecord::Fields> SiteWatch::comparedDevices() const
+{
+    QList<DeviceRecord::Fields> devices;
+    if (m_watch.isRunning()) {
+        for (qsizetype i = 0; i < m_watch.roster().size(); ++i) {
+            if (!m_watch.roster().entry(i).gone)
+                devices << m_watch.roster().entry(i).values;
+        }
+        return devices;
+    }
+    for (int r = 1; DeviceTable::isInUse(m_table.index(r - 1, 0)); ++r)
+        devices << m_table.device(r).fields;
+    return devices;
 }
 
 void SiteWatch::saveEvents()

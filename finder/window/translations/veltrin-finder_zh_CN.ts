@@ -202,6 +202,41 @@
     </message>
 </context>
 <context>
+    <name>PlanColumnsDialog</name>
+    <message>
+        <source>&amp;MAC address:</source>
+        <translation>MAC 地址(&amp;M):</translation>
+    </message>
+    <message>
+        <source>&amp;Serial number:</source>
+        <translation>序列号(&amp;S):</translation>
+    </message>
+    <message>
+        <source>&amp;IP address:</source>
+        <translation>IP 地址(&amp;I):</translation>
+    </message>
+    <message>
+        <source>&amp;Version:</source>
+        <translation>版本(&amp;V):</translation>
+    </message>
+    <message>
+        <source>&amp;Name or location:</source>
+        <translation>名称或位置(&amp;N):</translation>
+    </message>
+    <message>
+        <source>Columns of the list</source>
+        <translation>清单的列</translation>
+    </message>
+    <message>
+        <source>No column of %1 is named MAC address, serial number or IP address as the finder knows them. Choose the columns that give them; the choice is kept for lists with this header.</source>
+        <translation>%1 中没有本程序能识别的 MAC 地址、序列号或 IP 地址列。请选择提供这些信息的列；表头相同的清单会沿用此选择。</translation>
+    </message>
+    <message>
+        <source>(none)</source>
+        <translation>(无)</translation>
+    </message>
+</context>
+<context>
     <name>QueryAddressesDialog</name>
     <message>
         <source>Query addresses</source>
@@ -222,6 +257,139 @@ separate several with commas. At most 65536 addresses.</source>
     <message>
         <source>&amp;Query</source>
         <translation>查询(&amp;Q)</translation>
+    </message>
+</context>
+<context>
+    <name>RecentPlans</name>
+    <message>
+        <source>Recent &amp;plans</source>
+        <translation>最近的清单(&amp;P)</translation>
+    </message>
+</context>
+<context>
+    <name>ReportSaver</name>
+    <message>
+        <source>Save &amp;report…</source>
+        <translation>保存报告(&amp;R)…</translation>
+    </message>
+    <message>
+        <source>Save report</source>
+        <translation>保存报告</translation>
+    </message>
+    <message>
+        <source>Site:</source>
+        <translation>现场:</translation>
+    </message>
+    <message>
+        <source>PDF files (*.pdf)</source>
+        <translation>PDF 文件 (*.pdf)</translation>
+    </message>
+    <message>
+        <source>The report could not be saved: %1</source>
+        <translation>无法保存报告：%1</translation>
+    </message>
+</context>
+<context>
+    <name>SiteReport</name>
+    <message>
+        <source>None.</source>
+        <translation>无。</translation>
+    </message>
+    <message>
+        <source>The PDF could not be started.</source>
+        <translation>无法开始写入 PDF。</translation>
+    </message>
+    <message>
+        <source>IP</source>
+        <translation>IP</translation>
+    </message>
+    <message>
+        <source>version</source>
+        <translation>版本</translation>
+    </message>
+    <message>
+        <source>%1 of %2 planned devices answered · %3 missing · %4 unexpected · %5 differ</source>
+        <translation>计划的 %2 台设备中 %1 台已应答 · %3 台缺失 · %4 台计划外 · %5 台不一致</translation>
+    </message>
+    <message>
+        <source>Name or location</source>
+        <translation>名称或位置</translation>
+    </message>
+    <message>
+        <source>Planned IP</source>
+        <translation>计划 IP</translation>
+    </message>
+    <message>
+        <source>Planned version</source>
+        <translation>计划版本</translation>
+    </message>
+    <message>
+        <source>What differs</source>
+        <translation>不一致项</translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation>备注</translation>
+    </message>
+    <message>
+        <source>Stations not on their planned version</source>
+        <translation>版本与计划不符的设备</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1（%2）</translation>
+    </message>
+    <message>
+        <source>Missing</source>
+        <translation>缺失</translation>
+    </message>
+    <message>
+        <source>Differs</source>
+        <translation>不一致</translation>
+    </message>
+    <message>
+        <source>Unexpected</source>
+        <translation>计划外</translation>
+    </message>
+    <message>
+        <source>Answered</source>
+        <translation>已应答</translation>
+    </message>
+    <message>
+        <source>Versions found</source>
+        <translation>发现的版本</translation>
+    </message>
+    <message>
+        <source>Devices</source>
+        <translation>设备数</translation>
+    </message>
+    <message>
+        <source>Hand-over report: %1</source>
+        <translation>交付报告：%1</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>日期</translation>
+    </message>
+    <message>
+        <source>Computer</source>
+        <translation>计算机</translation>
+    </message>
+    <message>
+        <source>Interfaces</source>
+        <translation>接口</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>无</translation>
+    </message>
+    <message>
+        <source>Plan</source>
+        <translation>计划</translation>
+    </message>
+    <message>
+        <source>%1, %2 planned stations</source>
+        <translation>%1，计划 %2 台设备</translation>
     </message>
 </context>
 <context>
@@ -342,10 +510,6 @@ separate several with commas. At most 65536 addresses.</source>
         <translation>与清单比较</translation>
     </message>
     <message>
-        <source>CSV files (*.csv);;All files (*)</source>
-        <translation>CSV 文件 (*.csv);;所有文件 (*)</translation>
-    </message>
-    <message>
         <source>The list %1 cannot be used.
 
 %2</source>
@@ -362,10 +526,6 @@ separate several with commas. At most 65536 addresses.</source>
         <translation>计划的 IP %1，版本 %2</translation>
     </message>
     <message>
-        <source>%1 of %2 planned devices answered · %3 missing · %4 unexpected · %5 differ</source>
-        <translation>计划的 %2 台设备中 %1 台已应答 · %3 台缺失 · %4 台计划外 · %5 台不一致</translation>
-    </message>
-    <message>
         <source>Save watch events</source>
         <translation>保存监视事件</translation>
     </message>
@@ -376,6 +536,22 @@ separate several with commas. At most 65536 addresses.</source>
     <message>
         <source>The events could not be saved: %1</source>
         <translation>无法保存事件：%1</translation>
+    </message>
+    <message>
+        <source>Lists (*.csv *.tsv *.txt *.xlsx *.xls *.ods);;All files (*)</source>
+        <translation>清单 (*.csv *.tsv *.txt *.xlsx *.xls *.ods);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>Columns used: %1</source>
+        <translation>使用的列：%1</translation>
+    </message>
+    <message>
+        <source>the list cannot be read now</source>
+        <translation>清单现在无法读取</translation>
+    </message>
+    <message>
+        <source>The list cannot be read now; the one read last is compared: %1</source>
+        <translation>清单现在无法读取；正在与上次读取的清单比较：%1</translation>
     </message>
 </context>
 </TS>

@@ -2,9 +2,10 @@
 # veltrin-finder --list in throw-away labs (tools/netlab.sh), one lab shape
 # per case: a device behind a router, one LAN reached through two links,
 # interface choice, outputs that fail, Ctrl+C and SIGTERM, and a site checked
-# against its plan, once and watched while a device namespace's simulator
-# stops and starts again. Every finder run here has no display and a
-# platform plugin that does not exist, so a GUI application would abort.
+# against its plan, once (with its hand-over report) and watched while a
+# device namespace's simulator stops and starts again. Every finder run here
+# has no display and a platform plugin that does not exist, so a GUI
+# application would abort; the report draws on the offscreen platform.
 #
 # usage: test_cli_lab.sh FINDER SIMULATOR [CASE...]
 #   CASE: routed same-segment interfaces other-subnet interrupt output signals site-plan hostile flood
@@ -393,8 +394,15 @@ case_site_plan() {
   printf '%s\r\n' 'Location,MAC Address,IP' 'Gate,02-00-00-4d-10-0a,10.77.16.10' \
     'Hall,02:00:00:4D:10:0B,10.77.16.99' 'Spare,02-00-00-4D-99-99,10.77.16.99' >"$WORK/plan.csv"
 
-  finder --list --wait 0.5 --csv --expect "$WORK/plan.csv"
+  finder --list --wait 0.5 --csv --expect "$WORK/plan.csv" --report "$WORK/report.pdf"
   expect_status 3 "--expect with a planned device missing"
+  # The hand-over report, drawn with no display: the summary, the missing
+  # station's row (name, MAC, no serial, planned IP).
+  pdftotext -layout "$WORK/report.pdf" "$WORK/report.txt" || fail "--report: no PDF; stderr: $(cat "$WORK/err")"
+  grep -qF '2 of 3 planned devices answered · 1 missing · 1 unexpected · 1 differ' "$WORK/report.txt" \
+    || fail "--report: no summary in $(cat "$WORK/report.txt")"
+  grep -qE '^ *Spare +02-00-00-4D-99-99 +10\.77\.16\.99 *$' "$WORK/report.txt" \
+    || fail "--report: no row for the missing Spare"
   sort "$WORK/out" >"$WORK/sorted"
   # shellcheck disable=SC2016
   printf '%s\r\n' '#,IP Address,Serial Number,MAC Address,SW Version,Description,Status' \

@@ -55,6 +55,7 @@ private slots:
         QCOMPARE(metrics.format, CommandLine::Format::Prometheus);
         QCOMPARE(metrics.outputPath, "/var/lib/x/veltrin.prom");
         QCOMPARE(parse({"--list", "--expect", "plan.csv"}).expectFile, "plan.csv");
+        QCOMPARE(parse({"--list", "--expect", "p.csv", "--report", "r.pdf"}).reportPath, "r.pdf");
         QVERIFY(!parse({"--list"}).verbose);
         const CommandLine columns = parse({"--list", "--verbose", "--expect", "p.csv", "--expect-columns",
                                            "mac=Hardware, NAME = Wohnung"});
@@ -114,6 +115,13 @@ private slots:
                 << "--expect-columns: needs FIELD=HEADER pairs such as mac=Hardware,name=Wohnung, got \"mac\"";
         QTest::newRow("columns twice") << QStringList{"--list", "--expect", "p.csv", "--expect-columns", "ip=a,ip=b"}
                                        << "--expect-columns: ip is chosen twice";
+        QTest::newRow("report with watch") << QStringList{"--watch", "--expect", "p.csv", "--report", "r.pdf"}
+                                           << "--report works only with --list";
+        QTest::newRow("report without plan") << QStringList{"--list", "--report", "r.pdf"}
+                                             << "--report works only with --expect: the report compares the site "
+                                                "with its plan";
+        QTest::newRow("empty report") << QStringList{"--list", "--expect", "p.csv", "--report="}
+                                      << "--report needs a file name";
         QTest::newRow("interval with list") << QStringList{"--list", "--interval", "5"}
                                             << "--interval works only with --watch";
         for (const char *interval : {"1", "3601", "2.5", "x"}) {

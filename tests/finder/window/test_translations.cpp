@@ -1,5 +1,6 @@
 // Under a Simplified Chinese system locale the texts this finder adds are
 // Chinese; the window's fixed texts stay exactly as they are.
+#include "devicelist/site_report.h"
 #include "finder/window/app_translations.h"
 #include "finder/window/count_tool_tip.h"
 #include "finder/window/device_actions.h"
@@ -53,9 +54,10 @@ private slots:
             if (!action->isSeparator())
                 entries << action->text();
         }
-        // With Watch, its interval, its events, Compare with list… and the
-        // command to reach a device in another subnet, and Interfaces.
-        QCOMPARE(entries.size(), 14);
+        // With Watch, its interval, its events, Compare with list…, Recent
+        // plans, Save report…, the command to reach a device in another
+        // subnet, and Interfaces.
+        QCOMPARE(entries.size(), 16);
         for (const QString &entry : entries)
             QVERIFY2(isChinese(entry), qPrintable(entry));
         QCOMPARE(entries.constFirst(), "打开网页(&O)");
@@ -64,6 +66,8 @@ private slots:
         QVERIFY(isChinese(window.findChild<QLineEdit *>("filterField")->placeholderText()));
         QVERIFY(isChinese(window.findChild<QAction *>("resetLayoutAction")->text()));
         QVERIFY(isChinese(answerCountToolTip(3, 2)));
+        for (const SiteReport::Table &table : SiteReport::build({}, SitePlan(), {}).tables)
+            QVERIFY2(isChinese(table.title), qPrintable(table.title));
         grid->findChild<DeviceSorting *>()->sortBy(1, Qt::AscendingOrder);
         QVERIFY(isChinese(grid->model()->headerData(1, Qt::Horizontal, Qt::ToolTipRole).toString()));
         QVERIFY(isChinese(grid->model()->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString()));
