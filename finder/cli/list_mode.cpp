@@ -6,7 +6,7 @@
 #include "devicelist/site_report.h"
 #include "discovery/broadcast_interfaces.h"
 #include "discovery/broadcast_plan.h"
-#include "finder/cli/exit_status.h"
+#include "finder/core/exit_status.h"
 #include "finder/cli/expected_devices.h"
 #include "finder/cli/interface_choice.h"
 #include "finder/cli/report_writer.h"

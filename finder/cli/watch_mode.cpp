@@ -1,6 +1,6 @@
 #include "finder/cli/watch_mode.h"
 
-#include "finder/cli/exit_status.h"
+#include "finder/core/exit_status.h"
 #include "finder/cli/expected_devices.h"
 #include "finder/cli/interface_choice.h"
 #include "finder/cli/json_line.h"

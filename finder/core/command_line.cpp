@@ -1,6 +1,7 @@
 #include "finder/core/command_line.h"
 
 #include "finder/core/device_watch.h"
+#include "finder/core/exit_status.h"
 #include "discovery/target_sweep.h"
 
 #include <QCommandLineParser>
@@ -53,7 +54,7 @@ struct Options
                                  u"ROUNDS"_s};
     QCommandLineOption expect{u"expect"_s, u"With --list or --watch: compare with the site's plan, a CSV file "
                                            u"naming a MAC, serial or IP column (a saved list will do). Adds a "
-                                           u"status; --list exits with 3 when a planned device is missing."_s,
+                                           u"status; --list exits with %1 when a planned device is missing."_s.arg(ExitStatus::Missing),
                               u"FILE"_s};
     QCommandLineOption expectColumns{u"expect-columns"_s, u"With --expect: the plan's columns, where its header "
                                                           u"names them in words the finder does not know, as "

@@ -4,7 +4,7 @@
 // tests/finder/cli/test_cli_lab.sh runs the whole program in labs.
 #include "devicelist/found_devices.h"
 #include "discovery/discovery_messages.h"
-#include "finder/cli/exit_status.h"
+#include "finder/core/exit_status.h"
 #include "finder/cli/json_line.h"
 #include "finder/cli/list_mode.h"
 #include "finder/cli/prometheus_listing.h"
