@@ -36,7 +36,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int TableRows = DeviceTable::MaxDataRows;
+constexpr int TableRows = DeviceRecord::MaxDevices;
 constexpr quint16 FinderPort = 1010;
 constexpr quint16 BarePort = 1011;
 constexpr qint64 StockLimit = 212992;

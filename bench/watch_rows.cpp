@@ -30,7 +30,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int Devices = 32767;
+constexpr int Devices = DeviceRecord::MaxDevices;
 
 std::int64_t nowNs()
 {

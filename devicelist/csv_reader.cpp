@@ -1,5 +1,7 @@
 #include "devicelist/csv_reader.h"
 
+#include "devicelist/device_export.h"
+
 #include <QLocale>
 
 #include <algorithm>
@@ -30,7 +32,7 @@ std::optional<QStringList> CsvReader::next()
         field += QStringView(m_text).sliced(start, m_pos - start);
         if (field.endsWith(u'\r'))
             field.chop(1);
-        if (quoted && field.size() > 1 && field.front() == u'\'' && isFormulaStart(field[1]))
+        if (quoted && field.size() > 1 && field.front() == u'\'' && DeviceExport::isFormulaStart(field[1]))
             field.remove(0, 1);
         if (fields.size() == MaxFields)
             return fail(Error::TooManyFields);
@@ -111,9 +113,4 @@ QChar CsvReader::likelyDelimiter() const
     }
     const auto most = std::max_element(counts.cbegin(), counts.cend());
     return *most > 0 ? Delimiters[most - counts.cbegin()] : u',';
-}
-
-bool CsvReader::isFormulaStart(QChar c)
-{
-    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
 }

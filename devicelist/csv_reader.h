@@ -57,7 +57,6 @@ public:
     }
 
 private:
-    static bool isFormulaStart(QChar c);
     bool readQuoted(QString &field, qsizetype limit);
     std::optional<QStringList> fail(Error error);
 

@@ -1,27 +1,13 @@
 #include "devicelist/device_export.h"
 
 #include "devicelist/device_table.h"
+#include "devicelist/header_format.h"
 #include "devicelist/visible_text.h"
 
 using namespace Qt::StringLiterals;
 
 namespace DeviceExport {
 namespace {
-
-bool isLineBreak(QChar c)
-{
-    return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
-}
-
-// What spreadsheets take as the start of a formula (and tab/CR, which some
-// strip before looking).
-bool looksLikeFormula(const QString &value)
-{
-    if (value.isEmpty())
-        return false;
-    const QChar first = value.front();
-    return first == u'=' || first == u'+' || first == u'-' || first == u'@' || first == u'\t' || first == u'\r';
-}
 
 // Cells as the table draws them: a terminal acts on control characters
 // before the shell or a spreadsheet sees any quoting (a pasted ESC [201~
@@ -47,10 +33,8 @@ QString asItIs(const QString &cell)
 QStringList headerLabels()
 {
     QStringList labels;
-    for (const QString &segment : DeviceTable::HeaderFormat.split(u'|')) {
-        QString label = segment.startsWith(u'<') ? segment.sliced(1) : segment;
-        labels << label.trimmed();
-    }
+    for (const HeaderSegment &segment : headerSegments(DeviceTable::HeaderFormat))
+        labels << segment.text.trimmed();
     return labels;
 }
 
@@ -72,9 +56,14 @@ QString toTabSeparated(const QList<QStringList> &rows, bool withHeader)
     return text;
 }
 
+bool isFormulaStart(QChar first)
+{
+    return first == u'=' || first == u'+' || first == u'-' || first == u'@' || first == u'\t' || first == u'\r';
+}
+
 QString csvField(const QString &value)
 {
-    const bool formula = looksLikeFormula(value);
+    const bool formula = !value.isEmpty() && isFormulaStart(value.front());
     const bool quote = formula || value.contains(u',') || value.contains(u'"') || value.contains(u'\n')
             || value.contains(u'\r');
     if (!quote)

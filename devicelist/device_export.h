@@ -30,5 +30,9 @@ QString toTabSeparated(const QList<QStringList> &rows, bool withHeader);
 QByteArray toCsv(const QList<QStringList> &rows, bool withHeader);
 // One field of a value that is already escaped; exposed for its tests.
 QString csvField(const QString &value);
+// What spreadsheets take as the start of a formula (and tab and CR, which
+// some strip before looking): such a field gets the apostrophe, which
+// CsvReader takes off again.
+bool isFormulaStart(QChar first);
 
 } // namespace DeviceExport

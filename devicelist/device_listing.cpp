@@ -2,6 +2,7 @@
 
 #include "devicelist/device_export.h"
 #include "devicelist/device_table.h"
+#include "devicelist/header_format.h"
 #include "devicelist/json_string.h"
 #include "devicelist/visible_text.h"
 
@@ -10,13 +11,13 @@ using namespace Qt::StringLiterals;
 namespace DeviceListing {
 namespace {
 
-// Widths of the header format's segments, without the "<" marks, then of
-// a comparison's columns (SiteRows::exportHeader()).
+// Widths of the header format's segments, then of a comparison's columns
+// (SiteRows::exportHeader()).
 QList<qsizetype> columnWidths()
 {
     QList<qsizetype> widths;
-    for (const QString &segment : DeviceTable::HeaderFormat.split(u'|'))
-        widths << segment.size() - (segment.startsWith(u'<') ? 1 : 0);
+    for (const HeaderSegment &segment : headerSegments(DeviceTable::HeaderFormat))
+        widths << segment.text.size();
     qsizetype status = 0;
     for (int s = 0; s < SiteRow::StatusCount; ++s)
         status = std::max(status, SiteRow::keyword(SiteRow::Status(s)).size() + 1);

@@ -14,13 +14,7 @@ namespace {
 // without the line break that ended the value in the reply.
 QString bounded(const QString &value)
 {
-    const QString text = DeviceExport::withoutTrailingLineBreaks(value);
-    if (text.size() <= PackedRow::MaxCellLength)
-        return text;
-    qsizetype length = PackedRow::MaxCellLength;
-    if (text.at(length - 1).isHighSurrogate())
-        --length;
-    return text.first(length) + PackedRow::Ellipsis;
+    return PackedRow::bounded(DeviceExport::withoutTrailingLineBreaks(value));
 }
 
 } // namespace

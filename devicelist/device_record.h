@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <array>
+#include <limits>
 
 struct DeviceReply;
 
@@ -26,6 +27,9 @@ struct DeviceRecord
     // In the order the table's columns and the listings show them.
     enum Field { Ip, Serial, Mac, Version, Description, FieldCount };
     using Fields = std::array<QString, FieldCount>;
+    // No list of devices (the table, the list mode's, the roster, a plan)
+    // holds more: the grid's rows and the found count are 16-bit numbers.
+    static constexpr int MaxDevices = std::numeric_limits<qint16>::max();
 
     DeviceRecord() = default;
     // Fields as they came, with their line breaks.

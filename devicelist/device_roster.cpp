@@ -27,7 +27,7 @@ QString DeviceRoster::key(const Values &reply)
 
 qsizetype DeviceRoster::placeForNew(bool *replacedGone)
 {
-    *replacedGone = m_entries.size() >= MaxDevices;
+    *replacedGone = m_entries.size() >= DeviceRecord::MaxDevices;
     if (!*replacedGone) {
         m_entries.append(Entry());
         return m_entries.size() - 1;

@@ -15,14 +15,13 @@
 // requests: keyed by the MAC as received (by the IP where a reply has none),
 // with first and last sight, the number of answers, the last reply's values
 // and the previous value of each field that changed. A reply costs one hash
-// look-up; the roster holds at most as many devices as the table has rows.
+// look-up; the roster holds at most DeviceRecord::MaxDevices devices.
 // When it is full, a new device takes the place of the device gone longest,
 // so a flood of invented devices that went away cannot blind the watch;
 // with none gone, the new device is dropped and counted.
 class DeviceRoster
 {
 public:
-    static constexpr qsizetype MaxDevices = 32767;
     // Rounds a device may miss before it is gone.
     static constexpr int DefaultGoneAfter = 3;
     // A day of the shortest rounds; more is no watch anyone waits for.

@@ -2,6 +2,7 @@
 
 #include "devicelist/device_export.h"
 #include "devicelist/display_pattern.h"
+#include "devicelist/header_format.h"
 #include "devicelist/visible_text.h"
 
 #include <algorithm>
@@ -74,7 +75,7 @@ DeviceTable::DeviceTable(QObject *parent)
 
 void DeviceTable::setHeaderFormat(const QString &format)
 {
-    const QStringList segments = format.split(u'|');
+    const QList<HeaderSegment> segments = headerSegments(format);
     // Rows store six cells; a longer format has nowhere to put the rest.
     const int count = static_cast<int>(std::min<qsizetype>(segments.size(), ColumnCount));
     if (count < m_columnCount) {
@@ -88,10 +89,9 @@ void DeviceTable::setHeaderFormat(const QString &format)
     }
 
     for (int c = 0; c < ColumnCount; ++c) {
-        const QString segment = c < count ? segments[c] : QString();
-        const bool left = segment.startsWith(u'<');
-        m_headerTexts[c] = left ? segment.sliced(1) : segment;
-        m_alignments[c] = left ? Qt::AlignLeft | Qt::AlignVCenter : Qt::Alignment();
+        const HeaderSegment segment = c < count ? segments[c] : HeaderSegment();
+        m_headerTexts[c] = segment.text;
+        m_alignments[c] = segment.leftAligned ? Qt::AlignLeft | Qt::AlignVCenter : Qt::Alignment();
     }
     emit headerDataChanged(Qt::Horizontal, 0, m_columnCount - 1);
     if (!m_rows.isEmpty())
@@ -159,7 +159,7 @@ void DeviceTable::setCellText(int row, int column, const QString &text)
 
 void DeviceTable::addEmptyRow()
 {
-    if (m_rows.size() >= MaxDataRows)
+    if (m_rows.size() >= DeviceRecord::MaxDevices)
         return;
     const int r = static_cast<int>(m_rows.size());
     beginInsertRows({}, r, r);
@@ -243,7 +243,7 @@ bool DeviceTable::fillDeviceRow(const DeviceReply &reply, const QString &senderA
 {
     const qsizetype free = firstFreeRow();
     const bool adding = free == m_rows.size();
-    if (adding && m_rows.size() >= MaxDataRows)
+    if (adding && m_rows.size() >= DeviceRecord::MaxDevices)
         return false;
 
     const int r = static_cast<int>(free);

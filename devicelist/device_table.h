@@ -13,7 +13,6 @@
 #include <QString>
 
 #include <array>
-#include <limits>
 
 // The list of found devices. Rows are numbered as the grid shows them:
 // row 0 is the header row (shown by the view's horizontal header, not stored
@@ -34,9 +33,6 @@ public:
         DescriptionColumn,
         ColumnCount
     };
-    // The 16-bit row index cannot address more data rows than this.
-    static constexpr int MaxDataRows = std::numeric_limits<qint16>::max();
-
     // The "#" display pattern a column's value is laid into (see
     // formatPattern()); empty for the columns shown as they came.
     static QString displayPattern(Column column);
@@ -53,8 +49,7 @@ public:
 
     explicit DeviceTable(QObject *parent = nullptr);
 
-    // Segments split on "|", a leading "<" means left alignment and is not
-    // shown. One column per segment, at most ColumnCount.
+    // One column per segment (see headerSegments()), at most ColumnCount.
     void setHeaderFormat(const QString &format);
     QString headerText(int column) const;
     // Left | VCenter for "<" columns; empty where the view's default applies.

@@ -1,6 +1,6 @@
 #include "devicelist/found_devices.h"
 
-#include "devicelist/device_table.h"
+#include "discovery/discovery_messages.h"
 
 void FoundDevices::clearDevices()
 {
@@ -10,7 +10,7 @@ void FoundDevices::clearDevices()
 
 bool FoundDevices::takeDevice(const DeviceReply &reply, const QString &senderAddress, const ReplyOrigin &origin)
 {
-    if (m_records.size() >= DeviceTable::MaxDataRows)
+    if (m_records.size() >= DeviceRecord::MaxDevices)
         return false;
     m_marks.note(int(m_records.size()), senderAddress, reply.macAddress);
     m_records.append(DeviceRecord::fromReply(reply, senderAddress, origin));

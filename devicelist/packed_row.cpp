@@ -11,6 +11,13 @@ QStringView PackedRow::storedPart(const QString &text)
     return QStringView(text).first(length);
 }
 
+QString PackedRow::bounded(const QString &text)
+{
+    if (text.size() <= MaxCellLength)
+        return text;
+    return storedPart(text).toString() + Ellipsis;
+}
+
 PackedRow::PackedRow(const Cells &cells)
 {
     qsizetype total = 0;
@@ -37,10 +44,8 @@ QString PackedRow::cell(int column) const
 
 void PackedRow::setCell(int column, const QString &text)
 {
-    QString stored = storedPart(text).toString();
+    const QString stored = bounded(text);
     const bool shortened = text.size() > MaxCellLength;
-    if (shortened)
-        stored.append(Ellipsis);
     const qsizetype delta = stored.size() - cellLength(column);
     m_text.replace(cellStart(column), cellLength(column), stored);
     for (int c = column; c < CellCount; ++c)

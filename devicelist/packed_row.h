@@ -21,6 +21,10 @@ public:
     static constexpr QChar Ellipsis = QChar(u'\u2026');
     using Cells = std::array<QString, CellCount>;
 
+    // text as a cell keeps it: whole, or its first MaxCellLength characters
+    // (never half a surrogate pair) and an ellipsis.
+    static QString bounded(const QString &text);
+
     PackedRow() = default;
     explicit PackedRow(const Cells &cells);
 

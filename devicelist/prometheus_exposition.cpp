@@ -35,24 +35,14 @@ bool PrometheusExposition::addSample(double value, const Labels &labels)
 
 QString PrometheusExposition::labelValue(QStringView value)
 {
+    QString kept;
+    kept.reserve(value.size());
+    for (const QChar c : value) {
+        if (c.category() != QChar::Other_Control || c == u'\n')
+            kept += c;
+    }
     QString out;
-    qsizetype kept = 0;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value[i];
-        if (c.category() == QChar::Other_Control && c != u'\n')
-            continue;
-        // A surrogate pair is kept whole or not at all.
-        const bool pair = c.isHighSurrogate() && i + 1 < value.size() && value[i + 1].isLowSurrogate();
-        kept += pair ? 2 : 1;
-        if (kept > PackedRow::MaxCellLength) {
-            out += PackedRow::Ellipsis;
-            break;
-        }
-        if (pair) {
-            out += c;
-            out += value[++i];
-            continue;
-        }
+    for (const QChar c : PackedRow::bounded(kept)) {
         switch (c.unicode()) {
         case u'\\': out += u"\\\\"_s; break;
         case u'"': out += u"\\\""_s; break;

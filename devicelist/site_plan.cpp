@@ -1,6 +1,7 @@
 #include "devicelist/site_plan.h"
 
 #include "devicelist/csv_reader.h"
+#include "devicelist/group_separator.h"
 #include "devicelist/plan_file.h"
 #include "devicelist/plan_text.h"
 
@@ -46,7 +47,7 @@ QString SitePlan::macKey(const QString &mac)
     QString key;
     key.reserve(mac.size());
     for (const QChar c : mac) {
-        if (c != u'-' && c != u':' && c != u'.' && !c.isSpace())
+        if (!isGroupSeparator(c))
             key += c.toUpper();
     }
     return key;
@@ -152,9 +153,10 @@ QString SitePlan::add(const Device &device)
         return CsvReader::atLine(device.line,
                                  u"%1 %2 is already on line %3."_s.arg(what, shown.left(64)).arg(first.line));
     }
-    if (m_devices.size() >= MaxDevices) {
+    // A plan can list no more devices than the finder can show.
+    if (m_devices.size() >= DeviceRecord::MaxDevices) {
         return CsvReader::atLine(device.line, u"a plan can list at most %1 devices."_s.arg(
-                QLocale(QLocale::English).toString(MaxDevices)));
+                QLocale(QLocale::English).toString(DeviceRecord::MaxDevices)));
     }
     index->insert(key, m_devices.size());
     m_devices << device;

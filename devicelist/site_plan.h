@@ -1,5 +1,6 @@
 #pragma once
 
+#include "devicelist/device_record.h"
 #include "devicelist/plan_columns.h"
 #include "devicelist/plan_header.h"
 
@@ -22,10 +23,8 @@
 class SitePlan
 {
 public:
-    // The table's row limit: a plan can list no more devices than the
-    // finder can show.
-    static constexpr qsizetype MaxDevices = 32767;
-    // Read no further than this; any plan within MaxDevices fits easily.
+    // Read no further than this; any plan within DeviceRecord::MaxDevices
+    // fits easily.
     static constexpr qsizetype MaxFileBytes = 32 * 1024 * 1024;
 
     struct Device

@@ -1,5 +1,7 @@
 #include "devicelist/site_tally.h"
 
+#include "devicelist/devicelist_log.h"
+
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -44,6 +46,8 @@ SiteTally::Verdict SiteTally::add(const DeviceRecord::Fields &device)
         ++m_unexpected;
     }
     m_devices.insert(key, verdict);
+    qCDebug(lcDeviceList).noquote() << "plan: device" << key << "is" << SitePlan::statusName(verdict.status)
+                                    << "for station" << verdict.planned;
     return verdict;
 }
 
@@ -59,6 +63,7 @@ SiteTally::Verdict SiteTally::release(const QString &key)
         return {};
     const Verdict verdict = *found;
     m_devices.erase(found);
+    qCDebug(lcDeviceList).noquote() << "plan: device" << key << "left station" << verdict.planned;
     if (verdict.planned >= 0) {
         m_answeredBy[verdict.planned].clear();
         --m_answered;

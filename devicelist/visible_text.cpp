@@ -6,17 +6,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-bool isLineBreak(QChar c)
-{
-    return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
-}
-
 QString drawnEscape(char32_t code)
 {
     return u"<U+%1>"_s.arg(static_cast<uint>(code), 4, 16, QChar(u'0')).toUpper();
 }
 
 } // namespace
+
+bool isLineBreak(QChar c)
+{
+    return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
 
 bool isShownAsEscape(char32_t code)
 {

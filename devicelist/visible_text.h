@@ -12,6 +12,10 @@
 // through here.
 QString visibleText(const QString &text);
 
+// A character that ends a line: LF, CR, U+2028 or U+2029. The protocol ends
+// each value with one.
+bool isLineBreak(QChar c);
+
 // The rule itself, for writers that escape in a syntax of their own (JSON):
 // every code point that visibleText() would show as an escape is replaced by
 // escape(code); a lone surrogate is passed as its own code unit.

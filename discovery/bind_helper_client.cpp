@@ -1,6 +1,7 @@
 #include "discovery/bind_helper_client.h"
 
 #include "discovery/bind_helper/bind_helper_protocol.h"
+#include "discovery/discovery_log.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -97,6 +98,12 @@ EndpointError noAnswer(const QString &helperPath)
     return bindError(QAbstractSocket::SocketTimeoutError, u"The bind helper %1 did not answer"_s.arg(helperPath));
 }
 
+EndpointError unanswered(const QString &helperPath)
+{
+    qCWarning(lcDiscovery, "the bind helper %s did not answer", qUtf8Printable(helperPath));
+    return noAnswer(helperPath);
+}
+
 // Reads the helper's one message, once the channel is readable: its error
 // and, on success, the socket.
 Answer readAnswer(const QString &helperPath, int channel)
@@ -130,11 +137,15 @@ Answer readAnswer(const QString &helperPath, int channel)
             socket.reset(fd);
         }
     }
-    if (received != static_cast<ssize_t>(sizeof reply) || (message.msg_flags & (MSG_TRUNC | MSG_CTRUNC)))
+    if (received != static_cast<ssize_t>(sizeof reply) || (message.msg_flags & (MSG_TRUNC | MSG_CTRUNC))) {
+        qCWarning(lcDiscovery, "the bind helper %s ended without an answer", qUtf8Printable(helperPath));
         return bindError(QAbstractSocket::UnknownSocketError,
                          u"The bind helper %1 ended without an answer"_s.arg(helperPath));
-    if (reply.error != 0)
+    }
+    if (reply.error != 0) {
+        qCDebug(lcDiscovery, "the bind helper could not bind: %s", qUtf8Printable(qt_error_string(reply.error)));
         return bindError(socketErrorFor(reply.error), qt_error_string(reply.error));
+    }
 
     // Only a UDP socket bound to the helper's port is taken.
     int type = 0;
@@ -145,9 +156,11 @@ Answer readAnswer(const QString &helperPath, int channel)
         || ::getsockopt(socket.get(), SOL_SOCKET, SO_TYPE, &type, &typeLength) != 0 || type != SOCK_DGRAM
         || ::getsockname(socket.get(), reinterpret_cast<sockaddr *>(&local), &localLength) != 0
         || local.sin_family != AF_INET || ntohs(local.sin_port) != VELTRIN_BIND_HELPER_PORT) {
+        qCWarning(lcDiscovery, "the bind helper %s handed over no usable socket", qUtf8Printable(helperPath));
         return bindError(QAbstractSocket::UnknownSocketError,
                          u"The bind helper %1 handed over no usable socket"_s.arg(helperPath));
     }
+    qCDebug(lcDiscovery, "the bind helper handed over a socket bound to port %d", VELTRIN_BIND_HELPER_PORT);
     return socket.release();
 }
 
@@ -197,9 +210,12 @@ std::variant<std::unique_ptr<Request::Running>, EndpointError> startHelper(const
     running->pid = spawnHelper(helperPath, theirs.get());
     if (running->pid < 0) {
         const int error = errno;
+        qCWarning(lcDiscovery, "could not start the bind helper %s: %s", qUtf8Printable(helperPath),
+                  qUtf8Printable(qt_error_string(error)));
         return bindError(socketErrorFor(error),
                          u"Could not start the bind helper %1: %2"_s.arg(helperPath, qt_error_string(error)));
     }
+    qCDebug(lcDiscovery, "asked the bind helper %s for the port", qUtf8Printable(helperPath));
     // Our copy of its end closed, a helper that dies unheard reads as an end of file.
     return running;
 }
@@ -217,7 +233,7 @@ Answer requestSocket(const QString &helperPath)
     do
         polled = ::poll(&ready, 1, AnswerTimeoutMs);
     while (polled < 0 && errno == EINTR);
-    Answer answer = polled > 0 ? readAnswer(helperPath, running->channel.get()) : noAnswer(helperPath);
+    Answer answer = polled > 0 ? readAnswer(helperPath, running->channel.get()) : unanswered(helperPath);
     reap(running->pid, std::holds_alternative<EndpointError>(answer));
     return answer;
 }
@@ -262,7 +278,7 @@ void Request::conclude(bool timedOut)
     m_timeout.stop();
     // Kept until the request goes: this may run in the notifier's own signal.
     m_running->readable->setEnabled(false);
-    m_answer = timedOut ? noAnswer(m_helperPath) : readAnswer(m_helperPath, m_running->channel.get());
+    m_answer = timedOut ? unanswered(m_helperPath) : readAnswer(m_helperPath, m_running->channel.get());
     reap(std::exchange(m_running->pid, -1), std::holds_alternative<EndpointError>(m_answer));
     Q_EMIT finished();
 }

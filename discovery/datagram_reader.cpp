@@ -102,6 +102,127 @@ ReceivedDatagram datagramFrom(const char *bytes, unsigned length, const sockaddr
     return datagram;
 }
 
+using Clock = std::chrono::steady_clock;
+
+// One recvmmsg() call's messages over a buffer of FloodPolicy::Batch slots.
+// Stays where it was made: the message headers point into it.
+class ReceiveBatch
+{
+public:
+    ReceiveBatch()
+    {
+        for (unsigned i = 0; i < FloodPolicy::Batch; ++i) {
+            m_pieces[i] = {m_buffer.data() + i * FloodPolicy::SlotBytes, FloodPolicy::SlotBytes};
+            m_messages[i].msg_hdr.msg_iov = &m_pieces[i];
+            m_messages[i].msg_hdr.msg_iovlen = 1;
+            m_messages[i].msg_hdr.msg_name = &m_senders[i];
+            m_messages[i].msg_hdr.msg_control = m_controls[i].bytes;
+        }
+    }
+    ReceiveBatch(const ReceiveBatch &) = delete;
+    ReceiveBatch &operator=(const ReceiveBatch &) = delete;
+
+    // Reads up to a batch without waiting; how many, or 0 or less for none.
+    int receive(int descriptor)
+    {
+        for (mmsghdr &message : m_messages) {
+            message.msg_hdr.msg_namelen = sizeof(sockaddr_storage);
+            message.msg_hdr.msg_controllen = ControlBytes;
+        }
+        return ::recvmmsg(descriptor, m_messages.data(), FloodPolicy::Batch, MSG_DONTWAIT, nullptr);
+    }
+
+    // Appends the first count datagrams read; returns what they weigh in
+    // the queue.
+    std::int64_t appendTo(std::vector<ReceivedDatagram> &out, int count) const
+    {
+        // One clock read per batch: its datagrams came within a gather pause.
+        const qint64 receivedAtMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                            std::chrono::system_clock::now().time_since_epoch())
+                                            .count();
+        std::int64_t bytes = 0;
+        for (int i = 0; i < count; ++i) {
+            out.push_back(datagramFrom(static_cast<const char *>(m_pieces[i].iov_base), m_messages[i].msg_len,
+                                       m_senders[i]));
+            out.back().interfaceIndex = arrivalInterface(m_messages[i].msg_hdr);
+            out.back().receivedAtMs = receivedAtMs;
+            bytes += m_messages[i].msg_len + FloodPolicy::QueuedDatagramOverhead;
+        }
+        return bytes;
+    }
+
+private:
+    struct alignas(cmsghdr) Control
+    {
+        unsigned char bytes[ControlBytes];
+    };
+    // Untouched pages of the buffer cost no memory.
+    QByteArray m_buffer{qsizetype(FloodPolicy::Batch * FloodPolicy::SlotBytes), Qt::Uninitialized};
+    std::array<mmsghdr, FloodPolicy::Batch> m_messages{};
+    std::array<iovec, FloodPolicy::Batch> m_pieces{};
+    std::array<sockaddr_storage, FloodPolicy::Batch> m_senders{};
+    std::array<Control, FloodPolicy::Batch> m_controls{};
+};
+
+// When the owner's thread hears of the queue: FirstWakeAfter the first few
+// datagrams since it last did, else WakeEvery after that (FloodPolicy).
+class WakePacing
+{
+public:
+    bool isPending() const { return m_wakeAt != NoWake; }
+    bool isDue(Clock::time_point now) const { return isPending() && now >= m_wakeAt; }
+    // poll()'s timeout: until the pending wake-up, or none.
+    int timeoutMs() const
+    {
+        if (!isPending())
+            return -1;
+        const auto left = std::max(m_wakeAt - Clock::now(), Clock::duration{});
+        return int(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+    }
+    // count datagrams were queued at readAt; wasEmpty: the queue had none
+    // before. True when the owner is to be woken at once.
+    bool queued(int count, bool wasEmpty, Clock::time_point readAt)
+    {
+        m_sinceWake += count;
+        if (!wasEmpty || isPending())
+            return false;
+        m_wakeAt = m_sinceWake <= FloodPolicy::FirstFewUpTo ? readAt + FloodPolicy::FirstWakeAfter
+                                                            : m_lastWake + FloodPolicy::WakeEvery;
+        return readAt >= m_wakeAt;
+    }
+    void woken(Clock::time_point now)
+    {
+        m_lastWake = now;
+        m_wakeAt = NoWake;
+        m_sinceWake = 0;
+    }
+
+private:
+    static constexpr Clock::time_point NoWake = Clock::time_point::max();
+    Clock::time_point m_lastWake;
+    Clock::time_point m_wakeAt = NoWake;
+    int m_sinceWake = 0;
+};
+
+// FloodPolicy::FloodPerMs datagrams read within a millisecond.
+class FloodMeter
+{
+public:
+    bool isFlood(int count, Clock::time_point readAt)
+    {
+        if (readAt - m_from > std::chrono::milliseconds(1)) {
+            m_from = readAt;
+            m_count = 0;
+        }
+        m_count += count;
+        return m_count >= FloodPolicy::FloodPerMs;
+    }
+
+private:
+    Clock::time_point m_from;
+    int m_count = 0;
+};
+
 } // namespace
 
 int DatagramReader::enableArrivalInterface(int descriptor)
@@ -200,91 +321,43 @@ bool DatagramReader::isFlooded() const
 void DatagramReader::run(int descriptor)
 {
     askForShortSlices();
-    // Untouched pages of the buffer cost no memory.
-    QByteArray buffer(qsizetype(FloodPolicy::Batch * FloodPolicy::SlotBytes), Qt::Uninitialized);
-    std::array<mmsghdr, FloodPolicy::Batch> messages{};
-    std::array<iovec, FloodPolicy::Batch> pieces{};
-    std::array<sockaddr_storage, FloodPolicy::Batch> senders{};
-    struct alignas(cmsghdr) Control
-    {
-        unsigned char bytes[ControlBytes];
-    };
-    std::array<Control, FloodPolicy::Batch> controls{};
-    for (unsigned i = 0; i < FloodPolicy::Batch; ++i) {
-        pieces[i] = {buffer.data() + i * FloodPolicy::SlotBytes, FloodPolicy::SlotBytes};
-        messages[i].msg_hdr.msg_iov = &pieces[i];
-        messages[i].msg_hdr.msg_iovlen = 1;
-        messages[i].msg_hdr.msg_name = &senders[i];
-        messages[i].msg_hdr.msg_control = controls[i].bytes;
-    }
+    ReceiveBatch batch;
+    WakePacing pacing;
+    FloodMeter flood;
     std::array<pollfd, 2> waitFor{{{descriptor, POLLIN, 0}, {m_stopDescriptor, POLLIN, 0}}};
     std::vector<ReceivedDatagram> received;
     received.reserve(FloodPolicy::Batch);
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point lastWake;
-    constexpr Clock::time_point NoWake = Clock::time_point::max();
-    Clock::time_point wakeAt = NoWake;   // when a wake-up is due
-    int sinceWake = 0;
-    Clock::time_point rateFrom;
-    int rateCount = 0;
-    const auto wake = [&] {
+    const auto wake = [this, &pacing] {
         signal(m_wakeDescriptor);
-        lastWake = Clock::now();
-        wakeAt = NoWake;
-        sinceWake = 0;
+        pacing.woken(Clock::now());
     };
 
     for (;;) {
         {
             std::unique_lock lock(m_mutex);
-            if (wakeAt != NoWake && m_queuedBytes >= FloodPolicy::QueueLimitBytes)
+            if (pacing.isPending() && m_queuedBytes >= FloodPolicy::QueueLimitBytes)
                 wake();   // the owner makes the room
             m_space.wait(lock, [this] { return m_stopping || m_queuedBytes < FloodPolicy::QueueLimitBytes; });
             if (m_stopping)
                 return;
         }
-        int timeoutMs = -1;
-        if (wakeAt != NoWake) {
-            const auto left = wakeAt - Clock::now();
-            timeoutMs = int(std::chrono::ceil<std::chrono::milliseconds>(std::max(left, Clock::duration{})).count());
-        }
-        const int ready = ::poll(waitFor.data(), waitFor.size(), timeoutMs);
-        if (wakeAt != NoWake && Clock::now() >= wakeAt)
+        const int ready = ::poll(waitFor.data(), waitFor.size(), pacing.timeoutMs());
+        if (pacing.isDue(Clock::now()))
             wake();
         if (ready <= 0)
             continue;   // the timeout, or EINTR
         if (waitFor[1].revents != 0 || (waitFor[0].revents & POLLNVAL) != 0)
             return;
-        for (mmsghdr &message : messages) {
-            message.msg_hdr.msg_namelen = sizeof(sockaddr_storage);
-            message.msg_hdr.msg_controllen = ControlBytes;
-        }
-        const int count = ::recvmmsg(descriptor, messages.data(), FloodPolicy::Batch, MSG_DONTWAIT, nullptr);
+        const int count = batch.receive(descriptor);
         // Nothing after all, or an error the socket reported once (an ICMP
         // notice, say); the next datagram reads as before.
         if (count <= 0)
             continue;
         const Clock::time_point readAt = Clock::now();
-        if (readAt - rateFrom > std::chrono::milliseconds(1)) {
-            rateFrom = readAt;
-            rateCount = 0;
-        }
-        rateCount += count;
-        if (rateCount >= FloodPolicy::FloodPerMs)
+        if (flood.isFlood(count, readAt))
             m_lastFlood.store(nanoseconds(readAt), std::memory_order_relaxed);
 
-        // One clock read per batch: its datagrams came within a gather pause.
-        const qint64 receivedAtMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                            std::chrono::system_clock::now().time_since_epoch())
-                                            .count();
-        std::int64_t bytes = 0;
-        for (int i = 0; i < count; ++i) {
-            received.push_back(datagramFrom(static_cast<const char *>(pieces[i].iov_base), messages[i].msg_len,
-                                            senders[i]));
-            received.back().interfaceIndex = arrivalInterface(messages[i].msg_hdr);
-            received.back().receivedAtMs = receivedAtMs;
-            bytes += messages[i].msg_len + FloodPolicy::QueuedDatagramOverhead;
-        }
+        const std::int64_t bytes = batch.appendTo(received, count);
         bool wasEmpty = false;
         {
             const std::lock_guard lock(m_mutex);
@@ -293,13 +366,8 @@ void DatagramReader::run(int descriptor)
             m_queuedBytes += bytes;
         }
         received.clear();
-        sinceWake += count;
-        if (wasEmpty && wakeAt == NoWake) {
-            wakeAt = sinceWake <= FloodPolicy::FirstFewUpTo ? readAt + FloodPolicy::FirstWakeAfter
-                                                            : lastWake + FloodPolicy::WakeEvery;
-            if (readAt >= wakeAt)
-                wake();
-        }
+        if (pacing.queued(count, wasEmpty, readAt))
+            wake();
         if (count < int(FloodPolicy::Batch))
             std::this_thread::sleep_for(FloodPolicy::Gather);
     }

@@ -4,6 +4,7 @@
 #include "discovery/broadcast_interfaces.h"
 #include "discovery/broadcast_plan.h"
 #include "discovery/datagram_text.h"
+#include "discovery/discovery_log.h"
 #include "discovery/flood_policy.h"
 
 #include <QDeadlineTimer>
@@ -234,13 +235,20 @@ std::optional<EndpointError> DiscoveryEndpoint::sendThrough(const QByteArray &pa
     if (interfaceIndex > 0)
         datagram.setInterfaceIndex(static_cast<uint>(interfaceIndex));
     errno = 0;
-    if (m_socket->writeDatagram(datagram) == payload.size())
+    const bool sent = m_socket->writeDatagram(datagram) == payload.size();
+    const int systemError = errno;
+    const auto interfaceName = [interfaceIndex] {
+        return interfaceIndex > 0 ? QNetworkInterface::interfaceNameFromIndex(interfaceIndex) : QString();
+    };
+    qCDebug(lcDiscovery, "%s the request to %s port %u through %s", sent ? "sent" : "could not send",
+            qUtf8Printable(host.toString()), unsigned(m_settings.destinationPort),
+            interfaceIndex > 0 ? qUtf8Printable(interfaceName()) : "the interface the routing table picks");
+    if (sent)
         return std::nullopt;
 
     EndpointError error{EndpointError::Operation::Send, host.toString(), m_settings.destinationPort,
-                        m_socket->error(), failureReason(*m_socket, errno)};
-    if (interfaceIndex > 0)
-        error.interfaceName = QNetworkInterface::interfaceNameFromIndex(interfaceIndex);
+                        m_socket->error(), failureReason(*m_socket, systemError)};
+    error.interfaceName = interfaceName();
     return error;
 }
 
@@ -276,7 +284,12 @@ void DiscoveryEndpoint::notifyQueued()
     if (m_notifying)
         return;
     bool floodRound = false;
-    if (m_reader.isFlooded()) {
+    const bool flooded = m_reader.isFlooded();
+    if (flooded != std::exchange(m_flooded, flooded)) {
+        qCInfo(lcDiscovery, flooded ? "a flood of replies: the hand-over waits while the reader catches up"
+                                    : "the flood of replies is over");
+    }
+    if (flooded) {
         if (!m_yieldingSince.isValid())
             m_yieldingSince.start();
         if (!m_yieldingSince.hasExpired(FloodPolicy::YieldAtMostMs)) {

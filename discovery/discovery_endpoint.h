@@ -123,6 +123,7 @@ private:
     // Hand-over waits on this while a flood comes in.
     QTimer m_readerCatchUp;
     QElapsedTimer m_yieldingSince;
+    bool m_flooded = false;   // as the log last said
     // Arrival times count from here: a time in UTC needs no time zone
     // look-up, which would cost more than the rest of a reply's hand-over.
     const QDateTime m_epochUtc = QDateTime::fromMSecsSinceEpoch(0).toUTC();

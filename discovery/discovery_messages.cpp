@@ -110,7 +110,29 @@ DeviceReply parseReply(const QString &text)
     return reply;
 }
 
-bool identifiesDevice(const DeviceReply &reply, QStringView senderAddress)
+Rejection rejectionOf(const DeviceReply &reply, QStringView senderAddress)
 {
-    return reply.accepted && !isBlank(reply.macAddress) && !isBlank(reply.serialNumber) && !isBlank(senderAddress);
+    if (!reply.accepted)
+        return Rejection::NotAReply;
+    if (isBlank(reply.macAddress))
+        return Rejection::NoMac;
+    if (isBlank(reply.serialNumber))
+        return Rejection::NoSerial;
+    return isBlank(senderAddress) ? Rejection::NoSender : Rejection::None;
+}
+
+QString rejectionText(const QString &text, Rejection rejection)
+{
+    switch (rejection) {
+    case Rejection::None: break;
+    case Rejection::NotAReply:
+        if (text.isEmpty())
+            return QStringLiteral("empty");
+        return text.contains(QStringView(DiscoveryKeys::Mac)) ? QStringLiteral("a key beyond character %1").arg(MaxPosition)
+                                                               : QStringLiteral("no \"mac-address: \" key");
+    case Rejection::NoMac: return QStringLiteral("no MAC address");
+    case Rejection::NoSerial: return QStringLiteral("no serial number");
+    case Rejection::NoSender: return QStringLiteral("no sender address");
+    }
+    return {};
 }

@@ -46,4 +46,11 @@ DeviceReply parseReply(const QString &text);
 // white space and control characters. A reply with less cannot be told
 // apart from another device, nor named in a listing, so it is no device;
 // like any other datagram it still reaches the reply pane.
-bool identifiesDevice(const DeviceReply &reply, QStringView senderAddress);
+enum class Rejection { None, NotAReply, NoMac, NoSerial, NoSender };
+Rejection rejectionOf(const DeviceReply &reply, QStringView senderAddress);
+inline bool identifiesDevice(const DeviceReply &reply, QStringView senderAddress)
+{
+    return rejectionOf(reply, senderAddress) == Rejection::None;
+}
+// The rejection of the datagram text in words, for the log.
+QString rejectionText(const QString &text, Rejection rejection);

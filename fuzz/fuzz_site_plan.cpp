@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     }
     FUZZ_CHECK(plan.header().found && plan.header().line > 0);
-    FUZZ_CHECK(plan.devices().size() <= SitePlan::MaxDevices);
+    FUZZ_CHECK(plan.devices().size() <= DeviceRecord::MaxDevices);
     for (qsizetype p = 0; p < plan.devices().size(); ++p) {
         const SitePlan::Device &device = plan.devices()[p];
         FUZZ_CHECK(device.line > plan.header().line);

@@ -7,7 +7,7 @@
 #include "devicelist/site_rows.h"
 #include "discovery/broadcast_interfaces.h"
 #include "discovery/broadcast_plan.h"
-#include "finder/cli/exit_status.h"
+#include "finder/core/exit_status.h"
 #include "finder/cli/expected_devices.h"
 #include "finder/cli/interface_choice.h"
 #include "finder/cli/report_writer.h"
@@ -192,7 +192,7 @@ int ListMode::conclude(int status)
     }
     if (const qint64 dropped = m_controller.droppedCount(); dropped > 0) {
         printError(u"warning: the table was full at %1 replies: %2 more device replies were dropped, "
-                   u"and the devices among them are not listed"_s.arg(DeviceTable::MaxDataRows).arg(dropped));
+                   u"and the devices among them are not listed"_s.arg(DeviceRecord::MaxDevices).arg(dropped));
     }
     // A reader that went away ends the run quietly, as SIGPIPE's default
     // action would.

@@ -56,7 +56,7 @@ QByteArray PrometheusListing::text(const FoundDevices &devices, bool succeeded, 
     metrics.addSample(marks.answers());
     metrics.addGauge(u"veltrin_replies_dropped"_s,
                      u"Device replies the scan dropped: its table was full (%1 rows). Devices among them "
-                     u"are missing from the other metrics."_s.arg(DeviceTable::MaxDataRows));
+                     u"are missing from the other metrics."_s.arg(DeviceRecord::MaxDevices));
     metrics.addSample(double(repliesDropped));
 
     metrics.addGauge(u"veltrin_device_info"_s, u"A device that answered the scan, as its first reply described it."_s);

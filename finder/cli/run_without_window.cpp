@@ -3,7 +3,7 @@
 #include "finder/core/command_line.h"
 #include "finder/cli/list_mode.h"
 #include "finder/cli/descriptor_writer.h"
-#include "finder/cli/exit_status.h"
+#include "finder/core/exit_status.h"
 #include "finder/cli/report_writer.h"
 #include "finder/cli/watch_mode.h"
 
@@ -57,10 +57,10 @@ int runWithoutWindow(int argc, char *argv[], const QString &programName, const C
     switch (commandLine.action) {
     case CommandLine::Action::Help:
         print(stdout, commandLineHelp());
-        return 0;
+        return ExitStatus::Printed;
     case CommandLine::Action::Version:
         print(stdout, u"%1 %2\n"_s.arg(QCoreApplication::applicationName(), QCoreApplication::applicationVersion()));
-        return 0;
+        return ExitStatus::Printed;
     case CommandLine::Action::Error:
         print(stderr, u"%1: %2\n\n%3"_s.arg(QCoreApplication::applicationName(), commandLine.error,
                                              commandLineHelp()));

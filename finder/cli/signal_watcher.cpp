@@ -1,5 +1,7 @@
 #include "finder/cli/signal_watcher.h"
 
+#include "finder/cli/cli_log.h"
+
 #include <QSocketNotifier>
 
 #include <fcntl.h>
@@ -28,7 +30,8 @@ SignalWatcher::SignalWatcher(std::initializer_list<int> signalNumbers, QObject *
     : QObject(parent)
 {
     if (::pipe2(m_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        qWarning("signal watcher: no pipe (%s); signals keep their default action", qPrintable(qt_error_string()));
+        qCWarning(lcCli, "signal watcher: no pipe (%s); signals keep their default action",
+                  qPrintable(qt_error_string()));
         return;
     }
     writeEnd = m_pipe[1];
@@ -63,7 +66,9 @@ void SignalWatcher::readPipe()
     unsigned char numbers[16];
     ssize_t count;
     while ((count = ::read(m_pipe[0], numbers, sizeof numbers)) > 0) {
-        for (ssize_t i = 0; i < count; ++i)
+        for (ssize_t i = 0; i < count; ++i) {
+            qCDebug(lcCli, "caught signal %d", numbers[i]);
             emit caught(numbers[i]);
+        }
     }
 }

@@ -1,6 +1,6 @@
 #include "finder/cli/watch_mode.h"
 
-#include "finder/cli/exit_status.h"
+#include "finder/core/exit_status.h"
 #include "finder/cli/expected_devices.h"
 #include "finder/cli/interface_choice.h"
 #include "finder/cli/json_line.h"
@@ -43,7 +43,7 @@ WatchMode::WatchMode(const CommandLine &commandLine, const DiscoveryEndpoint::Se
     , m_output(STDOUT_FILENO)
     , m_endpoint(InterfaceChoice::withInterfaces(settings, commandLine.interfaceNames))
     , m_controller(*this, nullptr, m_endpoint)
-    , m_watch(m_controller)
+    , m_watch(m_controller, this)
 {
     connect(&m_endpoint, &DiscoveryEndpoint::datagramsArrived, &m_controller, &FinderController::onDatagrams);
     connect(&m_watch, &DeviceWatch::deviceEvent, this, &WatchMode::printEvent);
@@ -94,7 +94,7 @@ void WatchMode::warnFull(bool dropped)
     // Each once: the watch goes on, and the drops are counted at its end.
     if (std::exchange(dropped ? m_saidDropping : m_saidReplacing, true))
         return;
-    const QString full = u"warning: the watch holds %1 devices, the most it can"_s.arg(DeviceRoster::MaxDevices);
+    const QString full = u"warning: the watch holds %1 devices, the most it can"_s.arg(DeviceRecord::MaxDevices);
     printError(dropped ? full + u", and none of them is gone: new devices are dropped until some go"_s
                        : full + u": each new device takes the place of the device gone longest"_s);
 }

@@ -1,6 +1,7 @@
 #include "finder/core/command_line.h"
 
 #include "finder/core/device_watch.h"
+#include "finder/core/exit_status.h"
 #include "discovery/target_sweep.h"
 
 #include <QCommandLineParser>
@@ -23,7 +24,8 @@ struct Options
     QCommandLineOption help{{u"h"_s, u"help"_s}, u"Displays help on commandline options."_s};
     QCommandLineOption list{u"list"_s, u"List the devices that answer, without a window, and exit."_s};
     QCommandLineOption wait{u"wait"_s, u"With --list: collect replies for SECONDS after the last request "
-                                       u"(default 2; fractions allowed)."_s, u"SECONDS"_s};
+                                       u"(default %1; fractions allowed)."_s.arg(CommandLine::DefaultWaitSeconds),
+                            u"SECONDS"_s};
     QCommandLineOption json{u"json"_s, u"With --list: print a JSON array instead of a table."_s};
     QCommandLineOption csv{u"csv"_s, u"With --list: print CSV, as the window saves it."_s};
     QCommandLineOption prometheus{u"prometheus"_s, u"With --list: print Prometheus metrics, for node exporter's "
@@ -42,13 +44,16 @@ struct Options
     QCommandLineOption watch{u"watch"_s, u"Send the request every few seconds and print one JSON object per line "
                                          u"for each device that appears, changes, is gone or is back, until "
                                          u"interrupted."_s};
-    QCommandLineOption interval{u"interval"_s, u"With --watch: seconds between requests (default 5, 2 to 3600)."_s,
+    QCommandLineOption interval{u"interval"_s, u"With --watch: seconds between requests (default %1, %2 to %3)."_s.arg(
+                                        DeviceWatch::DefaultIntervalSeconds).arg(DeviceWatch::MinIntervalSeconds).arg(
+                                        DeviceWatch::MaxIntervalSeconds),
                                 u"SECONDS"_s};
     QCommandLineOption goneAfter{u"gone-after"_s, u"With --watch: a device that misses ROUNDS requests in a row is "
-                                                  u"gone (default 3)."_s, u"ROUNDS"_s};
+                                                  u"gone (default %1)."_s.arg(DeviceRoster::DefaultGoneAfter),
+                                 u"ROUNDS"_s};
     QCommandLineOption expect{u"expect"_s, u"With --list or --watch: compare with the site's plan, a CSV file "
                                            u"naming a MAC, serial or IP column (a saved list will do). Adds a "
-                                           u"status; --list exits with 3 when a planned device is missing."_s,
+                                           u"status; --list exits with %1 when a planned device is missing."_s.arg(ExitStatus::Missing),
                               u"FILE"_s};
     QCommandLineOption expectColumns{u"expect-columns"_s, u"With --expect: the plan's columns, where its header "
                                                           u"names them in words the finder does not know, as "
@@ -128,6 +133,61 @@ CommandLine failure(const QString &error)
     return line;
 }
 
+// What a number option takes: "--wait needs a number of seconds from 0 to 3600".
+struct NumberRange
+{
+    double min;
+    double max;
+    bool whole;
+    QStringView what;
+};
+
+// The option's number into value when it is set; the error, if any.
+QString readNumber(const QCommandLineParser &parser, const QCommandLineOption &option, const NumberRange &range,
+                   double &value)
+{
+    if (!parser.isSet(option))
+        return {};
+    const QString text = parser.value(option);
+    const std::optional<double> number = parseNumber(text, range.min, range.max);
+    if (!number || (range.whole && *number != std::floor(*number))) {
+        return u"--%1 needs %2 from %3 to %4, got \"%5\""_s.arg(
+                option.names().constFirst(), range.what.toString(), QString::number(range.min, 'f', 0),
+                QString::number(range.max, 'f', 0), text.left(64));
+    }
+    value = *number;
+    return {};
+}
+
+// Each step reads its options into the line, or says what is wrong.
+using Step = QString (*)(const QCommandLineParser &parser, const Options &options, CommandLine &line);
+
+// Options given without the mode they belong to.
+QString checkModes(const QCommandLineParser &parser, const Options &options, CommandLine &)
+{
+    const bool watching = parser.isSet(options.watch);
+    if (watching && parser.isSet(options.list))
+        return u"--list and --watch cannot be used together"_s;
+    if (!parser.isSet(options.list)) {
+        for (const QCommandLineOption *listOnly : {&options.wait, &options.json, &options.csv, &options.prometheus,
+                                                   &options.target, &options.rate, &options.interface,
+                                                   &options.output, &options.expect, &options.expectColumns,
+                                                   &options.report, &options.verbose}) {
+            const bool alsoWatch = listOnly == &options.interface || listOnly == &options.expect
+                    || listOnly == &options.expectColumns || listOnly == &options.verbose;
+            if (parser.isSet(*listOnly) && !(watching && alsoWatch)) {
+                return u"--%1 works only with --list%2"_s.arg(listOnly->names().constFirst(),
+                                                             alsoWatch ? u" or --watch"_s : QString());
+            }
+        }
+    }
+    for (const QCommandLineOption *watchOnly : {&options.interval, &options.goneAfter}) {
+        if (parser.isSet(*watchOnly) && !watching)
+            return u"--%1 works only with --watch"_s.arg(watchOnly->names().constFirst());
+    }
+    return {};
+}
+
 // --expect, --expect-columns and --verbose into line; the error, if any.
 QString takePlanOptions(const QCommandLineParser &parser, const Options &options, CommandLine &line)
 {
@@ -144,6 +204,85 @@ QString takePlanOptions(const QCommandLineParser &parser, const Options &options
     }
     line.verbose = parser.isSet(options.verbose);
     return {};
+}
+
+QString readWatch(const QCommandLineParser &parser, const Options &options, CommandLine &line)
+{
+    if (!parser.isSet(options.watch))
+        return {};
+    line.action = CommandLine::Action::Watch;
+    double interval = line.intervalSeconds;
+    double goneAfter = line.goneAfter;
+    QString error = readNumber(parser, options.interval, {DeviceWatch::MinIntervalSeconds,
+                               DeviceWatch::MaxIntervalSeconds, true, u"a whole number of seconds"}, interval);
+    if (error.isEmpty())
+        error = readNumber(parser, options.goneAfter, {1, DeviceRoster::MaxGoneAfter, true, u"a whole number of rounds"}, goneAfter);
+    line.intervalSeconds = static_cast<int>(interval);
+    line.goneAfter = static_cast<int>(goneAfter);
+    return error;
+}
+
+// Commas separate names as they separate targets.
+QString readInterfaces(const QCommandLineParser &parser, const Options &options, CommandLine &line)
+{
+    for (const QString &value : parser.values(options.interface)) {
+        const QStringList names = value.split(u',', Qt::SkipEmptyParts);
+        for (const QString &name : names) {
+            if (!name.trimmed().isEmpty())
+                line.interfaceNames << name.trimmed();
+        }
+        if (names.isEmpty() || line.interfaceNames.isEmpty())
+            return u"--interface needs an interface name"_s;
+    }
+    return {};
+}
+
+QString readOutputs(const QCommandLineParser &parser, const Options &options, CommandLine &line)
+{
+    QStringList formats;
+    for (const auto &[option, format] : {std::pair{&options.json, CommandLine::Format::Json},
+                                         std::pair{&options.csv, CommandLine::Format::Csv},
+                                         std::pair{&options.prometheus, CommandLine::Format::Prometheus}}) {
+        if (parser.isSet(*option)) {
+            formats << u"--"_s + option->names().constFirst();
+            line.format = format;
+        }
+    }
+    if (formats.size() > 1)
+        return u"%1 cannot be used together"_s.arg(formats.join(u" and "_s));
+    if (parser.isSet(options.output)) {
+        line.outputPath = parser.value(options.output);
+        if (line.outputPath.isEmpty())
+            return u"--output needs a file name"_s;
+    }
+    if (parser.isSet(options.report)) {
+        line.reportPath = parser.value(options.report);
+        if (line.reportPath.isEmpty())
+            return u"--report needs a file name"_s;
+        if (line.expectFile.isEmpty())
+            return u"--report works only with --expect: the report compares the site with its plan"_s;
+    }
+    return {};
+}
+
+QString readList(const QCommandLineParser &parser, const Options &options, CommandLine &line)
+{
+    line.action = CommandLine::Action::List;
+    if (QString error = readOutputs(parser, options, line); !error.isEmpty())
+        return error;
+    QString error = readNumber(parser, options.wait, {0, MaxWaitSeconds, false, u"a number of seconds"},
+                               line.waitSeconds);
+    // Below one request a second a sweep would outlast any wait.
+    if (error.isEmpty()) {
+        error = readNumber(parser, options.rate, {1, TargetSweep::MaxRate, false,
+                           u"a number of requests per second"}, line.ratePerSecond);
+    }
+    if (error.isEmpty() && parser.isSet(options.target)) {
+        line.targets = parseTargetAddresses(parser.values(options.target));
+        if (!line.targets.error.isEmpty())
+            error = u"--target: "_s + line.targets.error;
+    }
+    return error;
 }
 
 } // namespace
@@ -168,112 +307,17 @@ CommandLine parseCommandLine(const QStringList &arguments)
         line.action = CommandLine::Action::Version;
         return line;
     }
-
-    const bool watching = parser.isSet(options.watch);
-    if (!toolkitOption.isEmpty() && (watching || parser.isSet(options.list)))
+    // Qt's own options are the window's alone.
+    if (!toolkitOption.isEmpty() && (parser.isSet(options.watch) || parser.isSet(options.list)))
         return failure(u"%1 works only with the window"_s.arg(toolkitOption));
-    if (watching && parser.isSet(options.list))
-        return failure(u"--list and --watch cannot be used together"_s);
-    if (!parser.isSet(options.list)) {
-        for (const QCommandLineOption *listOnly : {&options.wait, &options.json, &options.csv, &options.prometheus,
-                                                   &options.target, &options.rate, &options.interface,
-                                                   &options.output, &options.expect, &options.expectColumns,
-                                                   &options.report, &options.verbose}) {
-            const bool alsoWatch = listOnly == &options.interface || listOnly == &options.expect
-                    || listOnly == &options.expectColumns || listOnly == &options.verbose;
-            if (parser.isSet(*listOnly) && !(watching && alsoWatch)) {
-                return failure(u"--%1 works only with --list%2"_s.arg(listOnly->names().constFirst(),
-                                                                      alsoWatch ? u" or --watch"_s : QString()));
-            }
-        }
-    }
-    for (const QCommandLineOption *watchOnly : {&options.interval, &options.goneAfter}) {
-        if (parser.isSet(*watchOnly) && !watching)
-            return failure(u"--%1 works only with --watch"_s.arg(watchOnly->names().constFirst()));
-    }
-    if (const QString error = takePlanOptions(parser, options, line); !error.isEmpty())
-        return failure(error);
-    if (watching) {
-        line.action = CommandLine::Action::Watch;
-        if (parser.isSet(options.interval)) {
-            const std::optional<double> seconds = parseNumber(parser.value(options.interval),
-                    DeviceWatch::MinIntervalSeconds, DeviceWatch::MaxIntervalSeconds);
-            if (!seconds || *seconds != std::floor(*seconds)) {
-                return failure(u"--interval needs a whole number of seconds from %1 to %2, got \"%3\""_s.arg(
-                        QString::number(DeviceWatch::MinIntervalSeconds), QString::number(DeviceWatch::MaxIntervalSeconds),
-                        parser.value(options.interval).left(64)));
-            }
-            line.intervalSeconds = static_cast<int>(*seconds);
-        }
-        if (parser.isSet(options.goneAfter)) {
-            const std::optional<double> rounds = parseNumber(parser.value(options.goneAfter), 1, DeviceRoster::MaxGoneAfter);
-            if (!rounds || *rounds != std::floor(*rounds)) {
-                return failure(u"--gone-after needs a whole number of rounds from 1 to %1, got \"%2\""_s.arg(
-                        QString::number(DeviceRoster::MaxGoneAfter), parser.value(options.goneAfter).left(64)));
-            }
-            line.goneAfter = static_cast<int>(*rounds);
-        }
-    }
-    // Commas separate names as they separate targets.
-    for (const QString &value : parser.values(options.interface)) {
-        const QStringList names = value.split(u',', Qt::SkipEmptyParts);
-        for (const QString &name : names) {
-            if (!name.trimmed().isEmpty())
-                line.interfaceNames << name.trimmed();
-        }
-        if (names.isEmpty() || line.interfaceNames.isEmpty())
-            return failure(u"--interface needs an interface name"_s);
+    for (const Step step : {checkModes, takePlanOptions, readWatch, readInterfaces}) {
+        if (const QString error = step(parser, options, line); !error.isEmpty())
+            return failure(error);
     }
     if (!parser.isSet(options.list))
         return line;
-
-    line.action = CommandLine::Action::List;
-    QStringList formats;
-    for (const auto &[option, format] : {std::pair{&options.json, CommandLine::Format::Json},
-                                         std::pair{&options.csv, CommandLine::Format::Csv},
-                                         std::pair{&options.prometheus, CommandLine::Format::Prometheus}}) {
-        if (parser.isSet(*option)) {
-            formats << u"--"_s + option->names().constFirst();
-            line.format = format;
-        }
-    }
-    if (formats.size() > 1)
-        return failure(u"%1 cannot be used together"_s.arg(formats.join(u" and "_s)));
-    if (parser.isSet(options.output)) {
-        line.outputPath = parser.value(options.output);
-        if (line.outputPath.isEmpty())
-            return failure(u"--output needs a file name"_s);
-    }
-    if (parser.isSet(options.report)) {
-        line.reportPath = parser.value(options.report);
-        if (line.reportPath.isEmpty())
-            return failure(u"--report needs a file name"_s);
-        if (line.expectFile.isEmpty())
-            return failure(u"--report works only with --expect: the report compares the site with its plan"_s);
-    }
-
-    if (parser.isSet(options.wait)) {
-        const std::optional<double> seconds = parseNumber(parser.value(options.wait), 0, MaxWaitSeconds);
-        if (!seconds) {
-            return failure(u"--wait needs a number of seconds from 0 to %1, got \"%2\""_s.arg(
-                    QString::number(MaxWaitSeconds), parser.value(options.wait).left(64)));
-        }
-        line.waitSeconds = *seconds;
-    }
-    if (parser.isSet(options.rate)) {
-        // Below one request a second a sweep would outlast any wait.
-        const std::optional<double> rate = parseNumber(parser.value(options.rate), 1, TargetSweep::MaxRate);
-        if (!rate) {
-            return failure(u"--rate needs a number of requests per second from 1 to %1, got \"%2\""_s.arg(
-                    QString::number(TargetSweep::MaxRate, 'f', 0), parser.value(options.rate).left(64)));
-        }
-        line.ratePerSecond = *rate;
-    }
-    if (parser.isSet(options.target)) {
-        line.targets = parseTargetAddresses(parser.values(options.target));
-        if (!line.targets.error.isEmpty())
-            return failure(u"--target: "_s + line.targets.error);
-    }
+    if (const QString error = readList(parser, options, line); !error.isEmpty())
+        return failure(error);
     return line;
 }
 

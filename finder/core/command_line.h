@@ -19,7 +19,8 @@ struct CommandLine
     QString error;   // for Action::Error: one line naming what is wrong
 
     // --list
-    double waitSeconds = 2;
+    static constexpr double DefaultWaitSeconds = 2;
+    double waitSeconds = DefaultWaitSeconds;
     Format format = Format::Text;
     TargetList targets;
     double ratePerSecond = TargetSweep::DefaultRate;

@@ -4,18 +4,16 @@
 
 #include <QDateTime>
 
-#include <algorithm>
-
 DeviceWatch::DeviceWatch(FinderController &controller, QObject *parent)
     : QObject(parent)
     , m_controller(controller)
 {
-    connect(&m_timer, &QTimer::timeout, this, &DeviceWatch::nextRound);
+    connect(&m_timer, &QTimer::timeout, this, &DeviceWatch::endRound);
 }
 
 void DeviceWatch::setIntervalSeconds(int seconds)
 {
-    m_timer.setInterval(std::clamp(seconds, MinIntervalSeconds, MaxIntervalSeconds) * 1000);
+    m_timer.setInterval(boundedInterval(seconds) * 1000);
 }
 
 void DeviceWatch::start(int intervalSeconds, int goneAfter)
@@ -35,7 +33,7 @@ void DeviceWatch::stop()
         m_controller.setWatching(nullptr);
 }
 
-void DeviceWatch::nextRound()
+void DeviceWatch::endRound()
 {
     // A refresh in between has ended the watch.
     if (!m_controller.isWatching()) {

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <algorithm>
+
 class FinderController;
 
 // Watch mode's rounds: every interval the controller re-sends the request
@@ -20,6 +22,8 @@ public:
     static constexpr int DefaultIntervalSeconds = 5;
     static constexpr int MinIntervalSeconds = 2;
     static constexpr int MaxIntervalSeconds = 3600;
+    // seconds within the bounds above.
+    static int boundedInterval(int seconds) { return std::clamp(seconds, MinIntervalSeconds, MaxIntervalSeconds); }
 
     explicit DeviceWatch(FinderController &controller, QObject *parent = nullptr);
 
@@ -31,6 +35,8 @@ public:
     void setGoneAfter(int rounds) { m_roster.setGoneAfter(rounds); }
 
     const DeviceRoster &roster() const { return m_roster; }
+    // Ends the round now and starts the next, as the interval's timer does.
+    void endRound();
 
     // One accepted reply, from the controller: into the roster.
     bool takeDevice(const DeviceReply &reply, const QString &senderAddress, const ReplyOrigin &origin) override;
@@ -47,8 +53,6 @@ Q_SIGNALS:
     void rosterFull(bool dropped);
 
 private:
-    void nextRound();
-
     FinderController &m_controller;
     DeviceRoster m_roster;
     QTimer m_timer;

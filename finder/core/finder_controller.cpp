@@ -1,14 +1,15 @@
 #include "finder/core/finder_controller.h"
 
+#include "devicelist/device_record.h"
 #include "devicelist/device_sink.h"
 #include "discovery/discovery_endpoint.h"
+#include "discovery/discovery_log.h"
 #include "discovery/discovery_messages.h"
 #include "finder/core/finder_view.h"
 #include "finder/core/request_routes.h"
 
 #include <QHostAddress>
 
-#include <limits>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -124,11 +125,16 @@ void FinderController::handle(const IncomingDatagram &datagram)
 {
     m_lastReply = datagram.text;
     const DeviceReply reply = parseReply(m_lastReply);
-    const bool device = identifiesDevice(reply, datagram.senderAddress);
+    const Rejection rejection = rejectionOf(reply, datagram.senderAddress);
+    const bool device = rejection == Rejection::None;
     const auto origin = [this, &datagram] {
         const bool otherSubnet = !datagram.senderOnArrivalSubnet && !m_askedDirectly.contains(datagram.senderIPv4);
         return ReplyOrigin{datagram.interfaceName, datagram.arrivalTime, otherSubnet};
     };
+    if (!device) {
+        qCDebug(lcDiscovery).noquote() << "rejected a datagram from" << datagram.senderAddress << "-"
+                                       << rejectionText(m_lastReply, rejection);
+    }
     if (m_watch) {
         if (device)
             m_watch->takeDevice(reply, datagram.senderAddress, origin());
@@ -140,7 +146,7 @@ void FinderController::handle(const IncomingDatagram &datagram)
     if (device && m_results) {
         if (!m_results->takeDevice(reply, datagram.senderAddress, origin()))
             m_view.resultsFull(++m_droppedCount);
-        else if (m_foundCount < std::numeric_limits<qint16>::max() && ++m_foundCount == 1)
+        else if (m_foundCount < DeviceRecord::MaxDevices && ++m_foundCount == 1)
             endNoReplyWait();
     }
     m_view.datagramHandled(m_lastReply, m_foundCount);

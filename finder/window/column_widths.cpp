@@ -20,7 +20,7 @@ QStringList shapes(int column)
     QStringList shapes;
     switch (column) {
     case DeviceTable::NumberColumn:
-        shapes << QString(QString::number(DeviceTable::MaxDataRows).size(), u'#');
+        shapes << QString(QString::number(DeviceRecord::MaxDevices).size(), u'#');
         break;
     case DeviceTable::IpColumn:
         shapes << u"255.255.255.255"_s << u"###.###.###.###"_s;

@@ -2,6 +2,7 @@
 
 #include "devicelist/device_export.h"
 #include "devicelist/device_table.h"
+#include "devicelist/group_separator.h"
 
 #include <QHostAddress>
 
@@ -30,13 +31,13 @@ std::optional<quint64> ipv4Value(const QString &text)
 }
 
 // Text without the separators MAC addresses and serial numbers are written
-// with, in lower case: "00:1A-2b" and "001a2b" are the same.
+// with, in lower case.
 QString compacted(const QString &text)
 {
     QString compact;
     compact.reserve(text.size());
     for (const QChar c : text) {
-        if (c != u'-' && c != u':' && c != u'.' && !c.isSpace())
+        if (!isGroupSeparator(c))
             compact += c;
     }
     return compact.toCaseFolded();

@@ -3,6 +3,7 @@
 #include "discovery/broadcast_interfaces.h"
 #include "discovery/discovery_endpoint.h"
 #include "finder/core/request_routes.h"
+#include "finder/window/window_log.h"
 
 #include <QAction>
 #include <QMenu>
@@ -84,7 +85,10 @@ InterfaceMenu::InterfaceMenu(DiscoveryEndpoint &endpoint, QMenu &contextMenu)
 
 void InterfaceMenu::apply() const
 {
-    m_endpoint.setInterfaceNames(InterfaceSelection::inEffect(keptChoice(), namesUp()));
+    const QStringList names = InterfaceSelection::inEffect(keptChoice(), namesUp());
+    qCDebug(lcWindow).noquote() << "broadcasting through"
+                                << (names.isEmpty() ? u"every interface that is up"_s : names.join(u", "_s));
+    m_endpoint.setInterfaceNames(names);
 }
 
 void InterfaceMenu::rebuild()

@@ -323,7 +323,7 @@ void MainWindow::fitCountLabel()
     // the table, never past the window.
     const QFontMetrics metrics = m_foundDevice->fontMetrics();
     const QMargins margins = m_foundDevice->contentsMargins();
-    QStringList counts{countLabelText(DeviceTable::MaxDataRows)};
+    QStringList counts{countLabelText(DeviceRecord::MaxDevices)};
     for (int digit = 0; digit <= 9; ++digit)
         counts << countLabelText(digit * 11111);
     int text = 0;
@@ -417,7 +417,7 @@ void MainWindow::resultsFull(qint64 dropped)
     // Once a refresh: the table shows nothing of the replies it drops.
     if (dropped == 1) {
         showWarning(tr("The table is full: it holds %1 replies, the most it can. Later replies are not "
-                       "shown until the next refresh.").arg(DeviceTable::MaxDataRows));
+                       "shown until the next refresh.").arg(DeviceRecord::MaxDevices));
     }
 }
 

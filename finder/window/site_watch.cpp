@@ -121,12 +121,12 @@ QList<QAction *> SiteWatch::actions() const
 int SiteWatch::intervalSeconds() const
 {
     const int seconds = QSettings().value(IntervalKey, DeviceWatch::DefaultIntervalSeconds).toInt();
-    return std::clamp(seconds, DeviceWatch::MinIntervalSeconds, DeviceWatch::MaxIntervalSeconds);
+    return DeviceWatch::boundedInterval(seconds);
 }
 
 void SiteWatch::setIntervalSeconds(int seconds)
 {
-    seconds = std::clamp(seconds, DeviceWatch::MinIntervalSeconds, DeviceWatch::MaxIntervalSeconds);
+    seconds = DeviceWatch::boundedInterval(seconds);
     QSettings().setValue(IntervalKey, seconds);
     m_watch.setIntervalSeconds(seconds);
 }

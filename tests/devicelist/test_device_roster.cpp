@@ -110,9 +110,9 @@ private slots:
         // Full with none gone: a new device is dropped and counted, known
         // ones are still taken.
         const auto device = [](int n) { return reply(QString::number(n) + u"/x/v"_s); };
-        for (int i = 1; i < Roster::MaxDevices; ++i)
+        for (int i = 1; i < DeviceRecord::MaxDevices; ++i)
             roster.note(device(i), 8);
-        QCOMPARE(roster.size(), Roster::MaxDevices);
+        QCOMPARE(roster.size(), DeviceRecord::MaxDevices);
         QCOMPARE(roster.note(reply(u"Z/1/v1"_s), 9).entry, qsizetype(-1));
         QCOMPARE(roster.dropped(), 1);
         QVERIFY(roster.note(reply(u"A/3/v1"_s), 9).event == Roster::Event::Changed);
@@ -136,7 +136,7 @@ private slots:
         QCOMPARE(roster.entry(3).values[Roster::Mac], u"Y"_s);
         QVERIFY(roster.note(device(4), 21).event == Roster::Event::Back);
         QCOMPARE(roster.note(reply(u"W/1/v1"_s), 22).entry, qsizetype(5));
-        QCOMPARE(roster.size(), Roster::MaxDevices);
+        QCOMPARE(roster.size(), DeviceRecord::MaxDevices);
         QCOMPARE(roster.dropped(), 1);
     }
 };

@@ -148,7 +148,7 @@ private slots:
     void rowLimit()
     {
         DeviceTable table;
-        prepare(table, DeviceTable::MaxDataRows, 0);
+        prepare(table, DeviceRecord::MaxDevices, 0);
         QCOMPARE(table.tableRowCount(), 32768);
         QCOMPARE(table.cellText(32767, 0), "32767");
         QVERIFY(!table.fillDeviceRow(reply("x"), "10.0.0.1"));

@@ -150,6 +150,12 @@ private slots:
         QTest::newRow("hangs") << "exec /bin/sleep 60" << "did not answer";
         QTest::newRow("given an argument") << QString("exec '%1' 0.0.0.0").arg(helper_)
                                            << qt_error_string(EINVAL);
+        // Only a UDP socket on the helper's port is taken.
+        const QString standIn = QCoreApplication::applicationDirPath() + "/stand_in_bind_helper";
+        QTest::newRow("hands over another port") << QString("exec '%1' udp 1011").arg(standIn)
+                                                 << "handed over no usable socket";
+        QTest::newRow("hands over a stream socket") << QString("exec '%1' tcp 1010").arg(standIn)
+                                                    << "handed over no usable socket";
     }
 
     void brokenHelpersAreBindFailures()

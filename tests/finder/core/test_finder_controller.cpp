@@ -1,4 +1,5 @@
 #include "discovery/discovery_messages.h"
+#include "finder/core/device_watch.h"
 #include "tests/support/test_finder_fixture.h"
 
 #include <QSignalSpy>
@@ -127,7 +128,7 @@ private slots:
     {
         Finder finder(devices->finderSettings());
         finder.controller.start();
-        for (int row = 1; row < DeviceTable::MaxDataRows; ++row) {
+        for (int row = 1; row < DeviceRecord::MaxDevices; ++row) {
             finder.table.addEmptyRow();
             finder.table.setCellText(row, DeviceTable::MacColumn, "taken");
         }
@@ -136,7 +137,7 @@ private slots:
         devices->answer(LoopbackDevices::reply(3));
         QTRY_COMPARE(finder.view.replies.size(), 3);
         QCOMPARE(finder.view.counts, QList<int>({FakeView::Cleared, 1, 1, 1}));
-        QCOMPARE(finder.table.tableRowCount(), DeviceTable::MaxDataRows + 1);
+        QCOMPARE(finder.table.tableRowCount(), DeviceRecord::MaxDevices + 1);
         // Said to the view, counted until the next clearing.
         QCOMPARE(finder.view.drops, QList<qint64>({1, 2}));
         QCOMPARE(finder.controller.droppedCount(), 2);
@@ -170,6 +171,43 @@ private slots:
         QTRY_COMPARE(finder.view.counts.last(), 1);
         QCOMPARE(finder.table.cellText(1, DeviceTable::DescriptionColumn), "Gate 4");
         QCOMPARE(watch.devices.size(), 2);
+    }
+
+    // A watch's rounds, ended by hand: each event in the round it happened,
+    // a device gone once it missed goneAfter rounds, back when it answers.
+    void watchRoundsTellWhatCameAndWent()
+    {
+        Finder finder(devices->finderSettings());
+        DeviceWatch watch(finder.controller);
+        QStringList events;
+        connect(&watch, &DeviceWatch::deviceEvent, this,
+                [&events, &watch](DeviceRoster::Event event, qsizetype entry, qint64) {
+                    events << QStringLiteral("%1 %2 %3").arg(watch.roster().round()).arg(
+                            DeviceRoster::eventName(event), watch.roster().entry(entry).values[DeviceRecord::Description]);
+                });
+        connect(&watch, &DeviceWatch::roundEnded, this, [&events](int round) { events << QStringLiteral("end %1").arg(round); });
+        const auto round = [this, &watch](const QList<QByteArray> &answers) {
+            const qsizetype requests = devices->requests().size();
+            watch.endRound();
+            QTRY_COMPARE(devices->requests().size(), requests + 1);
+            for (const QByteArray &answer : answers)
+                devices->answer(answer);
+        };
+        watch.start(DeviceWatch::MaxIntervalSeconds, 2);
+        QTRY_COMPARE(devices->requests().size(), 1);
+        devices->answer(LoopbackDevices::reply(1));
+        devices->answer(LoopbackDevices::reply(2));
+        QTRY_COMPARE(events.size(), 2);
+        QByteArray renamed = LoopbackDevices::reply(1);
+        round({renamed.replace("Gate 1", "Gate 1a")});
+        QTRY_COMPARE(events.size(), 4);
+        round({});
+        round({LoopbackDevices::reply(2)});
+        QTRY_COMPARE(events.size(), 8);
+        QCOMPARE(events, (QStringList{"1 appeared Gate 1", "1 appeared Gate 2", "end 1", "2 changed Gate 1a", "end 2",
+                                      "3 gone Gate 2", "end 3", "4 back Gate 2"}));
+        watch.stop();
+        QVERIFY(!finder.controller.isWatching());
     }
 
     // Target addresses get the request after the broadcast, once per query;

@@ -26,7 +26,7 @@ struct DeviceGrid
 
     // One answer, values ending with the line break replies carry.
     bool answer(const QString &ip, const QString &mac, const QString &description = QStringLiteral("Gate"),
-                const QString &serial = QStringLiteral("123456789012"))
+                const QString &serial = QStringLiteral("123456789012"), const ReplyOrigin &origin = {})
     {
         DeviceReply reply;
         reply.accepted = true;
@@ -34,7 +34,7 @@ struct DeviceGrid
         reply.serialNumber = serial + u'\n';
         reply.swVersion = QStringLiteral("1.0.2\n");
         reply.description = description;
-        return table.fillDeviceRow(reply, ip);
+        return table.fillDeviceRow(reply, ip, origin);
     }
 
     // Column `column` of every row as the grid shows them, top to bottom.

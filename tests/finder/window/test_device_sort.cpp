@@ -138,6 +138,20 @@ private slots:
         QCOMPARE(grid->shown(3).size(), 6);
     }
 
+    // Keys made before the origin columns came are not the filter's after.
+    void filterSeesTheOriginColumnsOnceShown()
+    {
+        grid->answer(u"10.0.0.50"_s, u"00-11-9"_s, u"Gate"_s, u"1"_s, {u"veth7"_s, {}, false});
+        grid->sorting->setFilterText(u"10.0.0.50"_s);
+        QCOMPARE(grid->shown(3), QStringList{"00-11-9"});
+        grid->table.setOriginColumnsShown(true);
+        grid->sorting->setFilterText(u"veth7"_s);
+        QCOMPARE(grid->shown(3), QStringList{"00-11-9"});
+        grid->table.setOriginColumnsShown(false);
+        grid->sorting->setFilterText(u"veth"_s);
+        QCOMPARE(grid->shown(3), QStringList{});
+    }
+
 private:
     std::unique_ptr<DeviceGrid> grid;
 };

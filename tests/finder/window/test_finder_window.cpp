@@ -478,6 +478,8 @@ private slots:
         QTest::newRow("all, one off") << none << "eth1" << false << none << QStringList{"eth0", "wlan0"};
         QTest::newRow("last back on: all") << QStringList{"eth0", "wlan0"} << "eth1" << true
                                            << QStringList{"eth0", "wlan0"} << none;
+        QTest::newRow("one more on") << QStringList{"eth0"} << "wlan0" << true << QStringList{"eth0"}
+                                     << QStringList{"eth0", "wlan0"};
         QTest::newRow("one away kept") << QStringList{"wlan0", "usb0"} << "eth0" << true << QStringList{"wlan0"}
                                        << QStringList{"wlan0", "eth0", "usb0"};
         QTest::newRow("all away: all in effect") << QStringList{"usb0"} << "eth1" << false << none

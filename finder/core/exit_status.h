@@ -1,7 +1,10 @@
 #pragma once
 
-// How the command-line modes end, as the manual page lists it.
+// How the command-line modes end, as the manual page lists it. Here, not
+// in finder/cli, so the help text can say them too.
 namespace ExitStatus {
+// --help or --version printed what was asked.
+inline constexpr int Printed = 0;
 // --list found devices; --watch was stopped by SIGINT or SIGTERM.
 inline constexpr int Found = 0;
 inline constexpr int Stopped = Found;

@@ -1,0 +1,3 @@
+#include "devicelist/devicelist_log.h"
+
+Q_LOGGING_CATEGORY(lcDeviceList, "veltrin.devicelist", QtWarningMsg)
