@@ -141,6 +141,11 @@ QString SiteViewModel::toolTip(const SiteRow &row)
         notes << tr("Planned as %1").arg(visibleText(row.plannedName));
     if (row.differences)
         notes << tr("Planned IP %1, version %2").arg(visibleText(row.plannedIp), visibleText(row.plannedVersion));
+    // A match that held only by forgiving a spreadsheet's habit says so.
+    if (row.matched & SitePlan::MatchNote::SerialWithoutLeadingZeros)
+        notes << tr("Matched the planned serial number without its leading zeros");
+    if (row.matched & SitePlan::MatchNote::VersionWithLeadingV)
+        notes << tr("Matched the planned version without its leading \"v\"");
     for (int f = 0; f < DeviceRecord::FieldCount; ++f) {
         if (!row.previous[f].isEmpty())
             notes << tr("%1 was %2").arg(fieldLabel(f), visibleText(row.previous[f]));

@@ -490,6 +490,14 @@ separate several with commas. At most 65536 addresses.</source>
         <translation>计划的 IP %1，版本 %2</translation>
     </message>
     <message>
+        <source>Matched the planned serial number without its leading zeros</source>
+        <translation>与计划的序列号在去掉前导零后相符</translation>
+    </message>
+    <message>
+        <source>Matched the planned version without its leading &quot;v&quot;</source>
+        <translation>与计划的版本在去掉开头的“v”后相符</translation>
+    </message>
+    <message>
         <source>%1 was %2</source>
         <translation>%1 原为 %2</translation>
     </message>

@@ -150,7 +150,7 @@ private slots:
         // Gate as planned, Hall moved, Lift never answers (planned by a
         // serial with leading zeros); the third device is not planned.
         const QString plan = writeFile(dir, u"plan.csv"_s,
-                                       "Location,MAC,Serial,IP,Version\nGate,001122334401,,127.0.0.1,1.0.2\n"
+                                       "Location,MAC,Serial,IP,Version\nGate,001122334401,,127.0.0.1,V1.0.2\n"
                                        "Hall,00:11:22:33:44:02,,10.0.0.2,\nLift,02-00-00-00-00-03,002303150114,10.0.0.3,2.0\n");
         QCOMPARE(watch->compareWith(plan), QString());
         auto *const strip = window.findChild<StatusStrip *>();
@@ -166,6 +166,9 @@ private slots:
         QCOMPARE(grid->model()->index(1, SiteViewModel::StatusColumn).data().toString(),
                  SiteViewModel::tr("differs: %1").arg(SiteRows::differencesText(SitePlan::IpDiffers)));
         QVERIFY(grid->model()->index(2, 0).data(DeviceRoles::Attention).toBool());
+        // Gate's planned "V1.0.2" matched as 1.0.2, and its tooltip says so.
+        QVERIFY(grid->model()->index(0, 0).data(Qt::ToolTipRole).toString().contains(
+                SiteViewModel::tr("Matched the planned version without its leading \"v\"")));
         QVERIFY(window.findChild<QToolButton *>(u"missingToggle"_s)->isVisible());
         for (const QPalette &palette : {QPalette(Qt::white), QPalette(QColor(30, 30, 30))}) {
             QVERIFY(AnswerMarkStyle::contrastRatio(AnswerMarkStyle::attentionText(palette),
