@@ -15,7 +15,7 @@ FINDER     := $(BUILD)/finder/veltrin-finder
 # Binds port 1010 for the finder; the only binary that carries a capability.
 BIND_HELPER := $(BUILD)/libexec/veltrin-finder/veltrin-finder-bind
 
-.PHONY: deps build run test test-debug test-asan test-tsan test-fuzz fuzz fuzz-build demo clean package bench test-systemd
+.PHONY: deps build run screenshot test test-debug test-asan test-tsan test-fuzz fuzz fuzz-build demo clean package bench test-systemd
 
 # Each entry point installs only what it needs: scripts/install-deps.sh GROUP.
 deps:
@@ -41,6 +41,15 @@ demo: build
 	cmake --build $(BUILD) -j $(JOBS) --target veltrin-device-sim
 	$(SUDO) env DISPLAY="$$DISPLAY" XAUTHORITY="$${XAUTHORITY:-$$HOME/.Xauthority}" \
 	  bash tools/demo.sh $(FINDER) $(BUILD)/tools/device_simulator/veltrin-device-sim
+
+# The README's picture of the window (docs/finder-window.png): the demo's
+# devices in a throw-away lab, the finder on a virtual X server (root, for
+# the namespaces).
+screenshot: build
+	@bash scripts/install-deps.sh screenshot
+	cmake -S . -B $(BUILD) -DVELTRIN_TOOLS=ON
+	cmake --build $(BUILD) -j $(JOBS) --target veltrin-device-sim
+	$(SUDO) bash tools/readme_screenshot.sh $(FINDER) $(BUILD)/tools/device_simulator/veltrin-device-sim
 
 # The Debian package: $(BUILD)/veltrin-finder_<version>_<arch>.deb
 package: build

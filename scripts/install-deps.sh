@@ -6,10 +6,12 @@
 #
 #   run      build and run the finder (the make targets build, run)
 #   demo     run, plus network namespaces for the simulated lab (make demo)
+#   screenshot  demo, plus a virtual X server for the README's picture
+#            (make screenshot)
 #   test     the whole test suite: run, virtual X, lab, sanitizers, fuzzers,
 #            packaging checks (make test)
 #   fuzz     run, plus clang and its fuzzing runtime (make fuzz)
-#   bench    run, plus the lab tools (make bench)
+#   bench    run, plus the lab tools and a meter of peak memory (make bench)
 #   package  run, plus the Debian packaging tools (make package)
 #   systemd  package and lab, plus a Debian root booted by systemd for the
 #            scheduled scan's units (make test-systemd)
@@ -53,6 +55,7 @@ group[measure]="time python3"
 declare -A task=(
   [run]="run"
   [demo]="run lab"
+  [screenshot]="run lab gui"
   [fuzz]="run fuzz"
   [bench]="run lab measure"
   [package]="run package"
