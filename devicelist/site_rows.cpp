@@ -58,7 +58,7 @@ SiteRow missing(const SitePlan &plan, qsizetype station)
     SiteRow row;
     row.key = stationKey(station);
     row.fields = {device.ip, device.serial, device.mac, device.version, device.name};
-    return judged(plan, {SitePlan::Status::Missing, station, 0, {}}, row);
+    return judged(plan, SiteTally::missingStation(station), row);
 }
 
 Compared compare(const SitePlan &plan, const QList<SiteRow> &devices)
@@ -98,9 +98,7 @@ Compared arrange(const SiteTally &tally, QList<SiteRow> devices)
     for (qsizetype d = 0; d < devices.size(); ++d) {
         if (!devices[d].gone)
             continue;
-        const DeviceRecord::Fields &f = devices[d].fields;
-        const qsizetype p = plan.classify({f[DeviceRecord::Ip], f[DeviceRecord::Serial], f[DeviceRecord::Mac],
-                                           f[DeviceRecord::Version]}).planned;
+        const qsizetype p = plan.classify(devices[d].fields).planned;
         const bool station = p >= 0 && shownBy[p] < 0;
         if (station)
             shownBy[p] = d;
