@@ -4,6 +4,7 @@
 #include "devicelist/device_table.h"
 #include "devicelist/header_format.h"
 #include "devicelist/json_string.h"
+#include "devicelist/packed_row.h"
 #include "devicelist/visible_text.h"
 
 using namespace Qt::StringLiterals;
@@ -41,10 +42,10 @@ QByteArray alignedLine(const QStringList &cells)
                 line += QString(std::max<qsizetype>(0, width - cells[c].size()), u' ');
             continue;
         }
-        qsizetype kept = width - 1;
-        if (kept > 0 && cells[c].at(kept - 1).isHighSurrogate())
-            --kept;
-        line += cells[c].first(kept) + u'\u2026' + QString(width - kept - 1, u' ');
+        const QStringView kept = leadingPart(cells[c], width - 1);
+        line += kept;
+        line += PackedRow::Ellipsis;
+        line += QString(width - kept.size() - 1, u' ');
     }
     while (line.endsWith(u' '))
         line.chop(1);

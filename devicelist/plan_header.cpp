@@ -1,5 +1,6 @@
 #include "devicelist/plan_header.h"
 
+#include "devicelist/packed_row.h"
 #include "devicelist/visible_text.h"
 
 #include <QCryptographicHash>
@@ -26,10 +27,8 @@ QString columnLetters(qsizetype column)
 
 QString shownName(const QString &name)
 {
-    if (name.size() <= ShownNameLength)
-        return u'\'' + visibleText(name) + u'\'';
-    const qsizetype length = name.at(ShownNameLength - 1).isHighSurrogate() ? ShownNameLength - 1 : ShownNameLength;
-    return u'\'' + visibleText(name.first(length)) + u"…'"_s;
+    const QString shown = visibleText(leadingPart(name, ShownNameLength).toString());
+    return u'\'' + shown + (name.size() > ShownNameLength ? QString(PackedRow::Ellipsis) : QString()) + u'\'';
 }
 
 QString shownColumn(const QStringList &names, qsizetype column)
