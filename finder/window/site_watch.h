@@ -79,7 +79,12 @@ signals:
     void stripChanged();
 
 private:
+    // The actions, each a shortcut of the window.
+    void createActions();
     void setWatching(bool on);
+    // The site view of a watch or a plan just begun: the label's count is
+    // kept for the table, and the rows are laid out anew.
+    void showSiteView();
     void askSettings();
     void askPlan();
     void show(bool shown);
