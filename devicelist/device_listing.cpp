@@ -13,22 +13,27 @@ namespace DeviceListing {
 namespace {
 
 // Widths of the header format's segments, then of a comparison's columns
-// (SiteRows::exportHeader()).
-QList<qsizetype> columnWidths()
+// (SiteRows::exportHeader()). The same for every line: worked out once.
+const QList<qsizetype> &columnWidths()
 {
-    QList<qsizetype> widths;
-    for (const HeaderSegment &segment : headerSegments(DeviceTable::HeaderFormat))
-        widths << segment.text.size();
-    qsizetype status = 0;
-    for (int s = 0; s < SiteRow::StatusCount; ++s)
-        status = std::max(status, SiteRow::keyword(SiteRow::Status(s)).size() + 1);
-    const qsizetype differs = SiteRow::differenceKeys(SitePlan::IpDiffers | SitePlan::VersionDiffers).join(u',').size() + 1;
-    return widths << status << differs << widths[DeviceTable::IpColumn] << widths[DeviceTable::VersionColumn];
+    static const QList<qsizetype> widths = [] {
+        QList<qsizetype> segments;
+        for (const HeaderSegment &segment : headerSegments(DeviceTable::HeaderFormat))
+            segments << segment.text.size();
+        qsizetype status = 0;
+        for (int s = 0; s < SiteRow::StatusCount; ++s)
+            status = std::max(status, SiteRow::keyword(SiteRow::Status(s)).size() + 1);
+        const qsizetype differs =
+                SiteRow::differenceKeys(SitePlan::IpDiffers | SitePlan::VersionDiffers).join(u',').size() + 1;
+        return segments << status << differs << segments[DeviceTable::IpColumn]
+                        << segments[DeviceTable::VersionColumn];
+    }();
+    return widths;
 }
 
 QByteArray alignedLine(const QStringList &cells)
 {
-    const QList<qsizetype> widths = columnWidths();
+    const QList<qsizetype> &widths = columnWidths();
     QString line;
     for (qsizetype c = 0; c < cells.size(); ++c) {
         if (c > 0)
