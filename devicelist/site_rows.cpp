@@ -166,13 +166,26 @@ SiteRow ofDevice(qsizetype number, const DeviceRecord::Fields &fields)
     return row;
 }
 
+QString fieldLabel(DeviceRecord::Field field)
+{
+    switch (field) {
+    case DeviceRecord::Ip: return QCoreApplication::translate("SiteRows", "IP");
+    case DeviceRecord::Serial: return QCoreApplication::translate("SiteRows", "serial");
+    case DeviceRecord::Mac: return QCoreApplication::translate("SiteRows", "MAC");
+    case DeviceRecord::Version: return QCoreApplication::translate("SiteRows", "version");
+    case DeviceRecord::Description: return QCoreApplication::translate("SiteRows", "description");
+    case DeviceRecord::FieldCount: break;
+    }
+    return {};
+}
+
 QString differencesText(quint8 differences)
 {
     QStringList fields;
     if (differences & SitePlan::IpDiffers)
-        fields << QCoreApplication::translate("SiteRows", "IP");
+        fields << fieldLabel(DeviceRecord::Ip);
     if (differences & SitePlan::VersionDiffers)
-        fields << QCoreApplication::translate("SiteRows", "version");
+        fields << fieldLabel(DeviceRecord::Version);
     return fields.join(u", "_s);
 }
 

@@ -375,8 +375,20 @@ separate several with commas. At most 65536 addresses.</source>
         <translation>IP</translation>
     </message>
     <message>
+        <source>serial</source>
+        <translation>序列号</translation>
+    </message>
+    <message>
+        <source>MAC</source>
+        <translation>MAC</translation>
+    </message>
+    <message>
         <source>version</source>
         <translation>版本</translation>
+    </message>
+    <message>
+        <source>description</source>
+        <translation>描述</translation>
     </message>
     <message>
         <source>Planned IP</source>
@@ -392,26 +404,6 @@ separate several with commas. At most 65536 addresses.</source>
     <message>
         <source>Status</source>
         <translation>状态</translation>
-    </message>
-    <message>
-        <source>IP</source>
-        <translation>IP</translation>
-    </message>
-    <message>
-        <source>serial</source>
-        <translation>序列号</translation>
-    </message>
-    <message>
-        <source>MAC</source>
-        <translation>MAC</translation>
-    </message>
-    <message>
-        <source>version</source>
-        <translation>版本</translation>
-    </message>
-    <message>
-        <source>description</source>
-        <translation>描述</translation>
     </message>
     <message>
         <source>%1 s</source>
