@@ -76,7 +76,8 @@ QString PlanHeader::assign(const PlanColumns::Choice &choice)
             columns[f] = c;
         }
     }
-    found = column(Field::Mac) >= 0 || column(Field::Serial) >= 0 || column(Field::Ip) >= 0;
+    found = std::any_of(PlanColumns::Identifiers.cbegin(), PlanColumns::Identifiers.cend(),
+                        [this](Field field) { return column(field) >= 0; });
     return {};
 }
 
