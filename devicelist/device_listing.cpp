@@ -4,6 +4,7 @@
 #include "devicelist/device_table.h"
 #include "devicelist/header_format.h"
 #include "devicelist/json_string.h"
+#include "devicelist/packed_row.h"
 #include "devicelist/visible_text.h"
 
 using namespace Qt::StringLiterals;
@@ -12,22 +13,27 @@ namespace DeviceListing {
 namespace {
 
 // Widths of the header format's segments, then of a comparison's columns
-// (SiteRows::exportHeader()).
-QList<qsizetype> columnWidths()
+// (SiteRows::exportHeader()). The same for every line: worked out once.
+const QList<qsizetype> &columnWidths()
 {
-    QList<qsizetype> widths;
-    for (const HeaderSegment &segment : headerSegments(DeviceTable::HeaderFormat))
-        widths << segment.text.size();
-    qsizetype status = 0;
-    for (int s = 0; s < SiteRow::StatusCount; ++s)
-        status = std::max(status, SiteRow::keyword(SiteRow::Status(s)).size() + 1);
-    const qsizetype differs = SiteRow::differenceKeys(SitePlan::IpDiffers | SitePlan::VersionDiffers).join(u',').size() + 1;
-    return widths << status << differs << widths[DeviceTable::IpColumn] << widths[DeviceTable::VersionColumn];
+    static const QList<qsizetype> widths = [] {
+        QList<qsizetype> segments;
+        for (const HeaderSegment &segment : headerSegments(DeviceTable::HeaderFormat))
+            segments << segment.text.size();
+        qsizetype status = 0;
+        for (int s = 0; s < SiteRow::StatusCount; ++s)
+            status = std::max(status, SiteRow::keyword(SiteRow::Status(s)).size() + 1);
+        const qsizetype differs =
+                SiteRow::differenceKeys(SitePlan::IpDiffers | SitePlan::VersionDiffers).join(u',').size() + 1;
+        return segments << status << differs << segments[DeviceTable::IpColumn]
+                        << segments[DeviceTable::VersionColumn];
+    }();
+    return widths;
 }
 
 QByteArray alignedLine(const QStringList &cells)
 {
-    const QList<qsizetype> widths = columnWidths();
+    const QList<qsizetype> &widths = columnWidths();
     QString line;
     for (qsizetype c = 0; c < cells.size(); ++c) {
         if (c > 0)
@@ -41,10 +47,10 @@ QByteArray alignedLine(const QStringList &cells)
                 line += QString(std::max<qsizetype>(0, width - cells[c].size()), u' ');
             continue;
         }
-        qsizetype kept = width - 1;
-        if (kept > 0 && cells[c].at(kept - 1).isHighSurrogate())
-            --kept;
-        line += cells[c].first(kept) + u'\u2026' + QString(width - kept - 1, u' ');
+        const QStringView kept = leadingPart(cells[c], width - 1);
+        line += kept;
+        line += PackedRow::Ellipsis;
+        line += QString(width - kept.size() - 1, u' ');
     }
     while (line.endsWith(u' '))
         line.chop(1);

@@ -11,7 +11,7 @@ DeviceRoster::DeviceRoster(int goneAfter)
 
 void DeviceRoster::setGoneAfter(int rounds)
 {
-    m_goneAfter = std::max(1, rounds);
+    m_goneAfter = boundedGoneAfter(rounds);
 }
 
 void DeviceRoster::beginRound()

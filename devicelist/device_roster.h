@@ -7,6 +7,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <optional>
 #include <set>
 #include <utility>
@@ -26,6 +27,8 @@ public:
     static constexpr int DefaultGoneAfter = 3;
     // A day of the shortest rounds; more is no watch anyone waits for.
     static constexpr int MaxGoneAfter = 43200;
+    // rounds within 1 and MaxGoneAfter.
+    static int boundedGoneAfter(int rounds) { return std::clamp(rounds, 1, MaxGoneAfter); }
 
     // A device's fields, as its record holds them.
     using Field = DeviceRecord::Field;

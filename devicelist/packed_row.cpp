@@ -1,14 +1,10 @@
 #include "devicelist/packed_row.h"
 
+#include "devicelist/visible_text.h"
+
 QStringView PackedRow::storedPart(const QString &text)
 {
-    if (text.size() <= MaxCellLength)
-        return text;
-    qsizetype length = MaxCellLength;
-    // Never keep half of a surrogate pair.
-    if (text.at(length - 1).isHighSurrogate())
-        --length;
-    return QStringView(text).first(length);
+    return leadingPart(text, MaxCellLength);
 }
 
 QString PackedRow::bounded(const QString &text)

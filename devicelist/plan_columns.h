@@ -13,6 +13,8 @@ namespace PlanColumns {
 
 enum class Field { Mac, Serial, Ip, Version, Name };
 inline constexpr int FieldCount = 5;
+// The fields that tell a planned device: a plan needs a column of one.
+inline constexpr std::array<Field, 3> Identifiers{Field::Mac, Field::Serial, Field::Ip};
 
 // What a header cell names, compared in any case and without punctuation
 // ("MAC-Adresse", "mac_address", "S/N", "序列号"). rank orders spellings

@@ -1,5 +1,6 @@
 #include "devicelist/plan_header.h"
 
+#include "devicelist/packed_row.h"
 #include "devicelist/visible_text.h"
 
 #include <QCryptographicHash>
@@ -26,10 +27,8 @@ QString columnLetters(qsizetype column)
 
 QString shownName(const QString &name)
 {
-    if (name.size() <= ShownNameLength)
-        return u'\'' + visibleText(name) + u'\'';
-    const qsizetype length = name.at(ShownNameLength - 1).isHighSurrogate() ? ShownNameLength - 1 : ShownNameLength;
-    return u'\'' + visibleText(name.first(length)) + u"…'"_s;
+    const QString shown = visibleText(leadingPart(name, ShownNameLength).toString());
+    return u'\'' + shown + (name.size() > ShownNameLength ? QString(PackedRow::Ellipsis) : QString()) + u'\'';
 }
 
 QString shownColumn(const QStringList &names, qsizetype column)
@@ -77,7 +76,8 @@ QString PlanHeader::assign(const PlanColumns::Choice &choice)
             columns[f] = c;
         }
     }
-    found = column(Field::Mac) >= 0 || column(Field::Serial) >= 0 || column(Field::Ip) >= 0;
+    found = std::any_of(PlanColumns::Identifiers.cbegin(), PlanColumns::Identifiers.cend(),
+                        [this](Field field) { return column(field) >= 0; });
     return {};
 }
 

@@ -6,7 +6,6 @@
 #include "devicelist/plan_text.h"
 
 #include <QLocale>
-#include <QStringDecoder>
 
 #include <algorithm>
 
@@ -172,25 +171,26 @@ void SitePlan::fail(const QString &error)
     m_byIp.clear();
 }
 
-SitePlan::Match SitePlan::classify(const Received &device) const
+SitePlan::Match SitePlan::classify(const DeviceRecord::Fields &device) const
 {
-    const QString serial = device.serial.trimmed();
-    qsizetype p = m_byMac.value(macKey(device.mac), -1);
+    const QString serial = device[DeviceRecord::Serial].trimmed();
+    const QString ip = device[DeviceRecord::Ip].trimmed();
+    qsizetype p = m_byMac.value(macKey(device[DeviceRecord::Mac]), -1);
     bool bySerial = false;
     if (p < 0 && !serial.isEmpty()) {
         p = m_bySerial.value(serialKey(serial), -1);
         bySerial = p >= 0;
     }
-    if (p < 0 && !device.ip.trimmed().isEmpty())
-        p = m_byIp.value(device.ip.trimmed(), -1);
+    if (p < 0 && !ip.isEmpty())
+        p = m_byIp.value(ip, -1);
     if (p < 0)
         return {Status::Unexpected, -1, 0, {}};
     const Device &planned = m_devices[p];
     MatchNotes notes;
     if (bySerial && planned.serial != serial)
         notes |= MatchNote::SerialWithoutLeadingZeros;
-    quint8 differences = !planned.ip.isEmpty() && planned.ip != device.ip.trimmed() ? IpDiffers : 0;
-    const QString version = device.version.trimmed();
+    quint8 differences = !planned.ip.isEmpty() && planned.ip != ip ? IpDiffers : 0;
+    const QString version = device[DeviceRecord::Version].trimmed();
     if (!planned.version.isEmpty() && planned.version != version) {
         if (versionKey(planned.version) == versionKey(version))
             notes |= MatchNote::VersionWithLeadingV;

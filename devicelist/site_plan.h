@@ -37,15 +37,6 @@ public:
         int line = 0;   // where the device's row starts in the file
     };
 
-    // What a device sent, as received (no display pattern).
-    struct Received
-    {
-        QString ip;
-        QString serial;
-        QString mac;
-        QString version;
-    };
-
     enum class Status { Answered, Missing, Unexpected, Differs };
 
     // The planned values a device that matched does not have, as flags.
@@ -86,9 +77,9 @@ public:
     // choosing the columns can mend it.
     bool needsColumnChoice() const { return !isValid() && m_header.line > 0 && !m_header.found; }
 
-    // Answered or Differs with the planned index and what was forgiven,
-    // or Unexpected.
-    Match classify(const Received &device) const;
+    // A device's fields as received (no display pattern): Answered or
+    // Differs with the planned index and what was forgiven, or Unexpected.
+    Match classify(const DeviceRecord::Fields &device) const;
 
     // "answered", "missing", "unexpected", "differs".
     static QString statusName(Status status);

@@ -10,6 +10,7 @@
 #include <QSysInfo>
 
 #include <algorithm>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -21,6 +22,119 @@ using Field = DeviceRecord::Field;
 QString fieldHeader(Field field)
 {
     return DeviceExport::headerLabels().value(DeviceTable::columnOf(field));
+}
+
+// The report's tables by status, and the versions found, filled row by row
+// in the order the comparison lays the rows out.
+class StatusTables
+{
+public:
+    explicit StatusTables(const QLocale &locale);
+    void add(const SiteRow &row);
+    // Missing, differs, unexpected, answered; the versions found; the
+    // stations not on their planned version.
+    QList<SiteReport::Table> take();
+
+private:
+    // A value as the table shows it, and visible.
+    QString cell(const DeviceRecord::Fields &fields, Field field) const
+    {
+        return visibleText(DeviceTable::shownCell(DeviceTable::columnOf(field), fields[field], m_locale));
+    }
+    SiteReport::Table versions() const;
+
+    const QLocale &m_locale;
+    SiteReport::Table m_missing;
+    SiteReport::Table m_differs;
+    SiteReport::Table m_unexpected;
+    SiteReport::Table m_answered;
+    SiteReport::Table m_offVersion;
+    QHash<QString, qsizetype> m_versionCounts;
+};
+
+StatusTables::StatusTables(const QLocale &locale)
+    : m_locale(locale)
+{
+    const QString name = SiteReport::tr("Name or location");
+    const QString plannedIp = SiteRows::plannedIpLabel();
+    const QString plannedVersion = SiteRows::plannedVersionLabel();
+    const QString ip = fieldHeader(DeviceRecord::Ip);
+    const QString serial = fieldHeader(DeviceRecord::Serial);
+    const QString mac = fieldHeader(DeviceRecord::Mac);
+    const QString version = fieldHeader(DeviceRecord::Version);
+    m_missing.header = {name, mac, serial, plannedIp};
+    m_differs.header = {name, ip, mac, version, SiteReport::tr("What differs"), plannedIp, plannedVersion};
+    m_unexpected.header = {ip, serial, mac, version, fieldHeader(DeviceRecord::Description)};
+    m_answered.header = {name, ip, serial, mac, version, SiteReport::tr("Note")};
+    m_offVersion = {SiteReport::tr("Stations not on their planned version"), {name, ip, mac, version, plannedVersion},
+                    {}};
+}
+
+void StatusTables::add(const SiteRow &row)
+{
+    // Plan text bounded as a device's is.
+    const DeviceRecord::Fields device = DeviceRecord(row.fields).fields;
+    const DeviceRecord::Fields planned =
+            DeviceRecord({row.plannedIp, QString(), QString(), row.plannedVersion, row.plannedName}).fields;
+    const QString station = cell(planned, DeviceRecord::Description);
+    switch (row.status) {
+    case SiteRow::Status::Missing:
+        m_missing.rows << QStringList{station, cell(device, DeviceRecord::Mac), cell(device, DeviceRecord::Serial),
+                                      cell(planned, DeviceRecord::Ip)};
+        return;
+    case SiteRow::Status::Gone:
+    case SiteRow::Status::Back:
+        return;
+    case SiteRow::Status::Unexpected:
+        m_unexpected.rows << QStringList{cell(device, DeviceRecord::Ip), cell(device, DeviceRecord::Serial),
+                                         cell(device, DeviceRecord::Mac), cell(device, DeviceRecord::Version),
+                                         cell(device, DeviceRecord::Description)};
+        break;
+    case SiteRow::Status::Differs:
+        m_differs.rows << QStringList{station, cell(device, DeviceRecord::Ip), cell(device, DeviceRecord::Mac),
+                                      cell(device, DeviceRecord::Version), SiteRows::differencesText(row.differences),
+                                      cell(planned, DeviceRecord::Ip), cell(planned, DeviceRecord::Version)};
+        break;
+    case SiteRow::Status::Answered:
+        m_answered.rows << QStringList{station, cell(device, DeviceRecord::Ip), cell(device, DeviceRecord::Serial),
+                                       cell(device, DeviceRecord::Mac), cell(device, DeviceRecord::Version),
+                                       SitePlan::matchNoteText(row.matched)};
+        break;
+    }
+    ++m_versionCounts[cell(device, DeviceRecord::Version)];
+    if (row.differences & SitePlan::VersionDiffers) {
+        m_offVersion.rows << QStringList{station, cell(device, DeviceRecord::Ip), cell(device, DeviceRecord::Mac),
+                                         cell(device, DeviceRecord::Version), cell(planned, DeviceRecord::Version)};
+    }
+}
+
+SiteReport::Table StatusTables::versions() const
+{
+    // The commonest first, then as people order them (1.9 before 1.10).
+    QList<std::pair<QString, qsizetype>> byCount;
+    for (auto it = m_versionCounts.cbegin(); it != m_versionCounts.cend(); ++it)
+        byCount.append({it.key(), it.value()});
+    QCollator natural(m_locale);
+    natural.setNumericMode(true);
+    std::sort(byCount.begin(), byCount.end(), [&natural](const auto &a, const auto &b) {
+        return a.second != b.second ? a.second > b.second : natural.compare(a.first, b.first) < 0;
+    });
+    SiteReport::Table versions{SiteReport::tr("Versions found"),
+                               {fieldHeader(DeviceRecord::Version), SiteReport::tr("Devices")}, {}};
+    for (const auto &[found, count] : std::as_const(byCount))
+        versions.rows << QStringList{found, m_locale.toString(count)};
+    return versions;
+}
+
+QList<SiteReport::Table> StatusTables::take()
+{
+    const auto counted = [this](const QString &title, SiteReport::Table &table) {
+        table.title = SiteReport::tr("%1 (%2)").arg(title, m_locale.toString(table.rows.size()));
+        return std::move(table);
+    };
+    return {counted(SiteReport::tr("Missing"), m_missing), counted(SiteReport::tr("Differs"), m_differs),
+            counted(SiteReport::tr("Unexpected"), m_unexpected), counted(SiteReport::tr("Answered"), m_answered),
+            versions(), std::move(m_offVersion)};
 }
 
 } // namespace
@@ -46,80 +160,9 @@ QString SiteReport::defaultSiteName(const QString &planPath)
 SiteReport SiteReport::build(const Occasion &occasion, const SitePlan &plan, const SiteRows::Compared &compared,
                              const QLocale &locale)
 {
-    // A value as the table shows it, and visible.
-    const auto cell = [&locale](const DeviceRecord::Fields &fields, Field field) {
-        return visibleText(DeviceTable::shownCell(DeviceTable::columnOf(field), fields[field], locale));
-    };
-    const QString name = tr("Name or location");
-    const QString plannedIp = SiteRows::plannedIpLabel();
-    const QString plannedVersion = SiteRows::plannedVersionLabel();
-    const QString ip = fieldHeader(DeviceRecord::Ip);
-    const QString serial = fieldHeader(DeviceRecord::Serial);
-    const QString mac = fieldHeader(DeviceRecord::Mac);
-    const QString version = fieldHeader(DeviceRecord::Version);
-
-    Table missing{QString(), {name, mac, serial, plannedIp}, {}};
-    Table differs{QString(), {name, ip, mac, version, tr("What differs"), plannedIp, plannedVersion}, {}};
-    Table unexpected{QString(), {ip, serial, mac, version, fieldHeader(DeviceRecord::Description)}, {}};
-    Table answered{QString(), {name, ip, serial, mac, version, tr("Note")}, {}};
-    Table offVersion{tr("Stations not on their planned version"), {name, ip, mac, version, plannedVersion}, {}};
-    QHash<QString, qsizetype> versionCounts;
-    for (const SiteRow &row : compared.rows) {
-        // Plan text bounded as a device's is.
-        const DeviceRecord::Fields device = DeviceRecord(row.fields).fields;
-        const DeviceRecord::Fields planned =
-                DeviceRecord({row.plannedIp, QString(), QString(), row.plannedVersion, row.plannedName}).fields;
-        const QString station = cell(planned, DeviceRecord::Description);
-        switch (row.status) {
-        case SiteRow::Status::Missing:
-            missing.rows << QStringList{station, cell(device, DeviceRecord::Mac), cell(device, DeviceRecord::Serial),
-                                        cell(planned, DeviceRecord::Ip)};
-            continue;
-        case SiteRow::Status::Gone:
-        case SiteRow::Status::Back:
-            continue;
-        case SiteRow::Status::Unexpected:
-            unexpected.rows << QStringList{cell(device, DeviceRecord::Ip), cell(device, DeviceRecord::Serial),
-                                           cell(device, DeviceRecord::Mac), cell(device, DeviceRecord::Version),
-                                           cell(device, DeviceRecord::Description)};
-            break;
-        case SiteRow::Status::Differs:
-            differs.rows << QStringList{station, cell(device, DeviceRecord::Ip), cell(device, DeviceRecord::Mac),
-                                        cell(device, DeviceRecord::Version), SiteRows::differencesText(row.differences),
-                                        cell(planned, DeviceRecord::Ip), cell(planned, DeviceRecord::Version)};
-            break;
-        case SiteRow::Status::Answered:
-            answered.rows << QStringList{station, cell(device, DeviceRecord::Ip), cell(device, DeviceRecord::Serial),
-                                         cell(device, DeviceRecord::Mac), cell(device, DeviceRecord::Version),
-                                         SitePlan::matchNoteText(row.matched)};
-            break;
-        }
-        ++versionCounts[cell(device, DeviceRecord::Version)];
-        if (row.differences & SitePlan::VersionDiffers) {
-            offVersion.rows << QStringList{station, cell(device, DeviceRecord::Ip), cell(device, DeviceRecord::Mac),
-                                           cell(device, DeviceRecord::Version), cell(planned, DeviceRecord::Version)};
-        }
-    }
-    const auto counted = [&locale](const QString &title, const Table &table) {
-        return tr("%1 (%2)").arg(title, locale.toString(table.rows.size()));
-    };
-    missing.title = counted(tr("Missing"), missing);
-    differs.title = counted(tr("Differs"), differs);
-    unexpected.title = counted(tr("Unexpected"), unexpected);
-    answered.title = counted(tr("Answered"), answered);
-
-    // The versions found, the commonest first, then as people order them (1.9 before 1.10).
-    QList<std::pair<QString, qsizetype>> byCount;
-    for (auto it = versionCounts.cbegin(); it != versionCounts.cend(); ++it)
-        byCount.append({it.key(), it.value()});
-    QCollator natural(locale);
-    natural.setNumericMode(true);
-    std::sort(byCount.begin(), byCount.end(), [&natural](const auto &a, const auto &b) {
-        return a.second != b.second ? a.second > b.second : natural.compare(a.first, b.first) < 0;
-    });
-    Table versions{tr("Versions found"), {version, tr("Devices")}, {}};
-    for (const auto &[found, count] : std::as_const(byCount))
-        versions.rows << QStringList{found, locale.toString(count)};
+    StatusTables tables(locale);
+    for (const SiteRow &row : compared.rows)
+        tables.add(row);
 
     SiteReport report;
     report.title = tr("Hand-over report: %1").arg(visibleText(occasion.site));
@@ -131,6 +174,6 @@ SiteReport SiteReport::build(const Occasion &occasion, const SitePlan &plan, con
                                                        locale.toString(plan.devices().size()))},
     };
     report.summary = summaryText(compared.summary, locale);
-    report.tables = {missing, differs, unexpected, answered, versions, offVersion};
+    report.tables = tables.take();
     return report;
 }

@@ -58,7 +58,7 @@ SiteRow missing(const SitePlan &plan, qsizetype station)
     SiteRow row;
     row.key = stationKey(station);
     row.fields = {device.ip, device.serial, device.mac, device.version, device.name};
-    return judged(plan, {SitePlan::Status::Missing, station, 0, {}}, row);
+    return judged(plan, SiteTally::missingStation(station), row);
 }
 
 Compared compare(const SitePlan &plan, const QList<SiteRow> &devices)
@@ -98,9 +98,7 @@ Compared arrange(const SiteTally &tally, QList<SiteRow> devices)
     for (qsizetype d = 0; d < devices.size(); ++d) {
         if (!devices[d].gone)
             continue;
-        const DeviceRecord::Fields &f = devices[d].fields;
-        const qsizetype p = plan.classify({f[DeviceRecord::Ip], f[DeviceRecord::Serial], f[DeviceRecord::Mac],
-                                           f[DeviceRecord::Version]}).planned;
+        const qsizetype p = plan.classify(devices[d].fields).planned;
         const bool station = p >= 0 && shownBy[p] < 0;
         if (station)
             shownBy[p] = d;
@@ -168,13 +166,26 @@ SiteRow ofDevice(qsizetype number, const DeviceRecord::Fields &fields)
     return row;
 }
 
+QString fieldLabel(DeviceRecord::Field field)
+{
+    switch (field) {
+    case DeviceRecord::Ip: return QCoreApplication::translate("SiteRows", "IP");
+    case DeviceRecord::Serial: return QCoreApplication::translate("SiteRows", "serial");
+    case DeviceRecord::Mac: return QCoreApplication::translate("SiteRows", "MAC");
+    case DeviceRecord::Version: return QCoreApplication::translate("SiteRows", "version");
+    case DeviceRecord::Description: return QCoreApplication::translate("SiteRows", "description");
+    case DeviceRecord::FieldCount: break;
+    }
+    return {};
+}
+
 QString differencesText(quint8 differences)
 {
     QStringList fields;
     if (differences & SitePlan::IpDiffers)
-        fields << QCoreApplication::translate("SiteRows", "IP");
+        fields << fieldLabel(DeviceRecord::Ip);
     if (differences & SitePlan::VersionDiffers)
-        fields << QCoreApplication::translate("SiteRows", "version");
+        fields << fieldLabel(DeviceRecord::Version);
     return fields.join(u", "_s);
 }
 

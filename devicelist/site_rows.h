@@ -39,8 +39,11 @@ QList<SiteRow> watched(const DeviceRoster &roster);
 // A table's devices as rows, numbered as the table numbers them.
 SiteRow ofDevice(qsizetype number, const DeviceRecord::Fields &fields);
 
-// On screen and in the report, translated: the fields a Difference set
-// names ("IP, version"), and the planned values' column names.
+// On screen and in the report, translated: a device field's short name
+// ("IP", "serial", "MAC", "version", "description"), the fields a
+// Difference set names ("IP, version"), and the planned values' column
+// names.
+QString fieldLabel(DeviceRecord::Field field);
 QString differencesText(quint8 differences);
 QString plannedIpLabel();
 QString plannedVersionLabel();

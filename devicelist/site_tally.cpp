@@ -33,9 +33,7 @@ SiteTally::Verdict SiteTally::add(const DeviceRecord::Fields &device)
 {
     const QString key = keyOf(device);
     release(key);
-    const SitePlan::Match match = m_plan.classify({device[DeviceRecord::Ip], device[DeviceRecord::Serial],
-                                                   device[DeviceRecord::Mac], device[DeviceRecord::Version]});
-    Verdict verdict{match.status, match.planned, match.differences, match.notes};
+    Verdict verdict = m_plan.classify(device);
     if (verdict.planned >= 0 && !m_answeredBy[verdict.planned].isEmpty())
         verdict = {SitePlan::Status::Unexpected, -1, 0, {}};   // its station has answered already
     if (verdict.planned >= 0) {

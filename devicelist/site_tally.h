@@ -18,19 +18,12 @@
 class SiteTally
 {
 public:
-    // What one device is against the plan.
-    struct Verdict
-    {
-        SitePlan::Status status = SitePlan::Status::Missing;
-        // The station it answers for, an index into plan().devices(); -1
-        // for an unexpected device.
-        qsizetype planned = -1;
-        // SitePlan::Difference flags: which of the station's planned values
-        // the device does not have.
-        quint8 differences = 0;
-        // What the plan's lookup forgave to make the match.
-        SitePlan::MatchNotes notes;
-    };
+    // What one device is against the plan: the plan's match, made
+    // Unexpected where its station has answered already. planned indexes
+    // plan().devices().
+    using Verdict = SitePlan::Match;
+    // A station no device answers for.
+    static Verdict missingStation(qsizetype station) { return {SitePlan::Status::Missing, station, 0, {}}; }
 
     struct Summary
     {

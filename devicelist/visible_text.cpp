@@ -18,6 +18,15 @@ bool isLineBreak(QChar c)
     return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
 }
 
+QStringView leadingPart(QStringView text, qsizetype length)
+{
+    if (text.size() <= length)
+        return text;
+    if (length > 0 && text.at(length - 1).isHighSurrogate())
+        --length;
+    return text.first(length);
+}
+
 bool isShownAsEscape(char32_t code)
 {
     switch (QChar::category(code)) {

@@ -16,6 +16,11 @@ QString visibleText(const QString &text);
 // each value with one.
 bool isLineBreak(QChar c);
 
+// The first length characters of text, or one fewer where the last would be
+// half of a surrogate pair: where a text is cut before its ellipsis. text
+// whole when it is no longer.
+QStringView leadingPart(QStringView text, qsizetype length);
+
 // The rule itself, for writers that escape in a syntax of their own (JSON):
 // every code point that visibleText() would show as an escape is replaced by
 // escape(code); a lone surrogate is passed as its own code unit.

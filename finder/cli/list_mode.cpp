@@ -160,36 +160,8 @@ int ListMode::conclude(int status)
         status = Missing;
     if (status != Failed && m_output.state() == DescriptorWriter::State::Open)
         printHeader();
-    if (m_output.state() == DescriptorWriter::State::Open) {
-        switch (m_commandLine.format) {
-        case CommandLine::Format::Json:
-            if (status != Failed) {
-                QList<DeviceRecord> records = m_devices.records().first(m_printedRows);
-                for (const SiteRow &station : missing) {
-                    DeviceRecord record;
-                    record.fields = station.fields;
-                    records << record;
-                }
-                m_output.write(DeviceListing::json(records, m_compared + missing));
-            }
-            break;
-        case CommandLine::Format::Prometheus:
-            // Its failure is what the metrics must tell; a scan a signal cut
-            // short failed too, or its missing stations would be false alarms.
-            m_output.write(m_prometheus.text(m_devices, status != Failed && status < SignalBase,
-                                             m_tally ? &*m_tally : nullptr, m_controller.droppedCount()));
-            break;
-        case CommandLine::Format::Text:
-        case CommandLine::Format::Csv:
-            for (const SiteRow &station : missing) {
-                const QStringList cells = SiteRows::exportCells(station, m_commandLine.format == CommandLine::Format::Text);
-                if (!m_output.write(m_commandLine.format == CommandLine::Format::Csv ? DeviceExport::toCsv({cells}, false)
-                                                                                    : DeviceListing::textLine(cells)))
-                    break;
-            }
-            break;
-        }
-    }
+    if (m_output.state() == DescriptorWriter::State::Open)
+        writeEnd(status, missing);
     if (const qint64 dropped = m_controller.droppedCount(); dropped > 0) {
         printError(u"warning: the table was full at %1 replies: %2 more device replies were dropped, "
                    u"and the devices among them are not listed"_s.arg(DeviceRecord::MaxDevices).arg(dropped));
@@ -213,6 +185,39 @@ int ListMode::conclude(int status)
     if (status != Failed && m_tally && m_reportWriter && !m_commandLine.reportPath.isEmpty() && !writeReport())
         return WriteFailed;
     return status;
+}
+
+void ListMode::writeEnd(int status, const QList<SiteRow> &missing)
+{
+    switch (m_commandLine.format) {
+    case CommandLine::Format::Json:
+        if (status != Failed) {
+            QList<DeviceRecord> records = m_devices.records().first(m_printedRows);
+            for (const SiteRow &station : missing) {
+                DeviceRecord record;
+                record.fields = station.fields;
+                records << record;
+            }
+            m_output.write(DeviceListing::json(records, m_compared + missing));
+        }
+        return;
+    case CommandLine::Format::Prometheus:
+        // Its failure is what the metrics must tell; a scan a signal cut
+        // short failed too, or its missing stations would be false alarms.
+        m_output.write(m_prometheus.text(m_devices, status != Failed && status < SignalBase,
+                                         m_tally ? &*m_tally : nullptr, m_controller.droppedCount()));
+        return;
+    case CommandLine::Format::Text:
+    case CommandLine::Format::Csv: {
+        const bool text = m_commandLine.format == CommandLine::Format::Text;
+        for (const SiteRow &station : missing) {
+            const QStringList cells = SiteRows::exportCells(station, text);
+            if (!m_output.write(text ? DeviceListing::textLine(cells) : DeviceExport::toCsv({cells}, false)))
+                return;
+        }
+        return;
+    }
+    }
 }
 
 bool ListMode::writeReport() const

@@ -54,6 +54,9 @@ private:
     // Writes what is due at the end and puts the output file in place;
     // returns the exit status.
     int conclude(int status);
+    // What the listing holds at its end: JSON and metrics whole, or the
+    // text or CSV rows of the planned stations that are missing.
+    void writeEnd(int status, const QList<SiteRow> &missing);
     // A found device as a text or CSV row: its number, its fields, then its
     // status against the plan and the planned values.
     QStringList row(qsizetype index) const;

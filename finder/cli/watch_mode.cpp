@@ -126,7 +126,7 @@ void WatchMode::printEvent(DeviceRoster::Event event, qsizetype entry, qint64 ti
         SiteTally::Verdict verdict = event == DeviceRoster::Event::Gone ? m_tally->remove(device.values)
                                                                         : m_tally->add(device.values);
         if (event == DeviceRoster::Event::Gone && verdict.planned >= 0)
-            verdict = {SitePlan::Status::Missing, verdict.planned, 0, {}};
+            verdict = SiteTally::missingStation(verdict.planned);
         addStatus(line, verdict);
     }
     print(line);
@@ -143,7 +143,7 @@ void WatchMode::printMissing(int round)
         line.add(u"event"_s, u"missing"_s).add(u"time"_s, now);
         addFields(line, {device.ip, device.serial, device.mac, device.version},
                   quint8(~(1u << DeviceRecord::Description)));
-        addStatus(line, {SitePlan::Status::Missing, p, 0, {}});
+        addStatus(line, SiteTally::missingStation(p));
         print(line);
     }
 }

@@ -4,6 +4,7 @@
 #include "devicelist/device_table.h"
 #include "devicelist/reach_command.h"
 #include "devicelist/visible_text.h"
+#include "finder/window/whole_file.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -18,7 +19,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QUrl>
@@ -299,23 +299,7 @@ QString DeviceActions::writeList(const QString &path) const
         rows << rowCells(row);
     QByteArray bytes(Utf8ByteOrderMark);
     bytes += DeviceExport::toCsv({headerCells()}, false) + DeviceExport::toCsv(rows, false);
-
-    // Written beside the target and renamed over it on commit: a failure
-    // leaves whatever was there before. Unbuffered, because a buffered
-    // QSaveFile commits a short write (a full disk, a file size limit) as
-    // if it had succeeded.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return file.errorString();
-    const qint64 written = file.write(bytes);
-    if (written != bytes.size()) {
-        return file.error() != QFileDevice::NoError
-                ? file.errorString()
-                : tr("Only %1 of %2 bytes could be written; the disk may be full.").arg(qMax<qint64>(written, 0)).arg(bytes.size());
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    return writeWholeFile(path, bytes);
 }
 
 void DeviceActions::saveList()

@@ -116,21 +116,7 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
     // Column widths follow the header texts and the table's font.
     connect(&m_table, &QAbstractItemModel::headerDataChanged, this, &MainWindow::applyColumnWidths);
 
-    // Devices behind a router, from the table's context menu or Ctrl+T.
-    auto *const query = new QAction(tr("&Query addresses\u2026"), this);
-    query->setObjectName(u"queryAddressesAction"_s);
-    query->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
-    query->setShortcutContext(Qt::WindowShortcut);
-    addAction(query);
-    connect(query, &QAction::triggered, this, &MainWindow::queryAddresses);
-    m_deviceActions->contextMenu()->addSeparator();
-    m_deviceActions->contextMenu()->addAction(query);
-    m_deviceActions->contextMenu()->addSeparator();
-    m_deviceActions->contextMenu()->addActions(m_siteWatch->actions());
-    // The broadcast's interfaces: a change asks again through them.
-    m_deviceActions->contextMenu()->addSeparator();
-    m_deviceActions->contextMenu()->addMenu(interfaceMenu->menu());
-    connect(interfaceMenu, &InterfaceMenu::changed, m_refresh, &QAbstractButton::click);
+    addContextActions(*interfaceMenu);
 
     auto *const resetLayout = new QAction(tr("Reset &layout"), this);
     resetLayout->setObjectName(u"resetLayoutAction"_s);
@@ -147,6 +133,26 @@ MainWindow::MainWindow(const DiscoveryEndpoint::Settings &settings, QWidget *par
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::addContextActions(InterfaceMenu &interfaceMenu)
+{
+    // Devices behind a router, from the table's context menu or Ctrl+T.
+    auto *const query = new QAction(tr("&Query addresses\u2026"), this);
+    query->setObjectName(u"queryAddressesAction"_s);
+    query->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    query->setShortcutContext(Qt::WindowShortcut);
+    addAction(query);
+    connect(query, &QAction::triggered, this, &MainWindow::queryAddresses);
+    QMenu *const menu = m_deviceActions->contextMenu();
+    menu->addSeparator();
+    menu->addAction(query);
+    menu->addSeparator();
+    menu->addActions(m_siteWatch->actions());
+    // The broadcast's interfaces: a change asks again through them.
+    menu->addSeparator();
+    menu->addMenu(interfaceMenu.menu());
+    connect(&interfaceMenu, &InterfaceMenu::changed, m_refresh, &QAbstractButton::click);
+}
 
 void MainWindow::fitToScreen()
 {
@@ -220,6 +226,34 @@ void MainWindow::layoutControls()
 
 void MainWindow::createControls()
 {
+    createGrid();
+
+    m_refresh = new IconAboveTextButton(this);
+    m_refresh->setObjectName(u"cmdRefresh"_s);
+    m_refresh->setText(u"&Refresh"_s);
+    m_refresh->setIcon(windowIcon());
+    m_refresh->setIconSize(QSize(32, 32));
+    auto *const refreshKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(refreshKey, &QShortcut::activated, m_refresh, &QAbstractButton::animateClick);
+
+    createTrafficPanes();
+    createCountLabel();
+    m_filterBar = new FilterBar(*this, *m_grid, *m_sorting);
+    connect(m_sorting, &DeviceSorting::shownRowsChanged, m_deviceActions,
+            [this] { m_deviceActions->setFiltered(m_sorting->isFiltering()); });
+    layoutControls();
+
+    // The grid comes first in the tab order and has the focus at start-up;
+    // the labels take no focus.
+    setTabOrder(m_grid, m_filterBar->field());
+    setTabOrder(m_filterBar->field(), m_refresh);
+    setTabOrder(m_refresh, m_replyPane);
+    setTabOrder(m_replyPane, m_requestPane);
+    m_grid->setFocus();
+}
+
+void MainWindow::createGrid()
+{
     m_grid = new QTableView(this);
     m_grid->setObjectName(u"MSFlexGrid1"_s);
     m_grid->setAccessibleName(u"Found devices"_s);
@@ -244,15 +278,10 @@ void MainWindow::createControls()
     // Tab leaves the table for the filter and Refresh; arrows move in it.
     m_grid->setTabKeyNavigation(false);
     m_grid->horizontalHeader()->setSectionsMovable(true);
+}
 
-    m_refresh = new IconAboveTextButton(this);
-    m_refresh->setObjectName(u"cmdRefresh"_s);
-    m_refresh->setText(u"&Refresh"_s);
-    m_refresh->setIcon(windowIcon());
-    m_refresh->setIconSize(QSize(32, 32));
-    auto *const refreshKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
-    connect(refreshKey, &QShortcut::activated, m_refresh, &QAbstractButton::animateClick);
-
+void MainWindow::createTrafficPanes()
+{
     m_replyPane = new QPlainTextEdit(u"Text1"_s, this);
     m_replyPane->setObjectName(u"Text1"_s);
     m_replyPane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -272,6 +301,15 @@ void MainWindow::createControls()
     replyCaption->setObjectName(u"Label2"_s);
     place(replyCaption, WindowLayout::ReplyCaption);
 
+    // Kept up to date but never shown.
+    for (QWidget *const hidden : std::initializer_list<QWidget *>{requestCaption, m_requestPane, replyCaption,
+                                                                  m_replyPane}) {
+        hidden->hide();
+    }
+}
+
+void MainWindow::createCountLabel()
+{
     m_foundDevice = new QLabel(u"0 device found"_s, this);
     m_foundDevice->setObjectName(u"tFoundDevice"_s);
     m_foundDevice->setTextFormat(Qt::PlainText);
@@ -280,25 +318,6 @@ void MainWindow::createControls()
     m_foundDevice->setAccessibleDescription(u"Devices found since the last refresh"_s);
     fitCountLabel();
     new CountToolTip(*m_foundDevice, m_table.answerMarks());
-
-    m_filterBar = new FilterBar(*this, *m_grid, *m_sorting);
-    connect(m_sorting, &DeviceSorting::shownRowsChanged, m_deviceActions,
-            [this] { m_deviceActions->setFiltered(m_sorting->isFiltering()); });
-    layoutControls();
-
-    // The traffic panes are kept up to date but never shown.
-    for (QWidget *const hidden : std::initializer_list<QWidget *>{requestCaption, m_requestPane, replyCaption,
-                                                                  m_replyPane}) {
-        hidden->hide();
-    }
-
-    // The grid comes first in the tab order and has the focus at start-up;
-    // the labels take no focus.
-    setTabOrder(m_grid, m_filterBar->field());
-    setTabOrder(m_filterBar->field(), m_refresh);
-    setTabOrder(m_refresh, m_replyPane);
-    setTabOrder(m_replyPane, m_requestPane);
-    m_grid->setFocus();
 }
 
 void MainWindow::applyColumnWidths()

@@ -18,6 +18,7 @@ class LayoutMemory;
 class NoReplyPlaceholder;
 class SiteWatch;
 class IconAboveTextButton;
+class InterfaceMenu;
 class QLabel;
 class QLineEdit;
 class QMessageBox;
@@ -59,6 +60,13 @@ protected:
 
 private:
     void createControls();
+    void createGrid();
+    // The request and reply panes with their captions, hidden.
+    void createTrafficPanes();
+    void createCountLabel();
+    // Query addresses…, Watch and Compare, and the broadcast's interfaces
+    // after the device actions in the table's context menu.
+    void addContextActions(InterfaceMenu &interfaceMenu);
     void layoutControls();
     void fitToScreen();
     void applyColumnWidths();

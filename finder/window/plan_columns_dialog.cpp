@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -77,6 +79,6 @@ PlanColumns::Choice PlanColumnsDialog::choice() const
 void PlanColumnsDialog::updateOk()
 {
     const PlanColumns::Choice chosen = choice();
-    m_ok->setEnabled(!chosen.header(Field::Mac).isEmpty() || !chosen.header(Field::Serial).isEmpty()
-                     || !chosen.header(Field::Ip).isEmpty());
+    m_ok->setEnabled(std::any_of(PlanColumns::Identifiers.cbegin(), PlanColumns::Identifiers.cend(),
+                                 [&chosen](Field field) { return !chosen.header(field).isEmpty(); }));
 }

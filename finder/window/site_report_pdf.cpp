@@ -1,7 +1,9 @@
 #include "finder/window/site_report_pdf.h"
 
 #include "devicelist/site_report.h"
+#include "finder/window/whole_file.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -9,7 +11,6 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QTextOption>
 
 #include <algorithm>
@@ -244,11 +245,12 @@ QPageSize::PageSizeId pageSize(const QLocale &locale)
 
 QString write(const SiteReport &report, const QString &path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
+    // Drawn in memory, then written whole: the file is never left half a report.
+    QByteArray pdf;
     {
-        QPdfWriter writer(&file);
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
         writer.setPageSize(QPageSize(pageSize(QLocale())));
         writer.setPageMargins(QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm), QPageLayout::Millimeter);
         writer.setTitle(report.title);
@@ -266,9 +268,7 @@ QString write(const SiteReport &report, const QString &path)
             pages.table(table);
         pages.finish();
     }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    return writeWholeFile(path, pdf);
 }
 
 } // namespace SiteReportPdf

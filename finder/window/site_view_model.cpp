@@ -13,18 +13,6 @@ namespace {
 
 const QString Separator = u" \u00b7 "_s;
 
-QString fieldLabel(int field)
-{
-    switch (field) {
-    case DeviceRecord::Ip: return SiteViewModel::tr("IP");
-    case DeviceRecord::Serial: return SiteViewModel::tr("serial");
-    case DeviceRecord::Mac: return SiteViewModel::tr("MAC");
-    case DeviceRecord::Version: return SiteViewModel::tr("version");
-    case DeviceRecord::Description: return SiteViewModel::tr("description");
-    default: return {};
-    }
-}
-
 QString clockTime(qint64 timeMs)
 {
     return QDateTime::fromMSecsSinceEpoch(timeMs).toString(u"hh:mm:ss"_s);
@@ -127,7 +115,7 @@ QString SiteViewModel::statusText(const SiteRow &row)
     QStringList fields;
     for (int f = 0; f < DeviceRecord::FieldCount; ++f) {
         if (row.changedFields & (1u << f))
-            fields << fieldLabel(f);
+            fields << SiteRows::fieldLabel(DeviceRecord::Field(f));
     }
     if (!fields.isEmpty())
         parts << tr("changed: %1").arg(fields.join(u", "_s));
@@ -148,7 +136,7 @@ QString SiteViewModel::toolTip(const SiteRow &row)
         notes << tr("Matched the planned version without its leading \"v\"");
     for (int f = 0; f < DeviceRecord::FieldCount; ++f) {
         if (!row.previous[f].isEmpty())
-            notes << tr("%1 was %2").arg(fieldLabel(f), visibleText(row.previous[f]));
+            notes << tr("%1 was %2").arg(SiteRows::fieldLabel(DeviceRecord::Field(f)), visibleText(row.previous[f]));
     }
     return notes.join(u'\n');
 }

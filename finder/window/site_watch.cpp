@@ -56,7 +56,27 @@ SiteWatch::SiteWatch(FinderController &controller, const DeviceTable &table, Dev
 {
     m_strip->hide();
     connect(m_strip, &StatusStrip::checkedStatusesChanged, &m_sorting, &DeviceSorting::setStatusFilter);
+    createActions();
 
+    // Rows change with the events alone (and the count with the rounds): a
+    // repeated answer leaves its row as it was.
+    connect(&m_watch, &DeviceWatch::deviceEvent, this, &SiteWatch::onEvent);
+    connect(&m_watch, &DeviceWatch::roundEnded, this, &SiteWatch::onRoundEnded);
+    m_rebuildTimer.setSingleShot(true);
+    m_rebuildTimer.setInterval(RebuildDelayMs);
+    connect(&m_rebuildTimer, &QTimer::timeout, this, &SiteWatch::rebuild);
+    // Without Watch, a comparison follows the table's late replies.
+    const auto followTable = [this] {
+        if (m_comparing && !m_watch.isRunning())
+            rebuildSoon();
+    };
+    connect(&m_table, &QAbstractItemModel::rowsInserted, this, followTable);
+    connect(&m_table, &QAbstractItemModel::rowsRemoved, this, followTable);
+    connect(&m_table, &QAbstractItemModel::dataChanged, this, followTable);
+}
+
+void SiteWatch::createActions()
+{
     m_watchAction = new QAction(tr("&Watch"), this);
     m_watchAction->setObjectName(u"watchAction"_s);
     m_watchAction->setCheckable(true);
@@ -84,7 +104,7 @@ SiteWatch::SiteWatch(FinderController &controller, const DeviceTable &table, Dev
     m_reportAction = new QAction(tr("Save &report\u2026"), this);
     m_reportAction->setObjectName(u"saveReportAction"_s);
     m_reportAction->setEnabled(false);
-    m_reportSaver = new ReportSaver(*grid.window(), [this] {
+    m_reportSaver = new ReportSaver(*m_grid.window(), [this] {
         return ReportSaver::Compared{m_source.path(), m_source.plan(), compared(),
                                      requestRoutes(m_controller.endpoint())};
     }, this);
@@ -92,24 +112,8 @@ SiteWatch::SiteWatch(FinderController &controller, const DeviceTable &table, Dev
 
     for (QAction *const action : actions()) {
         action->setShortcutContext(Qt::WindowShortcut);
-        grid.window()->addAction(action);
+        m_grid.window()->addAction(action);
     }
-
-    // Rows change with the events alone (and the count with the rounds): a
-    // repeated answer leaves its row as it was.
-    connect(&m_watch, &DeviceWatch::deviceEvent, this, &SiteWatch::onEvent);
-    connect(&m_watch, &DeviceWatch::roundEnded, this, &SiteWatch::onRoundEnded);
-    m_rebuildTimer.setSingleShot(true);
-    m_rebuildTimer.setInterval(RebuildDelayMs);
-    connect(&m_rebuildTimer, &QTimer::timeout, this, &SiteWatch::rebuild);
-    // Without Watch, a comparison follows the table's late replies.
-    const auto followTable = [this] {
-        if (m_comparing && !m_watch.isRunning())
-            rebuildSoon();
-    };
-    connect(&m_table, &QAbstractItemModel::rowsInserted, this, followTable);
-    connect(&m_table, &QAbstractItemModel::rowsRemoved, this, followTable);
-    connect(&m_table, &QAbstractItemModel::dataChanged, this, followTable);
 }
 
 QList<QAction *> SiteWatch::actions() const
@@ -133,13 +137,12 @@ void SiteWatch::setIntervalSeconds(int seconds)
 
 int SiteWatch::goneAfter() const
 {
-    const int rounds = QSettings().value(GoneAfterKey, DeviceRoster::DefaultGoneAfter).toInt();
-    return std::clamp(rounds, 1, DeviceRoster::MaxGoneAfter);
+    return DeviceRoster::boundedGoneAfter(QSettings().value(GoneAfterKey, DeviceRoster::DefaultGoneAfter).toInt());
 }
 
 void SiteWatch::setGoneAfter(int rounds)
 {
-    rounds = std::clamp(rounds, 1, DeviceRoster::MaxGoneAfter);
+    rounds = DeviceRoster::boundedGoneAfter(rounds);
     QSettings().setValue(GoneAfterKey, rounds);
     m_watch.setGoneAfter(rounds);
 }
@@ -163,11 +166,16 @@ void SiteWatch::setWatching(bool on)
         leave();
         return;
     }
-    if (!m_shown)
-        m_savedCountText = m_countLabel.text();
     m_lastRoundCount = 0;
     m_eventLog->clear();
     m_watch.start(intervalSeconds(), goneAfter());
+    showSiteView();
+}
+
+void SiteWatch::showSiteView()
+{
+    if (!m_shown)
+        m_savedCountText = m_countLabel.text();
     startTally();
     m_strip->setStatuses(shownStatuses());
     show(true);
@@ -329,16 +337,11 @@ QString SiteWatch::compareWith(const QString &path)
 
 void SiteWatch::compareWith(const QString &path, SitePlan plan)
 {
-    if (!m_shown)
-        m_savedCountText = m_countLabel.text();
     m_source.use(path, std::move(plan));
     m_recentPlans->add(path);
     m_reportAction->setEnabled(true);
     m_comparing = true;
-    startTally();
-    m_strip->setStatuses(shownStatuses());
-    show(true);
-    rebuild();
+    showSiteView();
 }
 
 void SiteWatch::askPlan()

@@ -42,7 +42,6 @@ public:
     // "Watch", "Watch settings…", "Watch events", "Compare with list…",
     // "Recent plans" and "Save report…" (enabled while a plan is compared).
     QList<QAction *> actions() const;
-    QAction *watchAction() const { return m_watchAction; }
     QAction *reportAction() const { return m_reportAction; }
     // Back to the table: after a query, and as the window closes.
     void leave();
@@ -57,11 +56,9 @@ public:
     // The same for the user's pick: a header that names no identifier the
     // finder knows has its columns chosen in a dialog, an error is shown.
     void openPlan(const QString &path);
-    bool isComparing() const { return m_comparing; }
     bool isShown() const { return m_shown; }
 
-    // The comparison as values: the plan, its summary and the rows shown.
-    const SitePlan &plan() const { return m_source.plan(); }
+    // The comparison as values: its plan, its summary and the rows shown.
     const PlanSource &planSource() const { return m_source; }
     SiteTally::Summary summary() const { return m_summary; }
     QString summaryText() const;
@@ -73,7 +70,6 @@ public:
     void setGoneAfter(int rounds);
 
     StatusStrip *statusStrip() const { return m_strip; }
-    WatchEventLog *eventLog() const { return m_eventLog; }
     RecentPlans *recentPlans() const { return m_recentPlans; }
     ReportSaver *reportSaver() const { return m_reportSaver; }
 
@@ -83,7 +79,12 @@ signals:
     void stripChanged();
 
 private:
+    // The actions, each a shortcut of the window.
+    void createActions();
     void setWatching(bool on);
+    // The site view of a watch or a plan just begun: the label's count is
+    // kept for the table, and the rows are laid out anew.
+    void showSiteView();
     void askSettings();
     void askPlan();
     void show(bool shown);

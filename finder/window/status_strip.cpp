@@ -42,6 +42,7 @@ StatusStrip::StatusStrip(QWidget *parent)
         toggle->setCheckable(true);
         toggle->setFocusPolicy(Qt::StrongFocus);
         toggle->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        toggle->setToolTip(tr("Show only the rows with this status; several may be on at once."));
         toggle->hide();
         connect(toggle, &QToolButton::toggled, this, [this] { emit checkedStatusesChanged(checkedStatuses()); });
         m_toggles[size_t(s)] = toggle;
@@ -106,7 +107,6 @@ void StatusStrip::updateText(SiteRow::Status status)
         return;
     toggle->setText(text);
     toggle->setAccessibleName(text);
-    toggle->setToolTip(tr("Show only the rows with this status; several may be on at once."));
 }
 
 void StatusStrip::setSummary(const QString &summary)

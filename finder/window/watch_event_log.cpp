@@ -3,6 +3,7 @@
 #include "devicelist/device_export.h"
 #include "devicelist/visible_text.h"
 #include "finder/window/plain_tool_tip.h"
+#include "finder/window/whole_file.h"
 
 #include <QDateTime>
 #include <QFileDialog>
@@ -11,7 +12,6 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -167,10 +167,6 @@ void WatchEventLog::save()
                                                       tr("CSV files (*.csv);;All files (*)"));
     if (path.isEmpty())
         return;
-    QSaveFile file(path);
-    const QByteArray bytes = csv();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size()
-        || !file.commit()) {
-        QMessageBox::warning(this, windowTitle(), tr("The events could not be saved: %1").arg(file.errorString()));
-    }
+    if (const QString failure = writeWholeFile(path, csv()); !failure.isEmpty())
+        QMessageBox::warning(this, windowTitle(), tr("The events could not be saved: %1").arg(failure));
 }

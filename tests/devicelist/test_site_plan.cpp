@@ -25,9 +25,9 @@ QByteArray utf16(const QString &text, bool bigEndian)
 
 // Three devices as they answer: serials with the leading zeros a
 // spreadsheet drops, versions without a "v".
-const QList<SitePlan::Received> &site()
+const QList<DeviceRecord::Fields> &site()
 {
-    static const QList<SitePlan::Received> devices{
+    static const QList<DeviceRecord::Fields> devices{
         {"10.0.0.1", "002303150114", "02-00-00-00-00-01", "2.4.1"},
         {"10.0.0.2", "002303150115", "02-00-00-00-00-02", "2.4.1"},
         {"10.0.0.3", "3", "02-00-00-00-00-03", "2.5.0"},
@@ -39,7 +39,7 @@ const QList<SitePlan::Received> &site()
 QString statusesOfSite(const SitePlan &plan)
 {
     QStringList statuses;
-    for (const SitePlan::Received &device : site()) {
+    for (const DeviceRecord::Fields &device : site()) {
         const SitePlan::Match match = plan.classify(device);
         const QString note = SitePlan::matchNoteText(match.notes);
         statuses << SitePlan::statusName(match.status) + (note.isEmpty() ? QString() : " (" + note + ")");

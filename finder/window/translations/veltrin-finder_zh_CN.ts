@@ -75,10 +75,6 @@
         <translation>未知</translation>
     </message>
     <message>
-        <source>Only %1 of %2 bytes could be written; the disk may be full.</source>
-        <translation>只写入了 %2 字节中的 %1 字节，磁盘可能已满。</translation>
-    </message>
-    <message>
         <source>Copy &amp;all shown</source>
         <translation>复制显示的全部(&amp;A)</translation>
     </message>
@@ -379,8 +375,20 @@ separate several with commas. At most 65536 addresses.</source>
         <translation>IP</translation>
     </message>
     <message>
+        <source>serial</source>
+        <translation>序列号</translation>
+    </message>
+    <message>
+        <source>MAC</source>
+        <translation>MAC</translation>
+    </message>
+    <message>
         <source>version</source>
         <translation>版本</translation>
+    </message>
+    <message>
+        <source>description</source>
+        <translation>描述</translation>
     </message>
     <message>
         <source>Planned IP</source>
@@ -396,26 +404,6 @@ separate several with commas. At most 65536 addresses.</source>
     <message>
         <source>Status</source>
         <translation>状态</translation>
-    </message>
-    <message>
-        <source>IP</source>
-        <translation>IP</translation>
-    </message>
-    <message>
-        <source>serial</source>
-        <translation>序列号</translation>
-    </message>
-    <message>
-        <source>MAC</source>
-        <translation>MAC</translation>
-    </message>
-    <message>
-        <source>version</source>
-        <translation>版本</translation>
-    </message>
-    <message>
-        <source>description</source>
-        <translation>描述</translation>
     </message>
     <message>
         <source>%1 s</source>
@@ -680,6 +668,13 @@ separate several with commas. At most 65536 addresses.</source>
     <message>
         <source>A device is &amp;gone after this many rounds without an answer:</source>
         <translation>设备连续多少轮无应答后视为消失(&amp;G)：</translation>
+    </message>
+</context>
+<context>
+    <name>WholeFile</name>
+    <message>
+        <source>Only %1 of %2 bytes could be written; the disk may be full.</source>
+        <translation>只写入了 %2 字节中的 %1 字节，磁盘可能已满。</translation>
     </message>
 </context>
 </TS>
