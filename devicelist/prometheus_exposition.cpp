@@ -1,6 +1,7 @@
 #include "devicelist/prometheus_exposition.h"
 
 #include "devicelist/packed_row.h"
+#include "devicelist/visible_text.h"
 
 #include <QLocale>
 
@@ -35,12 +36,10 @@ bool PrometheusExposition::addSample(double value, const Labels &labels)
 
 QString PrometheusExposition::labelValue(QStringView value)
 {
-    QString kept;
-    kept.reserve(value.size());
-    for (const QChar c : value) {
-        if (c.category() != QChar::Other_Control || c == u'\n')
-            kept += c;
-    }
+    // Nothing a device sent reaches a label as a control: a line feed stays
+    // (escaped below); other controls, line separators, bidi and zero-width
+    // characters and the like, which could disguise an alert's text, go.
+    const QString kept = withEscapes(value, [](char32_t code) { return code == '\n' ? u"\n"_s : QString(); });
     QString out;
     for (const QChar c : PackedRow::bounded(kept)) {
         switch (c.unicode()) {

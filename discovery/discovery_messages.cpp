@@ -63,11 +63,23 @@ QString cut(const QString &text, qsizetype start, qsizetype count)
     return text.mid(from, qMin(count, text.size() - from));
 }
 
-// Nothing a listing could show: white space and control characters only.
+// Nothing a listing could show: white space, control and format characters
+// (zero-width, bidi, tags) and lone surrogates only. A metric's label drops
+// them all, so an identifier made of them would be empty there.
 bool isBlank(QStringView value)
 {
-    return std::all_of(value.begin(), value.end(),
-                       [](QChar c) { return c.isSpace() || c.category() == QChar::Other_Control; });
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        char32_t code = value[i].unicode();
+        if (value[i].isHighSurrogate() && i + 1 < value.size() && value[i + 1].isLowSurrogate()) {
+            code = QChar::surrogateToUcs4(value[i], value[i + 1]);
+            ++i;
+        }
+        const QChar::Category category = QChar::category(code);
+        if (!QChar::isSpace(code) && category != QChar::Other_Control && category != QChar::Other_Format
+            && category != QChar::Other_Surrogate)
+            return false;
+    }
+    return true;
 }
 
 } // namespace

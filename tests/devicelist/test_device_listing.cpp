@@ -156,10 +156,10 @@ private slots:
         metrics.addGauge("veltrin_device_info", "A device.");
         QVERIFY(metrics.addSample(1, {{"mac", "00-AA"}, {"description", "x\"} 1\nfake_metric 1"}}));
         QVERIFY(metrics.addSample(1, {{"mac", "00-BB"},
-                                      {"description", QStringLiteral("back\\slash\ttab\r\x01\x7f\u0085 \u2028門")}}));
-        // Equal once the control characters are gone: one series, not two.
+                                      {"description", QStringLiteral("back\\slash\ttab\r\x01\x7f\u0085 \u2028\u202e門\u200b")}}));
+        // Equal once the control and format characters are gone: one series, not two.
         QVERIFY(!metrics.addSample(1, {{"mac", "00-BB"},
-                                       {"description", QStringLiteral("back\\slash\ttab \u2028門")}}));
+                                       {"description", QStringLiteral("back\\slashtab 門")}}));
         metrics.addGauge("veltrin_devices_answered", "How many.");
         QVERIFY(metrics.addSample(2));
         QCOMPARE(metrics.text(), QStringLiteral(
@@ -169,7 +169,7 @@ private slots:
                          "# HELP veltrin_device_info A device.\n"
                          "# TYPE veltrin_device_info gauge\n"
                          "veltrin_device_info{mac=\"00-AA\",description=\"x\\\"} 1\\nfake_metric 1\"} 1\n"
-                         "veltrin_device_info{mac=\"00-BB\",description=\"back\\\\slashtab \u2028門\"} 1\n"
+                         "veltrin_device_info{mac=\"00-BB\",description=\"back\\\\slashtab 門\"} 1\n"
                          "# HELP veltrin_devices_answered How many.\n"
                          "# TYPE veltrin_devices_answered gauge\n"
                          "veltrin_devices_answered 2\n").toUtf8());

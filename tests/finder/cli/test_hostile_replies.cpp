@@ -44,7 +44,7 @@ IncomingDatagram datagram(const QString &text, const QString &ip)
 }
 
 // What no listing can name a device by.
-const QStringList Blanks{u""_s, u"\n"_s, u"\r\n"_s, u" \t"_s, u"\x01\x7f"_s, u"\u2028 "_s};
+const QStringList Blanks{u""_s, u"\n"_s, u"\r\n"_s, u" \t"_s, u"\x01\x7f"_s, u"\u2028 "_s, u"\u200b\u202e"_s};
 
 // Text of line breaks, controls and markup that tries to end a value.
 QString hostileText(QRandomGenerator &random)
@@ -80,7 +80,10 @@ IncomingDatagram hostile(QRandomGenerator &random, const QStringList &goodMacs)
 bool isBlankText(const QString &value)
 {
     return std::all_of(value.begin(), value.end(),
-                       [](QChar c) { return c.isSpace() || c.category() == QChar::Other_Control; });
+                       [](QChar c) {
+                           return c.isSpace() || c.category() == QChar::Other_Control
+                                   || c.category() == QChar::Other_Format;
+                       });
 }
 
 } // namespace
