@@ -43,6 +43,16 @@ QString compacted(const QString &text)
     return compact.toCaseFolded();
 }
 
+// A MAC address's 48-bit value, in any notation, so that 00-..-0A sorts after
+// 00-..-09 rather than before 00-..-01 as numeric collation would have it.
+std::optional<quint64> macValue(const QString &text)
+{
+    const QString hex = compacted(text);
+    bool ok = false;
+    const quint64 value = hex.size() == 12 ? hex.toULongLong(&ok, 16) : 0;
+    return ok ? std::optional<quint64>(value) : std::nullopt;
+}
+
 } // namespace
 
 DeviceSortProxy::DeviceSortProxy(QObject *parent)
@@ -151,6 +161,8 @@ const DeviceSortProxy::SortKey &DeviceSortProxy::sortKey(int row, int column) co
             key.number = text.toULongLong();
         else if (column == DeviceTable::IpColumn)
             key.number = ipv4Value(text);
+        else if (column == DeviceTable::MacColumn)
+            key.number = macValue(text);
         if (!key.number)
             key.text = m_collator.sortKey(text);
     }
@@ -231,7 +243,7 @@ bool DeviceSortProxy::lessThan(const QModelIndex &left, const QModelIndex &right
     if (leftKey.number && rightKey.number)
         order = compareValues(*leftKey.number, *rightKey.number);
     else if (leftKey.number || rightKey.number)
-        order = leftKey.number ? -1 : 1;  // IPv4 before anything else
+        order = leftKey.number ? -1 : 1;  // an address before text that is none
     else
         order = leftKey.text->compare(*rightKey.text);
     if (order != 0)

@@ -11,7 +11,7 @@
 
 // The order and the filter the grid shows the device table in. Unsorted
 // (column -1) it is the table's own order, which is arrival order; sorted, IP
-// addresses compare by their numeric value, # by its number and the other
+// and MAC addresses compare by their numeric value, # by its number and the other
 // columns as text with embedded numbers compared by value ("Tower 997" before
 // "Tower 9969"). Free rows (no MAC address) stay at the bottom either way and
 // are hidden while a filter is set. Only the view's order changes: the table
@@ -62,7 +62,7 @@ private:
     {
         bool made = false;
         bool free = false;
-        std::optional<quint64> number;  // # and IPv4 addresses
+        std::optional<quint64> number;  // #, IPv4 and MAC addresses
         std::optional<QCollatorSortKey> text;
     };
 

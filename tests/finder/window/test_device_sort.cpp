@@ -100,6 +100,15 @@ private slots:
         // A reply into the sorted view lands in its place.
         grid->answer(u"10.0.0.2"_s, u"00-55-99"_s, u"Tower 998"_s);
         QCOMPARE(grid->shown(5).mid(2, 3), QStringList({"tower 997", "Tower 998", "Tower 9969"}));
+
+        // MAC addresses by value in any notation, not as numbers in text:
+        // 0A after 09; text that is no MAC after them all.
+        grid->table.emptyRows();
+        for (const char *mac : {"00-1A-2B-00-00-0A", "no mac", "00:1a:2b:00:00:01", "00-1A-2B-00-00-09", "001A2B000010"})
+            grid->answer(u"10.0.0.1"_s, QString::fromLatin1(mac));
+        grid->sorting->sortBy(3, Qt::AscendingOrder);
+        QCOMPARE(grid->shown(3), QStringList({"00:1a:2b:00:00:01", "00-1A-2B-00-00-09", "00-1A-2B-00-00-0A",
+                                              "001A2B000010", "no mac", ""}));
     }
 
     void filterMatchesAnyColumn_data()
